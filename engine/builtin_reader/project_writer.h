@@ -1,0 +1,27 @@
+// Writes project files in the format the built-in reader reads (docs/project-format.md).
+// Used by `brenwick-cli make-project`, the tests and the benchmarks.
+#ifndef BRENWICK_PROJECT_WRITER_H
+#define BRENWICK_PROJECT_WRITER_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct ProjectResult {
+    std::string dataset_name;  // name below /results; any valid HDF5 name
+    std::string tree_path;     // e.g. "2D/3D Results\\Potentials"
+    int field_type = 4;        // 1 complex vector, 2 real vector, 3 complex scalar, 4 real scalar
+    std::vector<float> values;
+};
+
+struct ProjectContents {
+    std::vector<double> x_lines, y_lines, z_lines;
+    std::vector<ProjectResult> results;
+    // quantity code -> 3*nx*ny*nz values (x block, y block, z block, each in node order)
+    std::map<int, std::vector<float>> material_matrices;
+};
+
+// Creates (or replaces) the project file at path. Throws std::runtime_error on failure.
+void WriteProjectFile(const std::string& path, const ProjectContents& contents);
+
+#endif

@@ -1,0 +1,23 @@
+// One material of the catalogue, and the reader of the material file.
+#ifndef BRENWICK_MATERIAL_H
+#define BRENWICK_MATERIAL_H
+
+#include <string>
+#include <vector>
+
+struct Material {
+    float ID = 0;       // elements refer to a material by this value; 0 means "no material"
+    float eps = 0;      // relative permittivity, matched in permittivity mode
+    float mue = 0;      // permeability, exported only
+    float rho = 0;      // density, exported only
+    float rho_set = 0;  // density as the project's density data show it, matched in density mode
+    std::string description;
+};
+
+// Appends the "Material" elements of the XML file at `path` to `materials`, in file order.
+// Throws std::runtime_error when the file cannot be loaded as XML, and when the "Count"
+// attribute of the root disagrees with the number of records in `materials` afterwards
+// (the records read stay appended).
+void ReadMaterialFile(const std::string& path, std::vector<Material>& materials);
+
+#endif

@@ -1,0 +1,111 @@
+// CST_Readout: the export engine, one object per opened project.
+//
+// Constructing it opens the project through the result reader and reads the mesh;
+// SaveBinaryFile completes the data an export needs and writes the export file;
+// destroying it closes the project.
+#ifndef BRENWICK_READOUT_H
+#define BRENWICK_READOUT_H
+
+#include "material.h"
+#include "result_reader.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CST_Readout {
+public:
+    // Opens the project and reads the mesh. Throws std::runtime_error
+    // "Failed to open the CST project file: <path>" when the reader fails, and a
+    // std::runtime_error naming the counts for a mesh that cannot be exported.
+    explicit CST_Readout(std::string project_file);
+
+    // Closes the project if CloseProject has not done so. Never throws: a failure to close
+    // is reported on standard error, since a destructor that throws can end the program.
+    virtual ~CST_Readout();
+
+    CST_Readout(const CST_Readout&) = delete;
+    CST_Readout& operator=(const CST_Readout&) = delete;
+
+    // Closes the project now. Throws std::runtime_error "Failed to close the CST project."
+    // when the reader fails; the project counts as closed either way (a close is never retried).
+    void CloseProject();
+
+    std::string GetPotentialName() const;
+
+    // Reads the result at result_path into field_values, one value per node.
+    void RetrieveFieldData(std::string result_path);
+    // Appends the materials of material_file to materials.
+    void PrepareMaterialData();
+    // Fills element_properties from the project's material matrix.
+    void RetrieveMaterialProperties();
+    // The three node values (x, y, z) of node (i, j, k) for a quantity code; reads the
+    // material matrix first if it is absent.
+    std::array<double, 3> GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity);
+    std::array<double, 3> GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
+                                               unsigned quantity) const;
+    void CalculateInv(int i, int j, int k, double& inv_x, double& inv_y, double& inv_z,
+                      bool dual_over_primary) const;
+    // Gives every element the byte of its nearest catalogue material.
+    void AssignElementMaterials();
+    // Writes the export file; an existing file is replaced only once the new one is complete.
+    void SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property);
+
+    // Read access for the front ends and the tests.
+    const CSTProjHandle& ProjectHandle() const { return project_handle; }
+    int ReaderStatus() const { return reader_status; }
+    int FieldType() const { return field_type; }
+    const std::string& FieldTypeName(int code) const;
+    const float* MaterialMatrix() const { return material_matrix.get(); }
+    std::array<int, 3> MeshDims() const { return {mesh_dims[0], mesh_dims[1], mesh_dims[2]}; }
+    const std::vector<double>& XLines() const { return x_lines; }
+    const std::vector<double>& YLines() const { return y_lines; }
+    const std::vector<double>& ZLines() const { return z_lines; }
+    const std::vector<Material>& Materials() const { return materials; }
+    const std::vector<float>& ElementProperties() const { return element_properties; }
+    const std::vector<unsigned char>& ElementMaterials() const { return element_materials; }
+    const std::vector<float>& FieldValues() const { return field_values; }
+    bool IsOpen() const { return project_open; }
+
+private:
+    CSTProjHandle project_handle{};
+    int reader_status = 0;
+    int field_type = 0;
+    std::unique_ptr<float[]> material_matrix;
+
+public:
+    // Settings the front ends assign directly.
+    int material_quantity = 0;  // 0 relative permittivity, 3 density
+
+private:
+    std::unique_ptr<int[]> mesh_dims;
+    std::vector<double> x_lines;
+    std::vector<double> y_lines;
+    std::vector<double> z_lines;
+
+public:
+    std::string material_file;
+    std::string potential_name = "2D/3D Results\\Potentials";
+
+private:
+    std::vector<Material> materials;
+    std::vector<float> element_properties;
+    std::vector<unsigned char> element_materials;
+    std::vector<float> field_values;
+    std::array<std::string, 5> field_type_names{
+        "", "Complex vector field", "Real vector field", "Complex scalar field", "Real scalar field"};
+
+    // Beyond the classic members: what the engine needs to protect its inputs and to notice
+    // a change of material_quantity between exports.
+    std::string project_path;
+    unsigned matrix_quantity = 0;  // quantity code the material matrix was read with
+    bool project_open = false;
+
+    void ReadMesh();
+    void LoadMaterialMatrix(unsigned quantity);
+    void DiscardMaterialDataOfOtherQuantity();
+    void RefuseInputAsOutput(const std::string& output_path) const;
+};
+
+#endif

@@ -1,0 +1,77 @@
+// The nine operations through which the engine reads a simulation project.
+//
+// Any library that provides these C functions can stand behind the engine. Brenwick ships
+// its own implementation (engine/builtin_reader), which reads the HDF5 project format
+// described in docs/project-format.md.
+//
+// Every function returns 0 on success and a non-zero status on failure. The caller supplies
+// every array; a reader writes no more into an array than the sizes it reported before allow.
+#ifndef BRENWICK_RESULT_READER_H
+#define BRENWICK_RESULT_READER_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Identifies an open project; filled by CST_OpenProject, opaque to the caller. */
+typedef struct CSTProjHandle {
+    int32_t id;
+} CSTProjHandle;
+
+/* Statuses of the built-in reader. Other readers may use other non-zero values. */
+enum {
+    BRENWICK_READER_OK = 0,
+    BRENWICK_READER_FILE_ERROR = 1,           /* missing, unreadable or not an HDF5 file */
+    BRENWICK_READER_NOT_A_PROJECT = 2,        /* HDF5, but not a project of a known version */
+    BRENWICK_READER_UNKNOWN_HANDLE = 3,       /* the handle names no open project */
+    BRENWICK_READER_RESULT_NOT_FOUND = 4,     /* no result has the requested tree path */
+    BRENWICK_READER_INCONSISTENT_SIZES = 5,   /* stored lengths contradict the mesh or type */
+    BRENWICK_READER_QUANTITY_NOT_STORED = 6,  /* no material matrix for the quantity code */
+    BRENWICK_READER_INVALID_ARGUMENT = 7,     /* a null pointer where an array is needed */
+    BRENWICK_READER_READ_ERROR = 8            /* the file could not be read, or holds bad types */
+};
+
+/* Receives the reader's version. */
+int CST_GetDLLVersion(int* version);
+
+/* Opens the project file at path and fills *handle. */
+int CST_OpenProject(const char* path, CSTProjHandle* handle);
+
+/* Receives nx, ny, nz: the numbers of mesh lines along x, y and z. */
+int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims);
+
+/* Receives the nx + ny + nz mesh line coordinates: x lines, then y, then z. */
+int CST_GetHexMesh(CSTProjHandle* handle, double* lines);
+
+/* Receives the number of values per node component stored for the result at tree_path
+ * (the stored length divided by the values per node of its field type). */
+int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
+                           int* count);
+
+/* Receives the field type code (1 complex vector, 2 real vector, 3 complex scalar,
+ * 4 real scalar) of the result at tree_path in *field_type. The other arguments select
+ * parts of the result information this program does not use; the engine passes 0, 1, 0, 0
+ * and 0 for them. */
+int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
+                           int info_count, int reserved_a, int reserved_b, int* field_type,
+                           int reserved_c);
+
+/* Receives all stored values of the result at tree_path, in stored order: count times the
+ * values per node of its field type. */
+int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
+                       float* values);
+
+/* Receives the material matrix for a quantity code: 3 * nx * ny * nz values, the x block,
+ * then the y block, then the z block, each in node order. */
+int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* matrix);
+
+/* Closes the project; the handle is invalid afterwards. */
+int CST_CloseProject(CSTProjHandle* handle);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing and running Brenwick needs.
+# Packages already present are skipped, so running it again is cheap.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libpugixml-dev libhdf5-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libcli11-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth x11-apps imagemagick time
+  python3 python3-h5py python3-numpy
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]}; run this script as root" >&2
+  exit 1
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
