@@ -1,0 +1,140 @@
+#include "fake_reader.h"
+
+#include "result_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace fake_reader {
+namespace {
+
+struct State {
+    Project project;
+    std::vector<std::string> calls;
+    std::string opened_path;
+    int requested_quantity = -1;
+    bool open = false;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+int record(const char* operation) {
+    state().calls.emplace_back(operation);
+    return 0;
+}
+
+const Result* find_result(const char* tree_path) {
+    const auto& results = state().project.results;
+    auto it = std::find_if(results.begin(), results.end(),
+                           [&](const Result& r) { return r.tree_path == tree_path; });
+    return it == results.end() ? nullptr : &*it;
+}
+
+int values_per_node(int field_type) {
+    switch (field_type) {
+    case 1: return 6;
+    case 2: return 3;
+    case 3: return 2;
+    default: return 1;
+    }
+}
+
+}  // namespace
+
+void Install(Project project) {
+    state() = State{};
+    state().project = std::move(project);
+}
+
+Project& Current() { return state().project; }
+const std::vector<std::string>& Calls() { return state().calls; }
+int CallCount(const std::string& operation) {
+    return static_cast<int>(std::count(state().calls.begin(), state().calls.end(), operation));
+}
+const std::string& OpenedPath() { return state().opened_path; }
+int RequestedQuantity() { return state().requested_quantity; }
+bool ProjectOpen() { return state().open; }
+
+}  // namespace fake_reader
+
+using fake_reader::state;
+
+extern "C" {
+
+int CST_GetDLLVersion(int* version) {
+    fake_reader::record("CST_GetDLLVersion");
+    *version = state().project.version;
+    return 0;
+}
+
+int CST_OpenProject(const char* path, CSTProjHandle* handle) {
+    fake_reader::record("CST_OpenProject");
+    state().opened_path = path;
+    if (state().project.open_status != 0) return state().project.open_status;
+    handle->id = 7;
+    state().open = true;
+    return 0;
+}
+
+int CST_GetHexMeshInfo(CSTProjHandle*, int* mesh_dims) {
+    fake_reader::record("CST_GetHexMeshInfo");
+    if (state().project.mesh_info_status != 0) return state().project.mesh_info_status;
+    std::copy(state().project.dims.begin(), state().project.dims.end(), mesh_dims);
+    return 0;
+}
+
+int CST_GetHexMesh(CSTProjHandle*, double* lines) {
+    fake_reader::record("CST_GetHexMesh");
+    if (state().project.mesh_status != 0) return state().project.mesh_status;
+    std::copy(state().project.lines.begin(), state().project.lines.end(), lines);
+    return 0;
+}
+
+int CST_Get3DHexResultSize(CSTProjHandle*, const char* tree_path, int, int* count) {
+    fake_reader::record("CST_Get3DHexResultSize");
+    if (state().project.result_size_status != 0) return state().project.result_size_status;
+    const auto* result = fake_reader::find_result(tree_path);
+    if (result == nullptr) return 4;
+    *count = static_cast<int>(result->values.size()) / fake_reader::values_per_node(result->field_type);
+    return 0;
+}
+
+int CST_Get3DHexResultInfo(CSTProjHandle*, const char* tree_path, int, int, int, int, int* field_type, int) {
+    fake_reader::record("CST_Get3DHexResultInfo");
+    if (state().project.result_info_status != 0) return state().project.result_info_status;
+    const auto* result = fake_reader::find_result(tree_path);
+    if (result == nullptr) return 4;
+    *field_type = result->field_type;
+    return 0;
+}
+
+int CST_Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
+    fake_reader::record("CST_Get3DHexResult");
+    if (state().project.result_status != 0) return state().project.result_status;
+    const auto* result = fake_reader::find_result(tree_path);
+    if (result == nullptr) return 4;
+    std::copy(result->values.begin(), result->values.end(), values);
+    return 0;
+}
+
+int CST_GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
+    fake_reader::record("CST_GetMaterialMatrixHexMesh");
+    state().requested_quantity = quantity;
+    if (state().project.matrix_status != 0) return state().project.matrix_status;
+    auto it = state().project.matrices.find(quantity);
+    if (it == state().project.matrices.end()) return 6;
+    std::copy(it->second.begin(), it->second.end(), matrix);
+    return 0;
+}
+
+int CST_CloseProject(CSTProjHandle*) {
+    fake_reader::record("CST_CloseProject");
+    if (state().project.close_status != 0) return state().project.close_status;
+    state().open = false;
+    return 0;
+}
+
+}  // extern "C"

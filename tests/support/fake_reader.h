@@ -1,0 +1,55 @@
+// A scripted stand-in for the result reader, linked into tests in place of the built-in one.
+// A test describes the project it wants (mesh, results, matrices) and which operation shall
+// fail with which status; the fake records every call it receives.
+#ifndef BRENWICK_TESTS_FAKE_READER_H
+#define BRENWICK_TESTS_FAKE_READER_H
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fake_reader {
+
+struct Result {
+    std::string tree_path;
+    int field_type = 4;
+    std::vector<float> values;  // all stored values; the reported count is size / values per node
+};
+
+struct Project {
+    int version = 2024;
+    std::array<int, 3> dims{2, 2, 2};
+    std::vector<double> lines{0, 1, 0, 1, 0, 1};  // x lines, then y, then z
+    std::vector<Result> results;
+    std::map<int, std::vector<float>> matrices;  // quantity code -> 3*N values
+
+    // Non-zero: the named operation returns this status.
+    int open_status = 0;
+    int mesh_info_status = 0;
+    int mesh_status = 0;
+    int result_size_status = 0;
+    int result_info_status = 0;
+    int result_status = 0;
+    int matrix_status = 0;
+    int close_status = 0;
+};
+
+// Installs the project that the next CST_OpenProject opens and clears the call log.
+void Install(Project project);
+// The installed project; tests may change it between calls.
+Project& Current();
+// Every operation received, in order, as its name ("CST_OpenProject", ...).
+const std::vector<std::string>& Calls();
+// Number of calls of one operation.
+int CallCount(const std::string& operation);
+// The path the last CST_OpenProject received.
+const std::string& OpenedPath();
+// Whether a project is open (opened and not yet closed successfully).
+bool ProjectOpen();
+// The quantity code the last CST_GetMaterialMatrixHexMesh received.
+int RequestedQuantity();
+
+}  // namespace fake_reader
+
+#endif
