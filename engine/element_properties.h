@@ -1,0 +1,32 @@
+// The material property of mesh elements, derived from the project's material matrix.
+//
+// The matrix holds three values per node (x, y and z component) in which the material is
+// mixed with the mesh geometry. An element's property comes from its lower corner node:
+// each component is freed of the geometry with the element's inv factor, converted into the
+// quantity, and the three are reduced to their root mean square.
+#ifndef BRENWICK_ELEMENT_PROPERTIES_H
+#define BRENWICK_ELEMENT_PROPERTIES_H
+
+#include "grid.h"
+
+#include <array>
+#include <cstddef>
+
+// Quantity codes 0 and 2 divide by the dual-over-primary factors, the others by primary-over-dual.
+bool UsesDualOverPrimary(unsigned quantity);
+
+// The value of the node whose matrix components are m (x, y, z), with the element's inv factors.
+// Codes above 3 are unsupported and give -99999 on every component.
+std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv,
+                                        unsigned quantity);
+
+// sqrt((vx^2 + vy^2 + vz^2) / 3) in double precision, rounded to float.
+float RootMeanSquare(const std::array<double, 3>& values);
+
+// Fills properties[0 .. E) with the property of every element, in element order.
+// `matrix` holds 3 * NodeCount(dims) values. The elements are shared between WorkerCount()
+// threads; every element is computed exactly as on one thread.
+void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
+                              unsigned quantity, float* properties);
+
+#endif

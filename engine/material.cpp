@@ -1,0 +1,51 @@
+#include "material.h"
+
+#include <pugixml.hpp>
+
+#include <stdexcept>
+
+namespace {
+
+// "Count" is read as atoi reads it: leading blanks, a sign, digits, then anything; no digits
+// gives 0. Written out by hand because atoi itself has undefined behaviour on overflow, and
+// a material file is user input. Values beyond the int range saturate.
+long long ReadCount(const char* text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value < (1LL << 40)) value = value * 10 + (*text - '0');
+    }
+    return negative ? -value : value;
+}
+
+Material ReadMaterial(const pugi::xml_node& node) {
+    Material material;
+    material.ID = node.attribute("ID").as_float();
+    material.description = node.attribute("description").value();
+    material.eps = node.attribute("eps").as_float();
+    material.mue = node.attribute("mue").as_float();
+    material.rho = node.attribute("rho").as_float();
+    material.rho_set = node.attribute("rho_set").as_float();
+    return material;
+}
+
+}  // namespace
+
+void ReadMaterialFile(const std::string& path, std::vector<Material>& materials) {
+    pugi::xml_document document;
+    if (!document.load_file(path.c_str())) {
+        throw std::runtime_error("PrepareMaterialData: Error during parsing Materials.xml file.");
+    }
+    const pugi::xml_node root = document.child("Materials");
+    const long long expected = ReadCount(root.attribute("Count").value());
+
+    for (pugi::xml_node node = root.child("Material"); node; node = node.next_sibling("Material")) {
+        materials.push_back(ReadMaterial(node));
+    }
+    if (static_cast<long long>(materials.size()) != expected) {
+        throw std::runtime_error(
+            "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.");
+    }
+}

@@ -1,0 +1,31 @@
+// Which catalogue material each mesh element is made of.
+//
+// An element gets the material whose matching value (eps, or rho_set in density mode) lies
+// nearest to its property. A property that is practically zero, or infinite in permittivity
+// mode, means "no material" (0). A material with ID 0 also takes every element whose property
+// lies below half the smallest matching value of the materials with a non-zero ID.
+#ifndef BRENWICK_MATERIAL_ASSIGNMENT_H
+#define BRENWICK_MATERIAL_ASSIGNMENT_H
+
+#include "material.h"
+
+#include <vector>
+
+// The catalogue value an element's property is compared with: eps for quantity 0, rho_set otherwise.
+float MatchingValue(const Material& material, int quantity);
+
+// The smallest matching value among the materials with a non-zero ID; 0 when there is none.
+float ThresholdReference(const std::vector<Material>& materials, int quantity);
+
+// The element material byte of an ID: truncated toward zero to a 32-bit integer, low eight
+// bits kept (3.9 -> 3, 300 -> 44, -1 -> 255). An ID that is NaN or outside the 32-bit range
+// gives 0, the low byte of the integer that x86 processors produce for such a conversion.
+unsigned char MaterialByte(float id);
+
+// Fills materials_of_elements (sized like properties) with one byte per element. Throws
+// std::out_of_range "invalid vector<T> subscript" when an element must be matched against an
+// empty catalogue. The elements are shared between WorkerCount() threads.
+void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
+                     std::vector<unsigned char>& materials_of_elements);
+
+#endif

@@ -1,0 +1,55 @@
+#include "parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::atomic<unsigned> chosen_count{0};
+
+unsigned DefaultCount() {
+    if (const char* text = std::getenv("BRENWICK_THREADS")) {
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value <= 1024) return static_cast<unsigned>(value);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
+
+unsigned WorkerCount() {
+    const unsigned count = chosen_count.load();
+    return count > 0 ? count : DefaultCount();
+}
+
+void SetWorkerCount(unsigned count) { chosen_count.store(count); }
+
+void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body) {
+    const std::size_t workers = std::min<std::size_t>(WorkerCount(), count);
+    if (workers <= 1) {
+        if (count > 0) body(0, count);
+        return;
+    }
+    std::vector<std::exception_ptr> failures(workers);
+    std::vector<std::jthread> threads;
+    threads.reserve(workers - 1);
+    auto run = [&](std::size_t worker) {
+        try {
+            body(count * worker / workers, count * (worker + 1) / workers);
+        } catch (...) {
+            failures[worker] = std::current_exception();
+        }
+    };
+    for (std::size_t worker = 1; worker < workers; ++worker) threads.emplace_back(run, worker);
+    run(0);
+    threads.clear();  // joins
+    for (const auto& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+}

@@ -1,0 +1,17 @@
+// Splitting a loop over independent items between worker threads.
+#ifndef BRENWICK_PARALLEL_H
+#define BRENWICK_PARALLEL_H
+
+#include <cstddef>
+#include <functional>
+
+// Number of threads the engine's loops use: the value set last, else the environment
+// variable BRENWICK_THREADS, else the number of hardware threads. Always at least 1.
+unsigned WorkerCount();
+void SetWorkerCount(unsigned count);  // 0 returns to the default
+
+// Calls body(begin, end) for consecutive ranges that together cover [0, count), each range
+// on its own thread. Returns when all are done; rethrows the first exception of a range.
+void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body);
+
+#endif

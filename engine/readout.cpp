@@ -1,0 +1,262 @@
+#include "readout.h"
+
+#include "element_properties.h"
+#include "export_file.h"
+#include "grid.h"
+#include "material_assignment.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void FailToOpen(const std::string& project_file) {
+    std::ostringstream message;
+    message << "Failed to open the CST project file: " << project_file;
+    throw std::runtime_error(message.str());
+}
+
+[[noreturn]] void FailFieldData(const char* first_piece, const std::string& result_path) {
+    std::ostringstream message;
+    message << first_piece << "Maybe the data is not stored in " << result_path;
+    throw std::runtime_error(message.str());
+}
+
+const char* const info_failure = "In RetrieveFieldData could not get information about potentials.";
+const char* const read_failure = "In CST_Readout::RetrieveFieldData could not get information about potentials.";
+
+// The line written for each field type code 1 to 4, before the value count.
+const char* FieldTypeLine(int code) {
+    switch (code) {
+    case 1: return "Number of data found (Re,Im for E_x,E_y,E_z -> 6x#nodes): ";
+    case 2: return "This is a real vector field (Re for E_x,E_y,E_z -> 3x#nodes): ";
+    case 3: return "This is a complex scalar field (RE,Im -> 2x#nodes): ";
+    case 4: return "Number of data found (real scalar field -> #nodes): ";
+    default: return nullptr;
+    }
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
+}
+
+}  // namespace
+
+CST_Readout::CST_Readout(std::string project_file) : project_path(project_file) {
+    int version = 0;
+    CST_GetDLLVersion(&version);
+    std::cout << "CST DLL Version is: " << version << std::endl;
+
+    project_handle.id = 0;
+    reader_status = CST_OpenProject(project_file.c_str(), &project_handle);
+    if (reader_status != 0) FailToOpen(project_file);
+    try {
+        ReadMesh();
+    } catch (...) {
+        // The object will not exist, so nobody else could close the project.
+        CST_CloseProject(&project_handle);
+        throw;
+    }
+    project_open = true;
+}
+
+void CST_Readout::ReadMesh() {
+    mesh_dims = std::make_unique<int[]>(3);
+    reader_status = CST_GetHexMeshInfo(&project_handle, mesh_dims.get());
+    if (reader_status != 0) FailToOpen(project_path);
+    CheckMeshDims(MeshDims());
+
+    const auto nx = static_cast<std::size_t>(mesh_dims[0]);
+    const auto ny = static_cast<std::size_t>(mesh_dims[1]);
+    const auto nz = static_cast<std::size_t>(mesh_dims[2]);
+    std::vector<double> lines(nx + ny + nz);
+    reader_status = CST_GetHexMesh(&project_handle, lines.data());
+    if (reader_status != 0) FailToOpen(project_path);
+
+    x_lines.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(nx));
+    y_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx), lines.begin() + static_cast<std::ptrdiff_t>(nx + ny));
+    z_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx + ny), lines.end());
+    std::cout << "xlines: " << x_lines.size() << "\t ylines: " << y_lines.size() << "\t zlines: " << z_lines.size()
+              << std::endl;
+}
+
+CST_Readout::~CST_Readout() {
+    try {
+        CloseProject();
+    } catch (const std::exception& failure) {
+        std::cerr << failure.what() << std::endl;
+    } catch (...) {
+    }
+}
+
+void CST_Readout::CloseProject() {
+    if (!project_open) return;
+    project_open = false;
+    reader_status = CST_CloseProject(&project_handle);
+    if (reader_status != 0) throw std::runtime_error("Failed to close the CST project.");
+    std::cout << "Prejct was closed without problems" << std::endl;
+}
+
+std::string CST_Readout::GetPotentialName() const { return potential_name; }
+
+const std::string& CST_Readout::FieldTypeName(int code) const {
+    return field_type_names.at(code >= 0 && code < 5 ? static_cast<std::size_t>(code) : 0);
+}
+
+void CST_Readout::RetrieveFieldData(std::string result_path) {
+    int count = 0;
+    reader_status = CST_Get3DHexResultSize(&project_handle, result_path.c_str(), 0, &count);
+    if (reader_status != 0) FailFieldData(info_failure, result_path);
+    int type = 0;
+    reader_status = CST_Get3DHexResultInfo(&project_handle, result_path.c_str(), 0, 1, 0, 0, &type, 0);
+    if (reader_status != 0) FailFieldData(info_failure, result_path);
+
+    field_type = type;
+    if (const char* line = FieldTypeLine(type)) std::cout << line << count << std::endl;
+
+    const std::size_t node_count = NodeCount(MeshDims());
+    std::ostringstream refusal;
+    if (type >= 1 && type <= 3) {
+        refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " is a " << FieldTypeName(type)
+                << "; only a real scalar field can be exported as potential.";
+    } else if (count < 0 || static_cast<std::size_t>(count) != node_count) {
+        refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " holds " << count
+                << " values, but the mesh has " << node_count << " nodes.";
+    }
+    if (!refusal.str().empty()) throw std::runtime_error(refusal.str());
+
+    // A real scalar field has one value per node and goes straight into place. Of an unknown
+    // type nobody knows how many values the reader writes, so it gets room for six per node.
+    std::vector<float> unknown_type_buffer(type == 4 ? 0 : 6 * node_count);
+    field_values.resize(node_count);
+    float* destination = type == 4 ? field_values.data() : unknown_type_buffer.data();
+    reader_status = CST_Get3DHexResult(&project_handle, result_path.c_str(), 0, destination);
+    if (reader_status != 0) {
+        field_values.clear();  // partly overwritten; never to be exported
+        FailFieldData(read_failure, result_path);
+    }
+    if (type != 4) std::copy_n(unknown_type_buffer.begin(), node_count, field_values.begin());
+}
+
+void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materials); }
+
+void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
+    if (material_matrix) return;
+    auto matrix = std::make_unique_for_overwrite<float[]>(3 * NodeCount(MeshDims()));
+    reader_status = CST_GetMaterialMatrixHexMesh(&project_handle, static_cast<int>(quantity), matrix.get());
+    if (reader_status != 0) {
+        std::ostringstream message;
+        message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";
+        throw std::runtime_error(message.str());
+    }
+    material_matrix = std::move(matrix);
+    matrix_quantity = quantity;
+}
+
+void CST_Readout::RetrieveMaterialProperties() {
+    const std::array<int, 3> dims = MeshDims();
+    const std::size_t element_count = ElementCount(dims);
+    element_properties.assign(element_count, 0.0f);
+    if (element_count == 0) return;
+
+    const auto quantity = static_cast<unsigned>(material_quantity);
+    LoadMaterialMatrix(quantity);
+    if (quantity > 3) {
+        for (std::size_t e = 0; e < element_count; ++e) std::cout << "unsupported material!" << std::endl;
+    }
+    ComputeElementProperties(material_matrix.get(), dims, MeshLines{x_lines, y_lines, z_lines}, quantity,
+                             element_properties.data());
+}
+
+std::array<double, 3> CST_Readout::GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity) {
+    LoadMaterialMatrix(quantity);
+    return GetMaterialFromIndex(material_matrix.get(), i, j, k, superindex, quantity);
+}
+
+std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
+                                                        unsigned quantity) const {
+    const std::size_t node_count = NodeCount(MeshDims());
+    if (superindex < 0 || static_cast<std::size_t>(superindex) >= node_count) {
+        std::ostringstream message;
+        message << "In CST_Readout::GetMaterialFromIndex the superindex is greater #nodes or negative!\n"
+                << "(i = " << i << ",j = " << j << ",k =  " << k << ")";
+        throw std::runtime_error(message.str());
+    }
+    InvFactors inv;
+    CalculateInv(i, j, k, inv.x, inv.y, inv.z, UsesDualOverPrimary(quantity));
+    const auto s = static_cast<std::size_t>(superindex);
+    if (quantity > 3) std::cout << "unsupported material!" << std::endl;
+    return ConvertNodeValues({matrix[s], matrix[s + node_count], matrix[s + 2 * node_count]}, inv, quantity);
+}
+
+void CST_Readout::CalculateInv(int i, int j, int k, double& inv_x, double& inv_y, double& inv_z,
+                               bool dual_over_primary) const {
+    if (i == mesh_dims[0] - 1 || j == mesh_dims[1] - 1 || k == mesh_dims[2] - 1) {
+        std::ostringstream message;
+        message << "You asked to calculate inv for an index, which is to high!\n"
+                << " i=" << i << ", j=" << j << ", k=" << k
+                << "\n This makes no sense since you only need inv to calculate element properties!"
+                << "\n So give the element indexes at lower element boundary.";
+        throw std::runtime_error(message.str());
+    }
+    auto inside = [](int index, int lines) { return index >= 0 && index < lines - 1; };
+    if (!inside(i, mesh_dims[0]) || !inside(j, mesh_dims[1]) || !inside(k, mesh_dims[2])) {
+        throw std::out_of_range("invalid vector<T> subscript");
+    }
+    const InvFactors inv =
+        InvFromLengths(AxisLengthsAt(x_lines, static_cast<std::size_t>(i)), AxisLengthsAt(y_lines, static_cast<std::size_t>(j)),
+                       AxisLengthsAt(z_lines, static_cast<std::size_t>(k)), dual_over_primary);
+    inv_x = inv.x;
+    inv_y = inv.y;
+    inv_z = inv.z;
+}
+
+void CST_Readout::DiscardMaterialDataOfOtherQuantity() {
+    if (material_matrix && matrix_quantity != static_cast<unsigned>(material_quantity)) {
+        material_matrix.reset();
+        element_properties.clear();
+    }
+}
+
+void CST_Readout::AssignElementMaterials() {
+    DiscardMaterialDataOfOtherQuantity();
+    if (element_properties.empty()) {
+        try {
+            RetrieveMaterialProperties();
+        } catch (...) {
+            element_properties.clear();  // so that the next export reads them again
+            throw std::runtime_error("Failed to read material properties from CST.");
+        }
+    }
+    if (materials.empty()) PrepareMaterialData();
+    AssignMaterials(element_properties, materials, material_quantity, element_materials);
+}
+
+void CST_Readout::RefuseInputAsOutput(const std::string& output_path) const {
+    if (IsSameFile(output_path, project_path) || IsSameFile(output_path, material_file)) {
+        throw std::runtime_error("BinaryFileFormat::Save: Error. Refusing to overwrite an input file:  " + output_path);
+    }
+}
+
+void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property) {
+    RefuseInputAsOutput(output_path);
+    if (!write_only_potentials) AssignElementMaterials();
+    RetrieveFieldData(potential_name);
+
+    ExportBlocks blocks;
+    blocks.mesh_dims = MeshDims();
+    blocks.node_values = field_values;
+    if (!write_only_potentials) {
+        blocks.x_lines = x_lines;
+        blocks.y_lines = y_lines;
+        blocks.z_lines = z_lines;
+        if (write_material_property) blocks.element_properties = element_properties;
+        blocks.element_materials = element_materials;
+        blocks.materials = materials;
+    }
+    WriteExportFile(output_path, blocks);
+}
