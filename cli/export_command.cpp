@@ -1,0 +1,38 @@
+#include "export_command.h"
+
+#include "readout.h"
+
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <iostream>
+
+int RunExport(const ExportOptions& options, std::ostream& err) {
+    try {
+        CST_Readout readout(options.project_path);
+        readout.material_file = options.materials_path;
+        if (options.potential_name) readout.potential_name = *options.potential_name;
+        readout.material_quantity = options.density ? 3 : 0;
+        readout.SaveBinaryFile(options.output_path, options.only_potentials, options.write_property);
+        readout.CloseProject();
+        std::cout << "Export written to: " << options.output_path << std::endl;
+        return 0;
+    } catch (const std::exception& failure) {
+        err << failure.what() << std::endl;
+        return 1;
+    }
+}
+
+CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options) {
+    CLI::App* command = app.add_subcommand("export", "Export the potential, mesh and materials of a project to an .efm file");
+    command->add_option("PROJECT", options.project_path, "Project file (.cst)")->required();
+    command->add_option("-o,--output", options.output_path, "Export file to write (.efm)")->required();
+    command->add_option("-m,--materials", options.materials_path, "Material file (.xml)");
+    command->add_option("-p,--potential", options.potential_name,
+                        "Project tree path of the potential (default \"2D/3D Results\\Potentials\")");
+    command->add_flag("--only-potentials", options.only_potentials,
+                      "Write only the potentials (for weighting fields)");
+    command->add_flag("--density", options.density, "Assign element materials by density instead of permittivity");
+    command->add_flag("--write-property", options.write_property, "Also write the material property of each element");
+    return command;
+}

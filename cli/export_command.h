@@ -1,0 +1,29 @@
+// `brenwick-cli export`: one export with the same engine and messages as the dialog.
+#ifndef BRENWICK_EXPORT_COMMAND_H
+#define BRENWICK_EXPORT_COMMAND_H
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+struct ExportOptions {
+    std::string project_path;
+    std::string output_path;
+    std::string materials_path;                 // empty: no material file
+    std::optional<std::string> potential_name;  // absent: the engine's default tree path
+    bool only_potentials = false;
+    bool density = false;
+    bool write_property = false;
+};
+
+// Returns the exit status: 0 written, 1 failed (the engine's text on `err`).
+int RunExport(const ExportOptions& options, std::ostream& err);
+
+// Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).
+CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options);
+
+#endif
