@@ -1,5 +1,6 @@
 #include "grid.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <sstream>
@@ -41,6 +42,26 @@ void CheckMeshDims(const std::array<int, 3>& dims) {
         return;
     }
     throw std::runtime_error(problem.str());
+}
+
+void CheckMeshLines(const MeshLines& lines) {
+    const std::array<const std::vector<double>*, 3> axes{&lines.x, &lines.y, &lines.z};
+    const char names[3] = {'x', 'y', 'z'};
+    for (std::size_t axis = 0; axis < axes.size(); ++axis) {
+        const std::vector<double>& values = *axes[axis];
+        for (std::size_t index = 0; index < values.size(); ++index) {
+            std::ostringstream problem;
+            if (!std::isfinite(values[index])) {
+                problem << "The " << names[axis] << " mesh line " << index << " is not a finite number.";
+            } else if (index > 0 && !(values[index] > values[index - 1])) {
+                problem << "The " << names[axis] << " mesh lines are not strictly increasing: line " << index
+                        << " at " << values[index] << " follows " << values[index - 1] << ".";
+            } else {
+                continue;
+            }
+            throw std::runtime_error(problem.str());
+        }
+    }
 }
 
 AxisLengths AxisLengthsAt(const std::vector<double>& lines, std::size_t index) {

@@ -23,6 +23,10 @@ std::size_t ElementCount(const std::array<int, 3>& dims);
 // the node and element counts fit the 32-bit integers of the export file.
 void CheckMeshDims(const std::array<int, 3>& dims);
 
+// Throws std::runtime_error naming the axis and the line unless the lines of every axis are
+// finite and strictly increasing: element lengths must be positive for the inv factors.
+void CheckMeshLines(const MeshLines& lines);
+
 struct InvFactors {
     double x = 0, y = 0, z = 0;
 };

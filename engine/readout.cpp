@@ -80,6 +80,7 @@ void CST_Readout::ReadMesh() {
     x_lines.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(nx));
     y_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx), lines.begin() + static_cast<std::ptrdiff_t>(nx + ny));
     z_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx + ny), lines.end());
+    CheckMeshLines(MeshLines{x_lines, y_lines, z_lines});
     std::cout << "xlines: " << x_lines.size() << "\t ylines: " << y_lines.size() << "\t zlines: " << z_lines.size()
               << std::endl;
 }
