@@ -1,5 +1,6 @@
 #include "material_assignment.h"
 
+#include "large_array.h"
 #include "parallel.h"
 
 #include <cmath>
@@ -77,7 +78,7 @@ void AssignMaterials(const std::vector<float>& properties, const std::vector<Mat
     const std::vector<Candidate> candidates = Candidates(materials, quantity);
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
     const bool permittivity_mode = quantity == 0;
-    materials_of_elements.resize(properties.size());
+    ResizeLargeArray(materials_of_elements, properties.size());
 
     ParallelFor(properties.size(), [&](std::size_t begin, std::size_t end) {
         for (std::size_t e = begin; e < end; ++e) {

@@ -3,6 +3,7 @@
 #include "element_properties.h"
 #include "export_file.h"
 #include "grid.h"
+#include "large_array.h"
 #include "material_assignment.h"
 
 #include <algorithm>
@@ -133,7 +134,7 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     // A real scalar field has one value per node and goes straight into place. Of an unknown
     // type nobody knows how many values the reader writes, so it gets room for six per node.
     std::vector<float> unknown_type_buffer(type == 4 ? 0 : 6 * node_count);
-    field_values.resize(node_count);
+    ResizeLargeArray(field_values, node_count);
     float* destination = type == 4 ? field_values.data() : unknown_type_buffer.data();
     reader_status = CST_Get3DHexResult(&project_handle, result_path.c_str(), 0, destination);
     if (reader_status != 0) {
@@ -147,7 +148,7 @@ void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materi
 
 void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
     if (material_matrix) return;
-    auto matrix = std::make_unique_for_overwrite<float[]>(3 * NodeCount(MeshDims()));
+    auto matrix = MakeLargeArray<float>(3 * NodeCount(MeshDims()));
     reader_status = CST_GetMaterialMatrixHexMesh(&project_handle, static_cast<int>(quantity), matrix.get());
     if (reader_status != 0) {
         std::ostringstream message;
@@ -161,7 +162,8 @@ void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
 void CST_Readout::RetrieveMaterialProperties() {
     const std::array<int, 3> dims = MeshDims();
     const std::size_t element_count = ElementCount(dims);
-    element_properties.assign(element_count, 0.0f);
+    element_properties.clear();
+    ResizeLargeArray(element_properties, element_count);
     if (element_count == 0) return;
 
     const auto quantity = static_cast<unsigned>(material_quantity);
