@@ -3,6 +3,7 @@
 #include "parallel.h"
 
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -11,14 +12,79 @@ constexpr double vacuum_permittivity = 8.85418782e-12;
 constexpr double pi = 3.141592653589793;
 constexpr double unsupported_value = -99999;
 
-double ConvertComponent(double m, double g, unsigned quantity) {
-    switch (quantity) {
-    case 0: return 1 / (m * g * vacuum_permittivity);
-    case 1: return 1 / (m * g * pi * 4e-7);
-    case 2:
-    case 3: return m / g;
-    default: return unsupported_value;
+// Quantity codes above 3 all behave alike; 4 stands for them.
+constexpr unsigned Category(unsigned quantity) { return quantity > 3 ? 4 : quantity; }
+
+template <unsigned Quantity>
+double ConvertComponent(double m, double g) {
+    if constexpr (Quantity == 0) return 1 / (m * g * vacuum_permittivity);
+    if constexpr (Quantity == 1) return 1 / (m * g * pi * 4e-7);
+    if constexpr (Quantity == 2 || Quantity == 3) return m / g;
+    return unsupported_value;
+}
+
+template <unsigned Quantity>
+float ElementValue(double mx, double my, double mz, const InvFactors& inv) {
+    return RootMeanSquare({ConvertComponent<Quantity>(mx, inv.x), ConvertComponent<Quantity>(my, inv.y),
+                           ConvertComponent<Quantity>(mz, inv.z)});
+}
+
+// Edge and dual lengths of every cell of one axis, as separate arrays so that the row loop
+// below reads them with plain vector loads.
+struct AxisArrays {
+    std::vector<double> edge, dual;
+
+    explicit AxisArrays(const std::vector<double>& lines) {
+        for (std::size_t index = 0; index + 1 < lines.size(); ++index) {
+            const AxisLengths lengths = AxisLengthsAt(lines, index);
+            edge.push_back(lengths.edge);
+            dual.push_back(lengths.dual);
+        }
     }
+    std::size_t Cells() const { return edge.size(); }
+    AxisLengths At(std::size_t index) const { return {edge[index], dual[index]}; }
+};
+
+// One row of elements (fixed j and k) along x. The products are formed exactly as
+// InvFromLengths forms them; the row-constant ones are formed once, with the same result.
+template <unsigned Quantity>
+void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArrays& x, const AxisLengths& y,
+                const AxisLengths& z, float* row) {
+    const std::size_t cells = x.Cells();
+    const double* dx = x.edge.data();
+    const double* hx = x.dual.data();
+    if constexpr (Quantity == 0 || Quantity == 2) {
+        const double hz_hy = z.dual * y.dual;
+        for (std::size_t i = 0; i < cells; ++i) {
+            const InvFactors inv{hz_hy / dx[i], z.dual * hx[i] / y.edge, y.dual * hx[i] / z.edge};
+            row[i] = ElementValue<Quantity>(mx[i], my[i], mz[i], inv);
+        }
+    } else {
+        const double dz_dy = z.edge * y.edge;
+        for (std::size_t i = 0; i < cells; ++i) {
+            const InvFactors inv{dz_dy / hx[i], z.edge * dx[i] / y.dual, y.edge * dx[i] / z.dual};
+            row[i] = ElementValue<Quantity>(mx[i], my[i], mz[i], inv);
+        }
+    }
+}
+
+template <unsigned Quantity>
+void ComputeAll(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines, float* properties) {
+    const AxisArrays x(lines.x), y(lines.y), z(lines.z);
+    const std::size_t nx = static_cast<std::size_t>(dims[0]);
+    const std::size_t ny = static_cast<std::size_t>(dims[1]);
+    const std::size_t node_count = NodeCount(dims);
+    const std::size_t rows_per_plane = y.Cells();
+
+    ParallelFor(rows_per_plane * z.Cells(), [&](std::size_t first_row, std::size_t end_row) {
+        for (std::size_t row = first_row; row < end_row; ++row) {
+            const std::size_t j = row % rows_per_plane;
+            const std::size_t k = row / rows_per_plane;
+            const float* mx = matrix + nx * (j + ny * k);
+            ComputeRow<Quantity>(mx, mx + node_count, mx + 2 * node_count, x, y.At(j), z.At(k),
+                                 properties + row * x.Cells());
+        }
+    });
 }
 
 }  // namespace
@@ -27,8 +93,17 @@ bool UsesDualOverPrimary(unsigned quantity) { return quantity == 0 || quantity =
 
 std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv,
                                         unsigned quantity) {
-    return {ConvertComponent(m[0], inv.x, quantity), ConvertComponent(m[1], inv.y, quantity),
-            ConvertComponent(m[2], inv.z, quantity)};
+    auto convert = [&](auto category) -> std::array<double, 3> {
+        constexpr unsigned q = decltype(category)::value;
+        return {ConvertComponent<q>(m[0], inv.x), ConvertComponent<q>(m[1], inv.y), ConvertComponent<q>(m[2], inv.z)};
+    };
+    switch (Category(quantity)) {
+    case 0: return convert(std::integral_constant<unsigned, 0>{});
+    case 1: return convert(std::integral_constant<unsigned, 1>{});
+    case 2: return convert(std::integral_constant<unsigned, 2>{});
+    case 3: return convert(std::integral_constant<unsigned, 3>{});
+    default: return convert(std::integral_constant<unsigned, 4>{});
+    }
 }
 
 float RootMeanSquare(const std::array<double, 3>& values) {
@@ -36,62 +111,13 @@ float RootMeanSquare(const std::array<double, 3>& values) {
         std::sqrt((values[0] * values[0] + values[1] * values[1] + values[2] * values[2]) / 3.0));
 }
 
-namespace {
-
-std::vector<AxisLengths> LengthsOfAxis(const std::vector<double>& lines) {
-    std::vector<AxisLengths> lengths(lines.size() > 1 ? lines.size() - 1 : 0);
-    for (std::size_t index = 0; index < lengths.size(); ++index) lengths[index] = AxisLengthsAt(lines, index);
-    return lengths;
-}
-
-struct AxesLengths {
-    std::vector<AxisLengths> x, y, z;
-};
-
-// One row of elements (fixed j and k) along x. Kept free of branches on the quantity so that
-// the compiler can vectorise it; the quantity is a template argument.
-template <unsigned Quantity>
-void ComputeRow(const float* matrix, std::size_t node_count, std::size_t first_node, const AxesLengths& axes,
-                std::size_t j, std::size_t k, float* row) {
-    const bool dual_over_primary = UsesDualOverPrimary(Quantity);
-    const std::size_t elements = axes.x.size();
-    for (std::size_t i = 0; i < elements; ++i) {
-        const std::size_t s = first_node + i;
-        const InvFactors inv = InvFromLengths(axes.x[i], axes.y[j], axes.z[k], dual_over_primary);
-        const std::array<double, 3> m{matrix[s], matrix[s + node_count], matrix[s + 2 * node_count]};
-        row[i] = RootMeanSquare(ConvertNodeValues(m, inv, Quantity));
-    }
-}
-
-using RowFunction = void (*)(const float*, std::size_t, std::size_t, const AxesLengths&, std::size_t,
-                             std::size_t, float*);
-
-RowFunction RowFunctionFor(unsigned quantity) {
-    switch (quantity) {
-    case 0: return ComputeRow<0>;
-    case 1: return ComputeRow<1>;
-    case 2: return ComputeRow<2>;
-    case 3: return ComputeRow<3>;
-    default: return ComputeRow<4>;
-    }
-}
-
-}  // namespace
-
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
                               unsigned quantity, float* properties) {
-    const AxesLengths axes{LengthsOfAxis(lines.x), LengthsOfAxis(lines.y), LengthsOfAxis(lines.z)};
-    const std::size_t nx = static_cast<std::size_t>(dims[0]);
-    const std::size_t ny = static_cast<std::size_t>(dims[1]);
-    const std::size_t node_count = NodeCount(dims);
-    const std::size_t rows_per_plane = axes.y.size();
-    const RowFunction compute_row = RowFunctionFor(quantity);
-
-    ParallelFor(rows_per_plane * axes.z.size(), [&](std::size_t first_row, std::size_t end_row) {
-        for (std::size_t row = first_row; row < end_row; ++row) {
-            const std::size_t j = row % rows_per_plane;
-            const std::size_t k = row / rows_per_plane;
-            compute_row(matrix, node_count, nx * (j + ny * k), axes, j, k, properties + row * axes.x.size());
-        }
-    });
+    switch (Category(quantity)) {
+    case 0: return ComputeAll<0>(matrix, dims, lines, properties);
+    case 1: return ComputeAll<1>(matrix, dims, lines, properties);
+    case 2: return ComputeAll<2>(matrix, dims, lines, properties);
+    case 3: return ComputeAll<3>(matrix, dims, lines, properties);
+    default: return ComputeAll<4>(matrix, dims, lines, properties);
+    }
 }

@@ -3,6 +3,8 @@
 #include "large_array.h"
 #include "parallel.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -25,28 +27,55 @@ std::vector<Candidate> Candidates(const std::vector<Material>& materials, int qu
     return candidates;
 }
 
+// Bitwise rather than logical operators, so that the loop over a block has no branches.
 bool IsWithoutMaterial(float property, bool permittivity_mode) {
-    const bool infinite = std::isinf(property);
-    return (permittivity_mode && infinite) || static_cast<double>(std::fabs(property)) < 1e-4;
+    return (permittivity_mode & std::isinf(property)) | (static_cast<double>(std::fabs(property)) < 1e-4);
 }
 
-// The earliest candidate at the smallest distance; a NaN distance never counts as greater.
-unsigned char NearestMaterial(float property, double threshold, const std::vector<Candidate>& candidates) {
-    if (candidates.empty()) throw std::out_of_range("invalid vector<T> subscript");
-    const bool below_threshold = static_cast<double>(property) < threshold;
-    auto distance = [&](const Candidate& candidate) {
-        return candidate.is_empty_material && below_threshold ? 0.0f : std::fabs(property - candidate.value);
-    };
-    const Candidate* chosen = &candidates.front();
-    float chosen_distance = distance(*chosen);
-    for (const Candidate& candidate : candidates) {
-        const float candidate_distance = distance(candidate);
-        if (chosen_distance > candidate_distance) {
-            chosen = &candidate;
-            chosen_distance = candidate_distance;
+constexpr std::size_t block_size = 4096;
+
+// All bits set where `condition` holds: lets the loops below choose without branches, which
+// is what allows the compiler to vectorise them.
+std::int32_t Mask(bool condition) { return -static_cast<std::int32_t>(condition); }
+
+// Assigns one block of elements. The candidates form the outer loop and the elements the
+// inner one; for every element the candidates are still visited in table order, the choice
+// moving on only to a strictly smaller distance (a NaN distance is never smaller), so the
+// earliest of equal distances wins, exactly as an element-by-element scan decides.
+void AssignBlock(const float* properties, std::size_t count, const std::vector<Candidate>& candidates,
+                 double threshold, bool permittivity_mode, unsigned char* bytes) {
+    if (candidates.empty()) {
+        for (std::size_t e = 0; e < count; ++e) {
+            if (!IsWithoutMaterial(properties[e], permittivity_mode)) {
+                throw std::out_of_range("invalid vector<T> subscript");
+            }
+        }
+        std::fill_n(bytes, count, 0);
+        return;
+    }
+    std::int32_t below_threshold[block_size];
+    for (std::size_t e = 0; e < count; ++e) below_threshold[e] = Mask(static_cast<double>(properties[e]) < threshold);
+
+    float best[block_size];
+    std::int32_t chosen[block_size];
+    std::fill_n(best, count, 0.0f);  // the first candidate overwrites them; filled to read no garbage
+    std::fill_n(chosen, count, 0);
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+        const Candidate candidate = candidates[c];
+        const std::int32_t forced = Mask(candidate.is_empty_material);
+        for (std::size_t e = 0; e < count; ++e) {
+            // A forced distance is 0: clearing every bit of a float gives +0.
+            const float distance = std::bit_cast<float>(std::bit_cast<std::int32_t>(std::fabs(properties[e] - candidate.value)) &
+                                                        ~(forced & below_threshold[e]));
+            const std::int32_t closer = c == 0 ? -1 : Mask(best[e] > distance);
+            best[e] = std::bit_cast<float>((std::bit_cast<std::int32_t>(distance) & closer) |
+                                           (std::bit_cast<std::int32_t>(best[e]) & ~closer));
+            chosen[e] = (candidate.byte & closer) | (chosen[e] & ~closer);
         }
     }
-    return chosen->byte;
+    for (std::size_t e = 0; e < count; ++e) {
+        bytes[e] = static_cast<unsigned char>(chosen[e] & ~Mask(IsWithoutMaterial(properties[e], permittivity_mode)));
+    }
 }
 
 }  // namespace
@@ -80,12 +109,13 @@ void AssignMaterials(const std::vector<float>& properties, const std::vector<Mat
     const bool permittivity_mode = quantity == 0;
     ResizeLargeArray(materials_of_elements, properties.size());
 
-    ParallelFor(properties.size(), [&](std::size_t begin, std::size_t end) {
-        for (std::size_t e = begin; e < end; ++e) {
-            const float property = properties[e];
-            materials_of_elements[e] = IsWithoutMaterial(property, permittivity_mode)
-                                           ? 0
-                                           : NearestMaterial(property, threshold, candidates);
+    const std::size_t blocks = (properties.size() + block_size - 1) / block_size;
+    ParallelFor(blocks, [&](std::size_t first_block, std::size_t end_block) {
+        for (std::size_t block = first_block; block < end_block; ++block) {
+            const std::size_t begin = block * block_size;
+            const std::size_t count = std::min(block_size, properties.size() - begin);
+            AssignBlock(properties.data() + begin, count, candidates, threshold, permittivity_mode,
+                        materials_of_elements.data() + begin);
         }
     });
 }
