@@ -1,0 +1,250 @@
+// Opening a project, reading its mesh and closing it again.
+#include "engine_test_support.h"
+#include "readout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <stdexcept>
+#include <type_traits>
+
+using namespace engine_test;
+
+namespace {
+
+bool NamesNumber(const std::string& text, long long number) {
+    return std::regex_search(text, std::regex("(^|[^0-9-])" + std::to_string(number) + "($|[^0-9])"));
+}
+
+std::string ConstructionFailure(const fake_reader::Project& project, const std::string& path = "project.cst") {
+    fake_reader::Install(project);
+    std::string failure;
+    StdoutOf([&] { failure = FailureOf([&] { CST_Readout engine(path); }); });
+    return failure;
+}
+
+}  // namespace
+
+static_assert(std::is_nothrow_destructible_v<CST_Readout>, "a failing close must not leave the destructor");
+static_assert(std::has_virtual_destructor_v<CST_Readout>);
+
+TEST(ReadoutConstruction, WritesTheVersionAndTheLineCounts) {
+    fake_reader::Install(UniformProject(3, 4, 5));
+    testing::internal::CaptureStdout();
+    CST_Readout engine("project.cst");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "CST DLL Version is: 2024\nxlines: 3\t ylines: 4\t zlines: 5\n");
+}
+
+TEST(ReadoutConstruction, PrintsWhateverVersionTheReaderReports) {
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    project.version = -17;
+    fake_reader::Install(project);
+    testing::internal::CaptureStdout();
+    CST_Readout engine("project.cst");
+    EXPECT_EQ(testing::internal::GetCapturedStdout().substr(0, 25), "CST DLL Version is: -17\nx");
+}
+
+TEST(ReadoutConstruction, SplitsTheMeshLinesIntoTheThreeAxes) {
+    const std::vector<double> x{-2, 0.5}, y{1, 2, 4}, z{10, 10.25, 11, 13};
+    const auto engine = OpenEngine(MeshProject(x, y, z));
+    EXPECT_EQ(engine->MeshDims(), (std::array<int, 3>{2, 3, 4}));
+    EXPECT_EQ(engine->XLines(), x);
+    EXPECT_EQ(engine->YLines(), y);
+    EXPECT_EQ(engine->ZLines(), z);
+    EXPECT_EQ(fake_reader::Calls(), (std::vector<std::string>{"CST_GetDLLVersion", "CST_OpenProject",
+                                                              "CST_GetHexMeshInfo", "CST_GetHexMesh"}));
+}
+
+TEST(ReadoutConstruction, WritesTheVersionLineEvenWhenTheOpenFails) {
+    fake_reader::Project project = UniformProject(3, 4, 5);
+    project.open_status = 2;
+    fake_reader::Install(project);
+    testing::internal::CaptureStdout();
+    const std::string failure = FailureOf([] { CST_Readout engine("missing.cst"); });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "CST DLL Version is: 2024\n");
+    EXPECT_EQ(failure, "Failed to open the CST project file: missing.cst");
+}
+
+TEST(ReadoutConstruction, OpenMeshInfoAndMeshFailuresShareOneMessage) {
+    const std::string path = "C:\\Simulations\\drift tube (v2).cst";
+    for (int step = 0; step < 3; ++step) {
+        fake_reader::Project project = UniformProject(3, 4, 5);
+        (step == 0 ? project.open_status : step == 1 ? project.mesh_info_status : project.mesh_status) = 11;
+        fake_reader::Install(project);
+        std::string output;
+        std::string failure;
+        output = StdoutOf([&] { failure = FailureOf([&] { CST_Readout engine(path); }); });
+        EXPECT_EQ(failure, "Failed to open the CST project file: " + path) << "failing step " << step;
+        EXPECT_EQ(output.find("xlines"), std::string::npos) << "failing step " << step;
+    }
+}
+
+TEST(ReadoutConstruction, PassesThePathToTheReaderUnchanged) {
+    fake_reader::Install(UniformProject(2, 2, 2));
+    const std::string path = "results/field map.h5 ";
+    StdoutOf([&] { CST_Readout engine(path); });
+    EXPECT_EQ(fake_reader::OpenedPath(), path);
+}
+
+TEST(ReadoutConstruction, ClosesTheProjectWhenTheMeshCannotBeRead) {
+    for (int step = 0; step < 2; ++step) {
+        fake_reader::Project project = UniformProject(3, 3, 3);
+        (step == 0 ? project.mesh_info_status : project.mesh_status) = 5;
+        ConstructionFailure(project);
+        EXPECT_FALSE(fake_reader::ProjectOpen()) << "failing step " << step;
+        EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 1) << "failing step " << step;
+    }
+}
+
+TEST(ReadoutConstruction, DoesNotCloseAProjectThatNeverOpened) {
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.open_status = 1;
+    ConstructionFailure(project);
+    EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 0);
+}
+
+TEST(ReadoutConstruction, TwoLinesPerAxisGiveEightNodesAndOneElementAtNodeZero) {
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    // Only node 0 carries the value 4 per component; at element (0,0,0) of a unit mesh the
+    // density conversion halves it.
+    std::vector<float> matrix(24, 1000.0f);
+    matrix[0] = matrix[8] = matrix[16] = 4.0f;
+    project.matrices[3] = matrix;
+    auto engine = OpenEngine(project);
+    engine->material_quantity = 3;
+    engine->RetrieveMaterialProperties();
+    EXPECT_EQ(engine->ElementProperties(), std::vector<float>{2.0f});
+
+    StdoutOf([&] { engine->RetrieveFieldData(default_potential); });
+    EXPECT_EQ(engine->FieldValues(), PotentialValues(8));
+}
+
+TEST(ReadoutConstruction, PotentialNameDefaultsToTheResultTreePathAndIsACopy) {
+    const auto engine = OpenEngine(UniformProject(2, 2, 2));
+    std::string name = engine->GetPotentialName();
+    EXPECT_EQ(name, "2D/3D Results\\Potentials");
+    name[0] = 'X';
+    EXPECT_EQ(engine->potential_name, "2D/3D Results\\Potentials");
+    EXPECT_EQ(engine->GetPotentialName(), "2D/3D Results\\Potentials");
+}
+
+TEST(ReadoutConstruction, MembersStartEmpty) {
+    const auto engine = OpenEngine(UniformProject(3, 3, 3));
+    EXPECT_EQ(engine->material_quantity, 0);
+    EXPECT_EQ(engine->FieldType(), 0);
+    EXPECT_EQ(engine->MaterialMatrix(), nullptr);
+    EXPECT_TRUE(engine->material_file.empty());
+    EXPECT_TRUE(engine->Materials().empty());
+    EXPECT_TRUE(engine->ElementProperties().empty());
+    EXPECT_TRUE(engine->ElementMaterials().empty());
+    EXPECT_TRUE(engine->FieldValues().empty());
+    EXPECT_EQ(engine->FieldTypeName(1), "Complex vector field");
+    EXPECT_EQ(engine->FieldTypeName(2), "Real vector field");
+    EXPECT_EQ(engine->FieldTypeName(3), "Complex scalar field");
+    EXPECT_EQ(engine->FieldTypeName(4), "Real scalar field");
+    EXPECT_EQ(engine->FieldTypeName(0), "");
+}
+
+TEST(ReadoutMesh, AnAxisWithoutLinesIsRefusedNamingTheCounts) {
+    fake_reader::Project project = UniformProject(7, 1, 13);
+    project.dims = {7, 0, 13};
+    const std::string failure = ConstructionFailure(project);
+    EXPECT_TRUE(NamesNumber(failure, 7) && NamesNumber(failure, 0) && NamesNumber(failure, 13)) << failure;
+    EXPECT_EQ(failure.find("Failed to open"), std::string::npos) << failure;
+    EXPECT_FALSE(fake_reader::ProjectOpen());
+}
+
+TEST(ReadoutMesh, ANegativeLineCountIsRefused) {
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.dims = {3, 3, -4};
+    const std::string failure = ConstructionFailure(project);
+    EXPECT_TRUE(NamesNumber(failure, -4)) << failure;
+    EXPECT_FALSE(fake_reader::ProjectOpen());
+}
+
+TEST(ReadoutMesh, MoreNodesThanAnInt32CountsAreRefusedNamingTheCounts) {
+    // 46341^2 = 2^31 + 4634 nodes. The reader is never asked for the lines.
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    project.dims = {46341, 1, 46341};
+    const std::string failure = ConstructionFailure(project);
+    EXPECT_TRUE(NamesNumber(failure, 46341) && NamesNumber(failure, 1)) << failure;
+    EXPECT_EQ(fake_reader::CallCount("CST_GetHexMesh"), 0);
+    EXPECT_FALSE(fake_reader::ProjectOpen());
+}
+
+TEST(ReadoutMesh, ANodeCountJustBelowTheInt32LimitIsAccepted) {
+    // 46340^2 = 2147395600 <= 2^31 - 1.
+    fake_reader::Project project;
+    project.dims = {46340, 1, 46340};
+    project.lines = UniformLines(46340, 1);
+    project.lines.push_back(0);
+    project.lines.insert(project.lines.end(), project.lines.begin(), project.lines.begin() + 46340);
+    const auto engine = OpenEngine(project);
+    EXPECT_EQ(engine->MeshDims(), (std::array<int, 3>{46340, 1, 46340}));
+    EXPECT_TRUE(fake_reader::ProjectOpen());
+}
+
+TEST(ReadoutMesh, LinesThatDoNotIncreaseAreRefused) {
+    for (const double bad : {1.0, 0.5, std::nan("")}) {
+        const std::string failure = ConstructionFailure(MeshProject({0, 1}, {0, 1, bad}, {0, 1}));
+        EXPECT_FALSE(failure.empty()) << "third y line " << bad;
+        EXPECT_TRUE(std::regex_search(failure, std::regex("\\by\\b"))) << failure;
+        EXPECT_FALSE(fake_reader::ProjectOpen());
+    }
+}
+
+TEST(ReadoutClose, CloseProjectWritesOneLineAndClosesOnce) {
+    std::unique_ptr<CST_Readout> engine(OpenEngine(UniformProject(2, 2, 2)).release());
+    EXPECT_EQ(StdoutOf([&] { engine->CloseProject(); }), "Prejct was closed without problems\n");
+    EXPECT_FALSE(fake_reader::ProjectOpen());
+    EXPECT_FALSE(engine->IsOpen());
+    EXPECT_EQ(StdoutOf([&] { engine.reset(); }), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 1);
+}
+
+TEST(ReadoutClose, DestructionClosesTheProject) {
+    std::unique_ptr<CST_Readout> engine(OpenEngine(UniformProject(2, 2, 2)).release());
+    EXPECT_EQ(StdoutOf([&] { engine.reset(); }), "Prejct was closed without problems\n");
+    EXPECT_FALSE(fake_reader::ProjectOpen());
+    EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 1);
+}
+
+TEST(ReadoutClose, AFailedCloseThrowsAndWritesNoLine) {
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    project.close_status = 9;
+    std::unique_ptr<CST_Readout> engine(OpenEngine(project).release());
+    std::string failure;
+    const std::string output = StdoutOf([&] { failure = FailureOf([&] { engine->CloseProject(); }); });
+    EXPECT_EQ(failure, "Failed to close the CST project.");
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(engine->ReaderStatus(), 9);
+    // The close is not repeated by the destructor.
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(engine.reset());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 1);
+}
+
+TEST(ReadoutClose, TheDestructorReportsAFailedCloseOnStandardError) {
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    project.close_status = 9;
+    std::unique_ptr<CST_Readout> engine(OpenEngine(project).release());
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(engine.reset());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Failed to close the CST project.\n");
+}
+
+TEST(ReadoutClose, AFailedCloseDuringUnwindingLeavesTheFirstFailure) {
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    project.close_status = 9;
+    testing::internal::CaptureStderr();
+    const std::string failure = FailureOf([&] {
+        const auto engine = OpenEngine(project);
+        throw std::runtime_error("export failed");
+    });
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(failure, "export failed");
+}
