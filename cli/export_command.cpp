@@ -1,5 +1,6 @@
 #include "export_command.h"
 
+#include "progress_display.h"
 #include "readout.h"
 
 #include <CLI/CLI.hpp>
@@ -7,9 +8,10 @@
 #include <exception>
 #include <iostream>
 
-int RunExport(const ExportOptions& options, std::ostream& err) {
+int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress) {
     try {
         CST_Readout readout(options.project_path);
+        if (progress != nullptr) readout.SetProgressListener(ProgressDisplay(*progress));
         readout.material_file = options.materials_path;
         if (options.potential_name) readout.potential_name = *options.potential_name;
         readout.material_quantity = options.density ? 3 : 0;

@@ -20,8 +20,9 @@ struct ExportOptions {
     bool write_property = false;
 };
 
-// Returns the exit status: 0 written, 1 failed (the engine's text on `err`).
-int RunExport(const ExportOptions& options, std::ostream& err);
+// Returns the exit status: 0 written, 1 failed (the engine's text on `err`). With `progress`,
+// each stage of the export is reported there as it begins.
+int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress = nullptr);
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).
 CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options);

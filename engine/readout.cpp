@@ -228,6 +228,7 @@ void CST_Readout::DiscardMaterialDataOfOtherQuantity() {
 void CST_Readout::AssignElementMaterials() {
     DiscardMaterialDataOfOtherQuantity();
     if (element_properties.empty()) {
+        Report(ExportStage::ReadingProperties);
         try {
             RetrieveMaterialProperties();
         } catch (...) {
@@ -236,6 +237,7 @@ void CST_Readout::AssignElementMaterials() {
         }
     }
     if (materials.empty()) PrepareMaterialData();
+    Report(ExportStage::AssigningMaterials);
     AssignMaterials(element_properties, materials, material_quantity, element_materials);
 }
 
@@ -248,6 +250,7 @@ void CST_Readout::RefuseInputAsOutput(const std::string& output_path) const {
 void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property) {
     RefuseInputAsOutput(output_path);
     if (!write_only_potentials) AssignElementMaterials();
+    Report(ExportStage::ReadingPotential);
     RetrieveFieldData(potential_name);
 
     ExportBlocks blocks;
@@ -261,5 +264,11 @@ void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potent
         blocks.element_materials = element_materials;
         blocks.materials = materials;
     }
+    Report(ExportStage::Writing);
     WriteExportFile(output_path, blocks);
+    Report(ExportStage::Finished);
+}
+
+void CST_Readout::Report(ExportStage stage) const {
+    if (progress_listener) progress_listener(stage);
 }

@@ -6,6 +6,7 @@
 #ifndef BRENWICK_READOUT_H
 #define BRENWICK_READOUT_H
 
+#include "export_progress.h"
 #include "material.h"
 #include "result_reader.h"
 
@@ -51,6 +52,9 @@ public:
     void AssignElementMaterials();
     // Writes the export file; an existing file is replaced only once the new one is complete.
     void SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property);
+
+    // Receives the stages of every later export; an empty listener stops the reports.
+    void SetProgressListener(ExportProgressListener listener) { progress_listener = std::move(listener); }
 
     // Read access for the front ends and the tests.
     const CSTProjHandle& ProjectHandle() const { return project_handle; }
@@ -101,11 +105,13 @@ private:
     std::string project_path;
     unsigned matrix_quantity = 0;  // quantity code the material matrix was read with
     bool project_open = false;
+    ExportProgressListener progress_listener;
 
     void ReadMesh();
     void LoadMaterialMatrix(unsigned quantity);
     void DiscardMaterialDataOfOtherQuantity();
     void RefuseInputAsOutput(const std::string& output_path) const;
+    void Report(ExportStage stage) const;
 };
 
 #endif

@@ -1,0 +1,23 @@
+// Shows the stages of a long export, one line each, with the time since the export began.
+#ifndef BRENWICK_PROGRESS_DISPLAY_H
+#define BRENWICK_PROGRESS_DISPLAY_H
+
+#include "export_progress.h"
+
+#include <chrono>
+#include <ostream>
+
+// Whether standard error is a terminal: only a person watching needs progress lines.
+bool StandardErrorIsTerminal();
+
+class ProgressDisplay {
+public:
+    explicit ProgressDisplay(std::ostream& out);
+    void operator()(ExportStage stage);
+
+private:
+    std::ostream* out_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+#endif
