@@ -1,0 +1,11 @@
+#include "about_dlg.h"
+
+#include "ui_about_dlg.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::AboutDlg>()) {
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+}
+
+CAboutDlg::~CAboutDlg() = default;

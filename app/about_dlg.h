@@ -1,0 +1,22 @@
+// The About box: program name and version beside the About picture, closed with OK or Escape.
+#ifndef BRENWICK_ABOUT_DLG_H
+#define BRENWICK_ABOUT_DLG_H
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class AboutDlg;
+}
+
+class CAboutDlg : public QDialog {
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    ~CAboutDlg() override;
+
+private:
+    std::unique_ptr<Ui::AboutDlg> m_ui;
+};
+
+#endif

@@ -1,0 +1,7 @@
+// Platforms without a window system menu, where a program's standard output is the
+// terminal's already.
+#include "platform.h"
+
+void AddAboutToSystemMenu(QWidget&, const QString&, std::function<void()>) {}
+
+void AttachToStartingTerminal() {}
