@@ -1,0 +1,436 @@
+// The material property of every element, derived from the project's material matrix.
+#include "element_properties.h"
+#include "engine_test_support.h"
+#include "parallel.h"
+#include "readout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+using namespace engine_test;
+
+namespace {
+
+constexpr double d = 0.25;  // line spacing of the uniform test meshes
+
+struct Inv {
+    double x, y, z;
+};
+
+Inv InvOf(const CST_Readout& engine, int i, int j, int k, bool dual_over_primary) {
+    Inv inv{0, 0, 0};
+    engine.CalculateInv(i, j, k, inv.x, inv.y, inv.z, dual_over_primary);
+    return inv;
+}
+
+void ExpectInv(const Inv& inv, double x, double y, double z) {
+    EXPECT_EQ(inv.x, x);
+    EXPECT_EQ(inv.y, y);
+    EXPECT_EQ(inv.z, z);
+}
+
+std::string ExportFailure(CST_Readout& engine, const std::string& output, bool write_property = false) {
+    std::string failure;
+    StdoutOf([&] { failure = FailureOf([&] { engine.SaveBinaryFile(output, false, write_property); }); });
+    return failure;
+}
+
+// A matrix for a uniform 4 x 4 x 4 mesh whose node (1, 1, 1) holds m and every other node 1.
+std::vector<float> MatrixWithNode111(float mx, float my, float mz) {
+    std::vector<float> matrix(3 * 64, 1.0f);
+    const std::size_t s = 1 + 4 * (1 + 4 * 1);
+    matrix[s] = mx;
+    matrix[s + 64] = my;
+    matrix[s + 128] = mz;
+    return matrix;
+}
+
+constexpr std::size_t element_111 = 1 + 3 * (1 + 3 * 1);
+
+}  // namespace
+
+TEST(InvFactors, UniformMeshInteriorElementHasTheSpacingEverywhere) {
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    ExpectInv(InvOf(*engine, 1, 1, 1, true), d, d, d);
+    ExpectInv(InvOf(*engine, 1, 1, 1, false), d, d, d);
+    ExpectInv(InvOf(*engine, 2, 1, 2, true), d, d, d);
+}
+
+TEST(InvFactors, TheFirstCellOfAnAxisHasHalfTheDualLength) {
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    // i = 0: hx = d/2.
+    ExpectInv(InvOf(*engine, 0, 1, 1, true), d, d / 2, d / 2);
+    ExpectInv(InvOf(*engine, 0, 1, 1, false), 2 * d, d, d);
+    // j = 0 and k = 0 likewise on their axes.
+    ExpectInv(InvOf(*engine, 1, 0, 1, true), d / 2, d, d / 2);
+    ExpectInv(InvOf(*engine, 1, 0, 1, false), d, 2 * d, d);
+    ExpectInv(InvOf(*engine, 2, 2, 0, true), d / 2, d / 2, d);
+    ExpectInv(InvOf(*engine, 2, 2, 0, false), d, d, 2 * d);
+}
+
+TEST(InvFactors, ANonUniformMeshUsesHalfTheSumOfTheTwoEdgesAsDualLength) {
+    // Element (2, 1, 1): dx = 4, hx = (2 + 4)/2 = 3; dy = 1.5, hy = (0.5 + 1.5)/2 = 1;
+    // dz = 0.5, hz = (2 + 0.5)/2 = 1.25.
+    const auto engine = OpenEngine(MeshProject({0, 1, 3, 7}, {0, 0.5, 2}, {-1, 1, 1.5}));
+    ExpectInv(InvOf(*engine, 2, 1, 1, true), 1.25 * 1 / 4, 1.25 * 3 / 1.5, 1.0 * 3 / 0.5);
+    ExpectInv(InvOf(*engine, 2, 1, 1, false), 0.5 * 1.5 / 3, 0.5 * 4 / 1, 1.5 * 4 / 1.25);
+    // Element (1, 0, 0): hx = (1 + 2)/2, hy = 0.5/2, hz = 2/2.
+    ExpectInv(InvOf(*engine, 1, 0, 0, true), 1.0 * 0.25 / 2, 1.0 * 1.5 / 0.5, 0.25 * 1.5 / 2);
+}
+
+TEST(InvFactors, AnIndexAtTheLastLineGivesTheGuardText) {
+    const auto engine = OpenEngine(UniformProject(4, 5, 6, d));
+    auto failure = [&](int i, int j, int k) { return FailureOf([&] { InvOf(*engine, i, j, k, true); }); };
+    EXPECT_EQ(failure(3, 1, 2),
+              "You asked to calculate inv for an index, which is to high!\n i=3, j=1, k=2\n This makes no sense since "
+              "you only need inv to calculate element properties!\n So give the element indexes at lower element "
+              "boundary.");
+    EXPECT_EQ(failure(0, 4, 0),
+              "You asked to calculate inv for an index, which is to high!\n i=0, j=4, k=0\n This makes no sense since "
+              "you only need inv to calculate element properties!\n So give the element indexes at lower element "
+              "boundary.");
+    EXPECT_EQ(failure(2, 3, 5),
+              "You asked to calculate inv for an index, which is to high!\n i=2, j=3, k=5\n This makes no sense since "
+              "you only need inv to calculate element properties!\n So give the element indexes at lower element "
+              "boundary.");
+}
+
+TEST(InvFactors, OtherIndicesOutsideTheElementsAreOutOfRange) {
+    const auto engine = OpenEngine(UniformProject(4, 5, 6, d));
+    for (const auto& [i, j, k] : {std::array{-1, 0, 0}, std::array{0, -1, 0}, std::array{0, 0, -7},
+                                  std::array{4, 0, 0}, std::array{0, 9, 0}, std::array{1, 1, 6}}) {
+        try {
+            InvOf(*engine, i, j, k, false);
+            ADD_FAILURE() << "no failure for " << i << ", " << j << ", " << k;
+        } catch (const std::out_of_range& failure) {
+            EXPECT_STREQ(failure.what(), "invalid vector<T> subscript");
+        }
+    }
+}
+
+TEST(NodeValues, ASuperindexOutsideTheNodesGivesTheGuardText) {
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    const std::vector<float> matrix(3 * 64, 1.0f);
+    for (const int superindex : {-1, 64, std::numeric_limits<int>::min()}) {
+        EXPECT_EQ(FailureOf([&] { engine->GetMaterialFromIndex(matrix.data(), 1, 2, 3, superindex, 0); }),
+                  "In CST_Readout::GetMaterialFromIndex the superindex is greater #nodes or negative!\n(i = 1,j = 2,k "
+                  "=  3)")
+            << "superindex " << superindex;
+    }
+}
+
+TEST(NodeValues, PermittivityDividesTheDualOverPrimaryFactorsOut) {
+    // Element (0, 1, 1) of a uniform mesh: inv = (d, d/2, d/2) in this variant.
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    std::vector<float> m(3 * 64, 0.0f);
+    const std::size_t s = 0 + 4 * (1 + 4 * 1);
+    m[s] = 3.0e11f;
+    m[s + 64] = -7.5e10f;
+    m[s + 128] = 1.25f;
+    const auto values = engine->GetMaterialFromIndex(m.data(), 0, 1, 1, static_cast<int>(s), 0);
+    EXPECT_EQ(values[0], 1 / (double{3.0e11f} * d * 8.85418782e-12));
+    EXPECT_EQ(values[1], 1 / (double{-7.5e10f} * (d / 2) * 8.85418782e-12));
+    EXPECT_EQ(values[2], 1 / (1.25 * (d / 2) * 8.85418782e-12));
+}
+
+TEST(NodeValues, EachQuantityCodeUsesItsConversionAndVariant) {
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    std::vector<float> m(3 * 64, 0.0f);
+    const std::size_t s = 0 + 4 * (1 + 4 * 1);  // element (0, 1, 1)
+    m[s] = 3.0f;
+    m[s + 64] = 5.0f;
+    m[s + 128] = -0.5f;
+    const double pi = 3.141592653589793;
+    const Inv dual{d, d / 2, d / 2}, primary{2 * d, d, d};
+    const auto permeability = engine->GetMaterialFromIndex(m.data(), 0, 1, 1, static_cast<int>(s), 1);
+    EXPECT_EQ(permeability[0], 1 / (3.0 * primary.x * pi * 4e-7));
+    EXPECT_EQ(permeability[1], 1 / (5.0 * primary.y * pi * 4e-7));
+    EXPECT_EQ(permeability[2], 1 / (-0.5 * primary.z * pi * 4e-7));
+    EXPECT_EQ(engine->GetMaterialFromIndex(m.data(), 0, 1, 1, static_cast<int>(s), 2),
+              (std::array<double, 3>{3.0 / dual.x, 5.0 / dual.y, -0.5 / dual.z}));
+    EXPECT_EQ(engine->GetMaterialFromIndex(m.data(), 0, 1, 1, static_cast<int>(s), 3),
+              (std::array<double, 3>{3.0 / primary.x, 5.0 / primary.y, -0.5 / primary.z}));
+}
+
+TEST(NodeValues, AnUnsupportedCodeGivesMinus99999AndOneLine) {
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    const std::vector<float> matrix = MatrixWithNode111(1, 2, 3);
+    std::array<double, 3> values{};
+    const std::string output =
+        StdoutOf([&] { values = engine->GetMaterialFromIndex(matrix.data(), 1, 1, 1, 21, 5); });
+    EXPECT_EQ(output, "unsupported material!\n");
+    EXPECT_EQ(values, (std::array<double, 3>{-99999, -99999, -99999}));
+}
+
+TEST(NodeValues, WorkedExampleValuesGiveTwoAndRootThree) {
+    fake_reader::Project project = UniformProject(4, 4, 4, d);
+    // Density mode divides by d at an interior element.
+    project.matrices[3] = MatrixWithNode111(2 * d, 2 * d, 2 * d);
+    auto engine = OpenEngine(project);
+    engine->material_quantity = 3;
+    const auto values = engine->GetNodeMaterialProperty(1, 1, 1, 21, 3);
+    EXPECT_EQ(values, (std::array<double, 3>{2, 2, 2}));
+    EXPECT_EQ(RootMeanSquare(values), 2.0f);
+    EXPECT_EQ(RootMeanSquare({3, 0, 0}), static_cast<float>(std::sqrt(3.0)));
+
+    engine->RetrieveMaterialProperties();
+    EXPECT_EQ(engine->ElementProperties()[element_111], 2.0f);
+
+    project.matrices[3] = MatrixWithNode111(3 * d, 0, 0);
+    engine = OpenEngine(project);
+    engine->material_quantity = 3;
+    engine->RetrieveMaterialProperties();
+    EXPECT_EQ(engine->ElementProperties()[element_111], static_cast<float>(std::sqrt(3.0)));
+}
+
+TEST(ElementProperties, DensityOfAnInteriorElementIsTheRootMeanSquareOverTheSpacing) {
+    const double spacing = 0.3;
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> value(-50, 50);
+    for (int trial = 0; trial < 20; ++trial) {
+        const float mx = value(random), my = value(random), mz = value(random);
+        fake_reader::Project project = UniformProject(4, 4, 4, spacing);
+        project.matrices[3] = MatrixWithNode111(mx, my, mz);
+        auto engine = OpenEngine(project);
+        engine->material_quantity = 3;
+        engine->RetrieveMaterialProperties();
+        const double expected =
+            std::sqrt((double{mx} * mx + double{my} * my + double{mz} * mz) / 3) / spacing;
+        EXPECT_FLOAT_EQ(engine->ElementProperties()[element_111], static_cast<float>(expected));
+    }
+}
+
+TEST(ElementProperties, EveryElementUsesItsLowerCornerNode) {
+    fake_reader::Project project = MeshProject({0, 0.5, 2, 2.25, 4}, {1, 2, 4}, {-3, -1, 0, 0.125});
+    std::vector<float> wanted(4 * 2 * 3);
+    for (std::size_t e = 0; e < wanted.size(); ++e) wanted[e] = 1.0f + static_cast<float>(e);
+    for (const unsigned quantity : {0u, 3u}) {
+        project.matrices[static_cast<int>(quantity)] = MatrixForProperties(project, wanted, quantity);
+        auto engine = OpenEngine(project);
+        engine->material_quantity = static_cast<int>(quantity);
+        engine->RetrieveMaterialProperties();
+        ASSERT_EQ(engine->ElementProperties().size(), wanted.size());
+        for (std::size_t e = 0; e < wanted.size(); ++e) {
+            EXPECT_NEAR(engine->ElementProperties()[e], wanted[e], 1e-5 * wanted[e]) << "quantity " << quantity
+                                                                                    << ", element " << e;
+        }
+    }
+}
+
+TEST(ElementProperties, AnUnsupportedCodeGives99999AndOneLinePerElement) {
+    fake_reader::Project project = UniformProject(4, 3, 2, d);
+    project.matrices[5] = std::vector<float>(3 * 24, 2.0f);
+    auto engine = OpenEngine(project);
+    engine->material_quantity = 5;
+    std::string expected_lines;
+    for (int e = 0; e < 3 * 2 * 1; ++e) expected_lines += "unsupported material!\n";
+    EXPECT_EQ(StdoutOf([&] { engine->RetrieveMaterialProperties(); }), expected_lines);
+    EXPECT_EQ(engine->ElementProperties(), std::vector<float>(6, 99999.0f));
+    EXPECT_EQ(fake_reader::RequestedQuantity(), 5);
+}
+
+TEST(MaterialMatrix, IsRequestedOncePerEngineWithTheCodeInForce) {
+    TempDir dir;
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.matrices[3] = MatrixForProperties(project, std::vector<float>(8, 2.0f), 3);
+    WriteMaterialFile(dir / "m.xml", {{1, 1, 1, 2, 2, "solid"}});
+    auto engine = OpenEngine(project);
+    engine->material_file = dir / "m.xml";
+    engine->material_quantity = 3;
+    EXPECT_EQ(ExportFailure(*engine, dir / "a.efm"), "");
+    EXPECT_EQ(ExportFailure(*engine, dir / "b.efm"), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 1);
+    EXPECT_EQ(fake_reader::RequestedQuantity(), 3);
+}
+
+TEST(MaterialMatrix, AChangedCodeReadsMatrixAndPropertiesAgain) {
+    TempDir dir;
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    const std::vector<float> permittivities{1, 4, 1, 4, 1, 4, 1, 4}, densities{8, 8, 2, 2, 8, 8, 2, 2};
+    project.matrices[0] = MatrixForProperties(project, permittivities, 0);
+    project.matrices[3] = MatrixForProperties(project, densities, 3);
+    // ID 1: eps 1, rho_set 2; ID 2: eps 4, rho_set 8.
+    WriteMaterialFile(dir / "m.xml", {{1, 1, 1, 100, 2, "one"}, {2, 4, 1, 100, 8, "two"}});
+    auto engine = OpenEngine(project);
+    engine->material_file = dir / "m.xml";
+
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(engine->ElementMaterials(), (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
+
+    engine->material_quantity = 3;
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
+    EXPECT_EQ(fake_reader::RequestedQuantity(), 3);
+    EXPECT_EQ(engine->ElementMaterials(), (std::vector<unsigned char>{2, 2, 1, 1, 2, 2, 1, 1}));
+    for (std::size_t e = 0; e < densities.size(); ++e) EXPECT_FLOAT_EQ(engine->ElementProperties()[e], densities[e]);
+
+    engine->material_quantity = 0;
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 3);
+    EXPECT_EQ(fake_reader::RequestedQuantity(), 0);
+    EXPECT_EQ(engine->ElementMaterials(), (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
+}
+
+TEST(MaterialMatrix, AReaderFailureGivesTheQuantityAndTheStatus) {
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.matrix_status = 7;
+    auto engine = OpenEngine(project);
+    EXPECT_EQ(FailureOf([&] { engine->GetNodeMaterialProperty(0, 0, 0, 0, 0); }),
+              "Didn't found quantity 0 due to error 7 and skip it.");
+    EXPECT_EQ(engine->ReaderStatus(), 7);
+    EXPECT_EQ(engine->MaterialMatrix(), nullptr);
+    EXPECT_EQ(fake_reader::RequestedQuantity(), 0);
+
+    fake_reader::Current().matrix_status = -2;
+    EXPECT_EQ(FailureOf([&] { engine->GetNodeMaterialProperty(0, 0, 0, 0, 3); }),
+              "Didn't found quantity 3 due to error -2 and skip it.");
+}
+
+TEST(MaterialMatrix, AFailedReadFailsTheExportAndIsRetriedByTheNext) {
+    TempDir dir;
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
+    project.matrix_status = 7;
+    WriteMaterialFile(dir / "m.xml", {{0, 1, 1, 0, 0, "gas"}, {1, 4, 1, 0, 0, "solid"}});
+    auto engine = OpenEngine(project);
+    engine->material_file = dir / "m.xml";
+
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "Failed to read material properties from CST.");
+    EXPECT_TRUE(engine->ElementProperties().empty());
+    EXPECT_EQ(engine->MaterialMatrix(), nullptr);
+
+    fake_reader::Current().matrix_status = 0;
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
+    EXPECT_EQ(engine->ElementMaterials(), std::vector<unsigned char>(8, 1));
+}
+
+TEST(MaterialMatrix, AMissingQuantityFailsTheExportAndIsRetriedByTheNext) {
+    TempDir dir;
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    WriteMaterialFile(dir / "m.xml", {{1, 4, 1, 0, 0, "solid"}});
+    auto engine = OpenEngine(project);
+    engine->material_file = dir / "m.xml";
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "Failed to read material properties from CST.");
+    fake_reader::Current().matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(engine->ElementMaterials(), std::vector<unsigned char>(8, 1));
+}
+
+TEST(MaterialMatrix, PropertiesAreReadBeforeTheMaterialFile) {
+    TempDir dir;
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.matrix_status = 7;
+    auto engine = OpenEngine(project);
+    engine->material_file = dir / "missing.xml";
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "Failed to read material properties from CST.");
+
+    fake_reader::Current().matrix_status = 0;
+    fake_reader::Current().matrices[0] = std::vector<float>(81, 1.0f);
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "PrepareMaterialData: Error during parsing Materials.xml file.");
+    EXPECT_EQ(engine->ElementProperties().size(), 8u);
+    // The properties stay; only the material file is read again.
+    WriteMaterialFile(dir / "missing.xml", {{1, 4, 1, 0, 0, "solid"}});
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
+}
+
+TEST(MaterialMatrix, ASingleLineAlongAnAxisAsksForNoMatrix) {
+    TempDir dir;
+    auto engine = OpenEngine(UniformProject(4, 1, 3));
+    engine->material_file = dir / "m.xml";
+    WriteMaterialFile(dir / "m.xml", {{1, 4, 1, 0, 0, "solid"}});
+    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm", true), "");
+    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 0);
+    EXPECT_TRUE(engine->ElementProperties().empty());
+    EXPECT_TRUE(engine->ElementMaterials().empty());
+}
+
+namespace {
+
+// A strictly increasing set of lines with random spacings over several orders of magnitude.
+std::vector<double> RandomLines(std::mt19937& random, int count) {
+    std::uniform_real_distribution<double> exponent(-4, 2);
+    std::vector<double> lines{std::uniform_real_distribution<double>(-10, 10)(random)};
+    while (static_cast<int>(lines.size()) < count) lines.push_back(lines.back() + std::pow(10.0, exponent(random)));
+    return lines;
+}
+
+std::vector<float> RandomMatrix(std::mt19937& random, std::size_t size) {
+    const float specials[] = {0.0f,
+                              -0.0f,
+                              std::numeric_limits<float>::max(),
+                              -std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::denorm_min(),
+                              std::numeric_limits<float>::min(),
+                              1e-30f,
+                              -1e-30f,
+                              1e30f,
+                              std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::quiet_NaN()};
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::uniform_int_distribution<std::size_t> special(0, std::size(specials) - 1);
+    std::uniform_real_distribution<float> ordinary(-20, 20);
+    std::uniform_real_distribution<float> exponent(-38, 38);
+    std::vector<float> matrix(size);
+    for (float& value : matrix) {
+        switch (kind(random)) {
+        case 0: value = specials[special(random)]; break;
+        case 1: case 2: value = std::pow(10.0f, exponent(random)) * (kind(random) < 5 ? -1.0f : 1.0f); break;
+        default: value = ordinary(random);
+        }
+    }
+    return matrix;
+}
+
+// The element properties computed one element at a time through the engine's node value helpers.
+std::vector<float> ElementByElement(CST_Readout& engine, unsigned quantity) {
+    const auto [nx, ny, nz] = engine.MeshDims();
+    std::vector<float> properties(static_cast<std::size_t>((nx - 1) * (ny - 1) * (nz - 1)));
+    StdoutOf([&] {
+        for (int k = 0; k < nz - 1; ++k) {
+            for (int j = 0; j < ny - 1; ++j) {
+                for (int i = 0; i < nx - 1; ++i) {
+                    const auto values = engine.GetNodeMaterialProperty(i, j, k, i + nx * (j + ny * k), quantity);
+                    properties[static_cast<std::size_t>(i + (nx - 1) * (j + (ny - 1) * k))] = RootMeanSquare(values);
+                }
+            }
+        }
+    });
+    return properties;
+}
+
+}  // namespace
+
+TEST(ElementProperties, TheWholeMeshComputationEqualsTheElementByElementOneBitForBit) {
+    std::mt19937 random(20240601);
+    for (const std::array<int, 3> dims : {std::array{17, 13, 11}, std::array{20, 7, 5}, std::array{2, 9, 4},
+                                          std::array{38, 3, 2}}) {
+        const std::vector<double> x = RandomLines(random, dims[0]), y = RandomLines(random, dims[1]),
+                                  z = RandomLines(random, dims[2]);
+        fake_reader::Project project = MeshProject(x, y, z);
+        const std::size_t nodes = x.size() * y.size() * z.size();
+        for (const unsigned quantity : {0u, 1u, 2u, 3u, 5u}) {
+            project.matrices[static_cast<int>(quantity)] = RandomMatrix(random, 3 * nodes);
+        }
+        for (const unsigned workers : {1u, 3u}) {
+            WorkerCountScope scope(workers);
+            for (const unsigned quantity : {0u, 1u, 2u, 3u, 5u}) {
+                auto engine = OpenEngine(project);
+                engine->material_quantity = static_cast<int>(quantity);
+                StdoutOf([&] { engine->RetrieveMaterialProperties(); });
+                const std::vector<float> whole = engine->ElementProperties();
+                const std::vector<float> reference = ElementByElement(*engine, quantity);
+                ASSERT_EQ(whole.size(), reference.size());
+                EXPECT_EQ(std::memcmp(whole.data(), reference.data(), whole.size() * sizeof(float)), 0)
+                    << "mesh " << dims[0] << "x" << dims[1] << "x" << dims[2] << ", quantity " << quantity << ", "
+                    << workers << " workers";
+            }
+        }
+    }
+}

@@ -1,0 +1,268 @@
+// Reading the material catalogue from the material file.
+#include "engine_test_support.h"
+#include "readout.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+using namespace engine_test;
+
+namespace {
+
+const char* const parse_failure = "PrepareMaterialData: Error during parsing Materials.xml file.";
+const char* const count_failure =
+    "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.";
+
+class MaterialFile : public testing::Test {
+protected:
+    // Reads `xml` as the material file of a fresh engine; returns the failure text ("" if none).
+    std::string Read(const std::string& xml) {
+        WriteText(dir / "materials.xml", xml);
+        return ReadFile(dir / "materials.xml");
+    }
+    std::string ReadBytesAsFile(const std::vector<unsigned char>& bytes) {
+        WriteBytes(dir / "materials.xml", bytes);
+        return ReadFile(dir / "materials.xml");
+    }
+    std::string ReadFile(const std::string& path) {
+        engine->material_file = path;
+        return FailureOf([&] { engine->PrepareMaterialData(); });
+    }
+    const std::vector<Material>& materials() const { return engine->Materials(); }
+
+    TempDir dir;
+    Engine engine = OpenEngine(UniformProject(2, 2, 2));
+};
+
+std::string Root(const std::string& count_attribute, const std::string& children) {
+    return "<?xml version=\"1.0\"?>\n<Materials" + count_attribute + ">\n" + children + "</Materials>\n";
+}
+
+// The bytes of `text` (ASCII or UTF-8 limited to the Basic Multilingual Plane) in UTF-16.
+std::vector<unsigned char> Utf16(const std::string& text, bool big_endian, bool byte_order_mark) {
+    std::u16string units;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            units.push_back(byte);
+            i += 1;
+        } else if ((byte & 0xE0) == 0xC0) {
+            units.push_back(static_cast<char16_t>(((byte & 0x1F) << 6) | (text[i + 1] & 0x3F)));
+            i += 2;
+        } else {
+            units.push_back(static_cast<char16_t>(((byte & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
+                                                  (text[i + 2] & 0x3F)));
+            i += 3;
+        }
+    }
+    if (byte_order_mark) units.insert(units.begin(), u'\xFEFF');
+    std::vector<unsigned char> bytes;
+    for (const char16_t unit : units) {
+        const auto high = static_cast<unsigned char>(unit >> 8), low = static_cast<unsigned char>(unit & 0xFF);
+        bytes.push_back(big_endian ? high : low);
+        bytes.push_back(big_endian ? low : high);
+    }
+    return bytes;
+}
+
+void ExpectMaterial(const Material& m, float id, const std::string& description, float eps, float mue, float rho,
+                    float rho_set) {
+    EXPECT_EQ(m.ID, id);
+    EXPECT_EQ(m.description, description);
+    EXPECT_EQ(m.eps, eps);
+    EXPECT_EQ(m.mue, mue);
+    EXPECT_EQ(m.rho, rho);
+    EXPECT_EQ(m.rho_set, rho_set);
+}
+
+}  // namespace
+
+TEST_F(MaterialFile, HoldsTheMaterialsInFileOrder) {
+    const std::string failure = Read(Root(" Count=\"3\"",
+                                          "  <Material ID=\"2\" description=\"FR4\" eps=\"4.4\" mue=\"1\" rho=\"1850\" "
+                                          "rho_set=\"1.85\"/>\n"
+                                          "  <Material ID=\"0\" description=\"gas\" eps=\"1.0005\" mue=\"1\" "
+                                          "rho=\"0.00166\" rho_set=\"0.002\"/>\n"
+                                          "  <Material rho_set=\"8.96\" rho=\"8960\" mue=\"0.999994\" eps=\"1e10\" "
+                                          "description=\"copper\" ID=\"1\"/>\n"));
+    EXPECT_EQ(failure, "");
+    ASSERT_EQ(materials().size(), 3u);
+    ExpectMaterial(materials()[0], 2, "FR4", 4.4f, 1, 1850, 1.85f);
+    ExpectMaterial(materials()[1], 0, "gas", 1.0005f, 1, 0.00166f, 0.002f);
+    ExpectMaterial(materials()[2], 1, "copper", 1e10f, 0.999994f, 8960, 8.96f);
+}
+
+TEST_F(MaterialFile, MissingAttributesReadAsZeroAndEmptyText) {
+    EXPECT_EQ(Read(Root(" Count=\"2\"", "<Material ID=\"5\" eps=\"3\"/><Material description=\"bare\"/>")), "");
+    ASSERT_EQ(materials().size(), 2u);
+    ExpectMaterial(materials()[0], 5, "", 3, 0, 0, 0);
+    ExpectMaterial(materials()[1], 0, "bare", 0, 0, 0, 0);
+}
+
+TEST_F(MaterialFile, NumbersAreReadAsFarAsTheyAreNumeric) {
+    EXPECT_EQ(Read(Root(" Count=\"1\"", "<Material ID=\"2.5\" eps=\"2,5\" mue=\" -1.5e2kg\" rho=\"abc\" "
+                                        "rho_set=\"&#32;7.25\"/>")),
+              "");
+    ASSERT_EQ(materials().size(), 1u);
+    ExpectMaterial(materials()[0], 2.5f, "", 2, -150, 0, 7.25f);
+}
+
+TEST_F(MaterialFile, NumbersAreRoundedToSinglePrecision) {
+    EXPECT_EQ(Read(Root(" Count=\"1\"", "<Material eps=\"0.1\" rho=\"1e39\" rho_set=\"1e-50\"/>")), "");
+    ASSERT_EQ(materials().size(), 1u);
+    EXPECT_EQ(materials()[0].eps, 0.1f);
+    EXPECT_TRUE(std::isinf(materials()[0].rho));
+    EXPECT_EQ(materials()[0].rho_set, 0.0f);
+}
+
+TEST_F(MaterialFile, CountIsReadLikeAtoi) {
+    const std::string two = "<Material ID=\"1\"/><Material ID=\"2\"/>";
+    for (const char* count : {"2 words", " 2", "+2", "2.9", "0002"}) {
+        engine = OpenEngine(UniformProject(2, 2, 2));
+        EXPECT_EQ(Read(Root(std::string(" Count=\"") + count + "\"", two)), "") << "Count " << count;
+        EXPECT_EQ(materials().size(), 2u) << "Count " << count;
+    }
+    for (const char* count : {"", "two", "-2", "x2", "99999999999999999999999"}) {
+        engine = OpenEngine(UniformProject(2, 2, 2));
+        EXPECT_EQ(Read(Root(std::string(" Count=\"") + count + "\"", two)), count_failure) << "Count " << count;
+        EXPECT_EQ(materials().size(), 2u) << "Count " << count;
+    }
+}
+
+TEST_F(MaterialFile, AMissingCountWithMaterialsIsTheWarningFailure) {
+    EXPECT_EQ(Read(Root("", "<Material ID=\"1\" eps=\"4\"/>")), count_failure);
+    ASSERT_EQ(materials().size(), 1u);
+    EXPECT_EQ(materials()[0].eps, 4.0f);
+}
+
+TEST_F(MaterialFile, AMismatchedCountKeepsTheMaterialsForTheNextExport) {
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
+    engine = OpenEngine(project);
+    WriteText(dir / "materials.xml", Root(" Count=\"3\"", "<Material ID=\"0\" eps=\"1\"/><Material ID=\"1\" eps=\"4\" "
+                                                          "description=\"solid\"/>"));
+    engine->material_file = dir / "materials.xml";
+    std::string output = dir / "out.efm";
+    EXPECT_EQ(FailureOf([&] { StdoutOf([&] { engine->SaveBinaryFile(output, false, false); }); }), count_failure);
+    EXPECT_FALSE(std::filesystem::exists(output));
+    EXPECT_EQ(materials().size(), 2u);
+
+    EXPECT_EQ(FailureOf([&] { StdoutOf([&] { engine->SaveBinaryFile(output, false, false); }); }), "");
+    const ParsedExport parsed = ParseExport(ReadBytes(output));
+    EXPECT_EQ(parsed.header.at("n_materials"), 2);
+    ASSERT_EQ(parsed.materials.size(), 2u);
+    EXPECT_EQ(parsed.materials[1].description, "solid");
+    EXPECT_EQ(parsed.element_materials, std::vector<unsigned char>(8, 1));
+    EXPECT_EQ(materials().size(), 2u);
+}
+
+TEST_F(MaterialFile, ARootWithAnotherNameGivesNoMaterialsAndNoFailure) {
+    EXPECT_EQ(Read("<Material_List Count=\"2\"><Material ID=\"1\"/><Material ID=\"2\"/></Material_List>"), "");
+    EXPECT_TRUE(materials().empty());
+}
+
+TEST_F(MaterialFile, ARootWithoutMaterialsAndCountZeroIsNoFailure) {
+    EXPECT_EQ(Read(Root(" Count=\"0\"", "<!-- none yet -->")), "");
+    EXPECT_TRUE(materials().empty());
+}
+
+TEST_F(MaterialFile, OnlyMaterialElementsDirectlyBelowTheRootAreRead) {
+    EXPECT_EQ(Read(Root(" Count=\"2\"",
+                        "<material ID=\"7\"/>\n<Group><Material ID=\"8\"/></Group>\n<Material ID=\"1\">"
+                        "<Material ID=\"9\"/></Material>\n<MATERIAL ID=\"6\"/>text<Material ID=\"2\"/>")),
+              "");
+    ASSERT_EQ(materials().size(), 2u);
+    EXPECT_EQ(materials()[0].ID, 1.0f);
+    EXPECT_EQ(materials()[1].ID, 2.0f);
+}
+
+TEST_F(MaterialFile, AMissingFileIsTheParseFailure) {
+    EXPECT_EQ(ReadFile(dir / "no such file.xml"), parse_failure);
+    EXPECT_TRUE(materials().empty());
+}
+
+TEST_F(MaterialFile, MalformedXmlIsTheParseFailure) {
+    for (const char* xml : {"<Materials Count=\"1\"><Material ID=\"1\"></Materials>",
+                            "<Materials Count=\"1\"><Material ID=1/></Materials>", ""}) {
+        EXPECT_EQ(Read(xml), parse_failure) << xml;
+        EXPECT_TRUE(materials().empty()) << xml;
+    }
+}
+
+TEST_F(MaterialFile, AnEmptyPathIsTheParseFailure) {
+    EXPECT_EQ(ReadFile(""), parse_failure);
+    EXPECT_TRUE(materials().empty());
+}
+
+TEST_F(MaterialFile, Utf16FilesAreReadWithTheirTextInUtf8) {
+    const std::string xml = Root(" Count=\"2\"",
+                                 "<Material ID=\"1\" description=\"Glas \xC3\xBC \xE2\x82\xAC\" eps=\"6.5\"/>"
+                                 "<Material ID=\"3\" description=\"Luft\" eps=\"1\" rho_set=\"1.2\"/>");
+    for (const bool big_endian : {false, true}) {
+        for (const bool mark : {true, false}) {
+            engine = OpenEngine(UniformProject(2, 2, 2));
+            EXPECT_EQ(ReadBytesAsFile(Utf16(xml, big_endian, mark)), "")
+                << (big_endian ? "big" : "little") << " endian, mark " << mark;
+            ASSERT_EQ(materials().size(), 2u);
+            ExpectMaterial(materials()[0], 1, "Glas \xC3\xBC \xE2\x82\xAC", 6.5f, 0, 0, 0);
+            ExpectMaterial(materials()[1], 3, "Luft", 1, 0, 0, 1.2f);
+        }
+    }
+}
+
+namespace {
+
+// Switches the C library's numeric conventions to German (decimal comma) for one scope, as a
+// front end that adopts the user's locale does. Builds the locale in a temporary directory
+// when the system has none installed.
+class GermanNumericLocale {
+public:
+    GermanNumericLocale() {
+        previous_ = std::setlocale(LC_NUMERIC, nullptr);
+        if (const char* old_path = std::getenv("LOCPATH")) old_locpath_ = old_path;
+        if (Switch()) return;
+        const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir_ / "de_DE.UTF-8") + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) return;
+        setenv("LOCPATH", dir_.path().c_str(), 1);
+        Switch();
+    }
+    ~GermanNumericLocale() {
+        std::setlocale(LC_NUMERIC, previous_.c_str());
+        if (old_locpath_) {
+            setenv("LOCPATH", old_locpath_->c_str(), 1);
+        } else {
+            unsetenv("LOCPATH");
+        }
+    }
+    GermanNumericLocale(const GermanNumericLocale&) = delete;
+    GermanNumericLocale& operator=(const GermanNumericLocale&) = delete;
+    bool active() const { return active_; }
+
+private:
+    bool Switch() {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8"}) {
+            if (std::setlocale(LC_NUMERIC, name) != nullptr) return active_ = true;
+        }
+        return false;
+    }
+    TempDir dir_;
+    std::string previous_;
+    std::optional<std::string> old_locpath_;
+    bool active_ = false;
+};
+
+}  // namespace
+
+TEST_F(MaterialFile, NumbersUseThePointWhateverTheProcessLocale) {
+    GermanNumericLocale german;
+    if (!german.active()) GTEST_SKIP() << "no German locale available and none could be built";
+    EXPECT_EQ(Read(Root(" Count=\"1\"", "<Material ID=\"2.5\" eps=\"2,5\" rho=\"1.25e3\"/>")), "");
+    ASSERT_EQ(materials().size(), 1u);
+    EXPECT_EQ(materials()[0].ID, 2.5f);
+    EXPECT_EQ(materials()[0].eps, 2.0f);
+    EXPECT_EQ(materials()[0].rho, 1250.0f);
+}
