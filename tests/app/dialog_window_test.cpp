@@ -237,13 +237,6 @@ TEST_F(DialogWindowTest, DroppedTextIsRefused) {
     EXPECT_EQ(fake_reader::CallCount("CST_OpenProject"), 0);
 }
 
-TEST_F(DialogWindowTest, OnlyProjectAndOutputFieldsTakeDrops) {
-    EXPECT_TRUE(Field("editInputFile").acceptDrops());
-    EXPECT_TRUE(Field("editOutputFile").acceptDrops());
-    EXPECT_FALSE(Field("editMaterialFile").acceptDrops());
-    EXPECT_FALSE(Field("editPotentialName").acceptDrops());
-}
-
 TEST_F(DialogWindowTest, BrowseButtonsOfferTheirFileFilters) {
     const std::string project = FreshTempPath("browsed.cst");
     std::ofstream(project).put('\n');
