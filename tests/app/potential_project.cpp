@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <vector>
 
 namespace {
@@ -45,7 +46,14 @@ void ExpectPotentialsOnlyExport(const std::string& path) {
 }
 
 std::string FreshTempPath(const std::string& name) {
-    const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / name;
+    // One folder per test process, so that test runs side by side never share a file.
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path made = std::filesystem::path(::testing::TempDir()) /
+                                     ("brenwick-dialog-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(made);
+        return made;
+    }();
+    const std::filesystem::path path = folder / name;
     std::filesystem::remove(path);
     return path.string();
 }

@@ -14,7 +14,7 @@ fake_reader::Project PotentialProject();
 // mesh size and the 27 node values right after it, nothing more.
 void ExpectPotentialsOnlyExport(const std::string& path);
 
-// A path in the test's temporary directory; an existing file of that name is removed.
+// A path in a temporary folder of this test process; an existing file of that name is removed.
 std::string FreshTempPath(const std::string& name);
 
 #endif
