@@ -1,0 +1,77 @@
+#include "make_project.h"
+
+#include "demo_project.h"
+#include "grid.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path Resolved(const std::string& path) {
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(path, error);
+    return error ? fs::path(path).lexically_normal() : resolved;
+}
+
+// The material file written over the project (e.g. a project named "demo.xml") would
+// destroy the project just made.
+void RefuseSamePaths(const std::string& project_path, const std::string& materials_path) {
+    if (Resolved(project_path) == Resolved(materials_path)) {
+        throw std::runtime_error("The material file would overwrite the project file: " + project_path);
+    }
+}
+
+void Generate(const MakeProjectOptions& options, std::ostream& out) {
+    if (options.project_path.empty()) throw std::runtime_error("No project file given.");
+    CheckMeshDims(options.mesh);
+    const std::string materials_path = MaterialsPathOf(options);
+    RefuseSamePaths(options.project_path, materials_path);
+
+    const DemoProject demo = MakeDemoProject(options.mesh);
+    WriteProjectFile(options.project_path, demo.contents);
+    WriteMaterialFile(materials_path, demo.materials);
+
+    const auto& mesh = options.mesh;
+    out << "Wrote demo project " << options.project_path << ": " << mesh[0] << " x " << mesh[1] << " x "
+        << mesh[2] << " mesh lines, " << NodeCount(mesh) << " nodes, " << ElementCount(mesh) << " elements.\n"
+        << "Wrote material file " << materials_path << ": " << demo.materials.size() << " materials.\n";
+}
+
+}  // namespace
+
+std::string MaterialsPathOf(const MakeProjectOptions& options) {
+    if (!options.materials_path.empty()) return options.materials_path;
+    return fs::path(options.project_path).replace_extension(".xml").string();
+}
+
+int RunMakeProject(const MakeProjectOptions& options, std::ostream& out, std::ostream& err) {
+    try {
+        Generate(options, out);
+        return 0;
+    } catch (const std::bad_alloc&) {
+        err << "make-project: not enough memory for a mesh of " << options.mesh[0] << " x " << options.mesh[1]
+            << " x " << options.mesh[2] << " lines.\n";
+    } catch (const std::exception& failure) {
+        err << "make-project: " << failure.what() << '\n';
+    }
+    return 1;
+}
+
+CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "make-project", "Write a demo project (a small gas detector) and its material file.");
+    command->add_option("FILE", options.project_path, "Project file to write")->required();
+    command->add_option("--materials-out", options.materials_path,
+                        "Material file to write (default: FILE with the extension .xml)");
+    command->add_option("--mesh", options.mesh, "Mesh lines along x, y and z")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    return command;
+}

@@ -1,0 +1,30 @@
+// `brenwick-cli make-project`: writes the demo project and its material file.
+#ifndef BRENWICK_MAKE_PROJECT_H
+#define BRENWICK_MAKE_PROJECT_H
+
+#include <array>
+#include <ostream>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+struct MakeProjectOptions {
+    std::string project_path;
+    std::string materials_path;  // empty: the project path with its extension replaced by .xml
+    std::array<int, 3> mesh{41, 33, 29};  // mesh lines along x, y, z
+};
+
+// The material file path the options stand for.
+std::string MaterialsPathOf(const MakeProjectOptions& options);
+
+// Writes the demo project and the material file, reports both on out and returns 0; on a
+// failure writes the reason to err and returns 1.
+int RunMakeProject(const MakeProjectOptions& options, std::ostream& out, std::ostream& err);
+
+// Adds the subcommand "make-project FILE [--materials-out FILE] [--mesh NX NY NZ]" to app,
+// storing what it parses in options (which must outlive the parse).
+CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options);
+
+#endif
