@@ -1,0 +1,461 @@
+// Brenwick's built-in result reader: the nine operations of result_reader.h for the HDF5
+// project format of docs/project-format.md.
+//
+// Reader version 1001 (reader 1.1, format version 1).
+//
+// An open project is one read-only HDF5 file, kept open from CST_OpenProject to
+// CST_CloseProject, in a table keyed by the handle's id. The mesh is checked when the project
+// is opened and its line counts are kept; every later operation checks its arguments and the
+// objects it reads again, and reads with HDF5 memory selections of exactly the sizes it
+// reported, so that no operation writes more into the caller's array than the sizes reported
+// before allow, whatever the file says. No exception leaves these functions: every failure,
+// including a failed allocation, becomes a status.
+#include "result_reader.h"
+
+#include "hdf5_handles.h"
+
+#include <climits>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+using namespace brenwick::h5;
+
+constexpr int kReaderVersion = 1001;
+constexpr const char* kFormatName = "brenwick-project";
+constexpr long long kFormatVersion = 1;
+
+// Raised inside the reader and turned into the status at the C boundary.
+struct ReaderFailure {
+    int status;
+};
+
+[[noreturn]] void Fail(int status) { throw ReaderFailure{status}; }
+
+struct OpenProject {
+    File file;
+    int dims[3] = {0, 0, 0};  // nx, ny, nz as stored when the project was opened
+};
+
+// The table of open projects. One lock guards it and every HDF5 call of the reader.
+struct Registry {
+    std::mutex mutex;
+    std::map<int32_t, OpenProject> projects;
+    int32_t next_id = 1;
+
+    // An id not used by any open project; ids count up and never return to 0 or below.
+    int32_t NewId() {
+        for (;;) {
+            const int32_t id = next_id;
+            next_id = (next_id == INT32_MAX) ? 1 : next_id + 1;
+            if (projects.find(id) == projects.end()) return id;
+        }
+    }
+};
+
+Registry& GetRegistry() {
+    static Registry registry;
+    return registry;
+}
+
+// Runs body under the registry lock and turns everything it throws into a status.
+template <typename Body>
+int Guarded(Body&& body) noexcept {
+    try {
+        SilenceErrorPrinting();
+        Registry& registry = GetRegistry();
+        std::lock_guard<std::mutex> lock(registry.mutex);
+        return body(registry);
+    } catch (const ReaderFailure& failure) {
+        return failure.status;
+    } catch (...) {
+        // Out of memory or anything unforeseen: the project could not be read.
+        return BRENWICK_READER_READ_ERROR;
+    }
+}
+
+OpenProject& FindProject(Registry& registry, const CSTProjHandle* handle) {
+    const auto it = registry.projects.find(handle->id);
+    if (it == registry.projects.end()) Fail(BRENWICK_READER_UNKNOWN_HANDLE);
+    return it->second;
+}
+
+enum class Kind { Missing, Group, Dataset, Other };
+
+// Opens the object linked as name (one path component) below loc, following hard and soft
+// links inside the file only. kind tells what it is; the handle is valid for Group and Dataset.
+Object OpenChild(hid_t loc, const char* name, Kind& kind) {
+    kind = Kind::Missing;
+    const htri_t exists = H5Lexists(loc, name, H5P_DEFAULT);
+    if (exists < 0) Fail(BRENWICK_READER_READ_ERROR);
+    if (exists == 0) return Object();
+    H5L_info_t link_info;
+    if (H5Lget_info(loc, name, &link_info, H5P_DEFAULT) < 0) Fail(BRENWICK_READER_READ_ERROR);
+    kind = Kind::Other;
+    if (link_info.type != H5L_TYPE_HARD && link_info.type != H5L_TYPE_SOFT) return Object();
+    Object object(H5Oopen(loc, name, H5P_DEFAULT));
+    if (!object) return Object();  // e.g. a dangling soft link
+    switch (H5Iget_type(object.get())) {
+        case H5I_GROUP: kind = Kind::Group; return object;
+        case H5I_DATASET: kind = Kind::Dataset; return object;
+        default: return Object();
+    }
+}
+
+// The value of a string attribute (fixed- or variable-length, any character set) holding one
+// string, or nothing when the attribute is missing, is no string or cannot be read.
+std::optional<std::string> ReadStringAttribute(hid_t object, const char* name) {
+    if (H5Aexists(object, name) <= 0) return std::nullopt;
+    Attribute attribute(H5Aopen(object, name, H5P_DEFAULT));
+    if (!attribute) return std::nullopt;
+    Datatype file_type(H5Aget_type(attribute.get()));
+    if (!file_type || H5Tget_class(file_type.get()) != H5T_STRING) return std::nullopt;
+    Dataspace space(H5Aget_space(attribute.get()));
+    if (!space || H5Sget_simple_extent_npoints(space.get()) != 1) return std::nullopt;
+    const H5T_cset_t cset = H5Tget_cset(file_type.get());
+    if (cset < 0) return std::nullopt;
+
+    const htri_t variable = H5Tis_variable_str(file_type.get());
+    if (variable < 0) return std::nullopt;
+    if (variable > 0) {
+        Datatype memory_type(H5Tcopy(H5T_C_S1));
+        if (!memory_type || H5Tset_size(memory_type.get(), H5T_VARIABLE) < 0 ||
+            H5Tset_cset(memory_type.get(), cset) < 0) {
+            return std::nullopt;
+        }
+        char* raw = nullptr;
+        if (H5Aread(attribute.get(), memory_type.get(), &raw) < 0) return std::nullopt;
+        const std::unique_ptr<char, herr_t (*)(void*)> owned(raw, H5free_memory);
+        return std::string(raw != nullptr ? raw : "");
+    }
+
+    const size_t size = H5Tget_size(file_type.get());
+    if (size == 0) return std::nullopt;
+    std::vector<char> buffer(size + 1, '\0');
+    if (H5Aread(attribute.get(), file_type.get(), buffer.data()) < 0) return std::nullopt;
+    std::string text(buffer.data(), size);
+    const size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    if (H5Tget_strpad(file_type.get()) == H5T_STR_SPACEPAD) {
+        const size_t last = text.find_last_not_of(' ');
+        text.resize(last == std::string::npos ? 0 : last + 1);
+    }
+    return text;
+}
+
+// The value of an integer attribute (any width, signed or unsigned) holding one number, or
+// nothing when the attribute is missing, is no integer or cannot be read. Values beyond the
+// range of long long arrive clipped to it.
+std::optional<long long> ReadIntegerAttribute(hid_t object, const char* name) {
+    if (H5Aexists(object, name) <= 0) return std::nullopt;
+    Attribute attribute(H5Aopen(object, name, H5P_DEFAULT));
+    if (!attribute) return std::nullopt;
+    Datatype file_type(H5Aget_type(attribute.get()));
+    if (!file_type || H5Tget_class(file_type.get()) != H5T_INTEGER) return std::nullopt;
+    Dataspace space(H5Aget_space(attribute.get()));
+    if (!space || H5Sget_simple_extent_npoints(space.get()) != 1) return std::nullopt;
+    long long value = 0;
+    if (H5Aread(attribute.get(), H5T_NATIVE_LLONG, &value) < 0) return std::nullopt;
+    return value;
+}
+
+// Checks that dataset holds a one-dimensional array of floating-point numbers and returns
+// its length. Other number types: READ_ERROR; another shape: INCONSISTENT_SIZES.
+hsize_t FloatVectorLength(hid_t dataset) {
+    Datatype type(H5Dget_type(dataset));
+    if (!type) Fail(BRENWICK_READER_READ_ERROR);
+    if (H5Tget_class(type.get()) != H5T_FLOAT) Fail(BRENWICK_READER_READ_ERROR);
+    Dataspace space(H5Dget_space(dataset));
+    if (!space) Fail(BRENWICK_READER_READ_ERROR);
+    if (H5Sget_simple_extent_type(space.get()) != H5S_SIMPLE ||
+        H5Sget_simple_extent_ndims(space.get()) != 1) {
+        Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+    }
+    hsize_t length = 0;
+    if (H5Sget_simple_extent_dims(space.get(), &length, nullptr) != 1) {
+        Fail(BRENWICK_READER_READ_ERROR);
+    }
+    return length;
+}
+
+// Reads all count values of dataset, converted to the memory type, into destination. The
+// memory selection holds exactly count elements, so HDF5 writes no more than that.
+void ReadWhole(hid_t dataset, hid_t memory_type, hsize_t count, void* destination) {
+    if (count == 0) return;
+    Dataspace memory_space(H5Screate_simple(1, &count, nullptr));
+    if (!memory_space) Fail(BRENWICK_READER_READ_ERROR);
+    Dataspace file_space(H5Dget_space(dataset));
+    if (!file_space || H5Sget_select_npoints(file_space.get()) != static_cast<hssize_t>(count)) {
+        Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+    }
+    if (H5Dread(dataset, memory_type, memory_space.get(), file_space.get(), H5P_DEFAULT,
+                destination) < 0) {
+        Fail(BRENWICK_READER_READ_ERROR);
+    }
+}
+
+// Opens /mesh/<axis> and returns its checked length.
+Object OpenMeshLines(hid_t file, const char* axis, hsize_t& length) {
+    Kind kind;
+    Object mesh = OpenChild(file, "mesh", kind);
+    if (kind != Kind::Group) Fail(BRENWICK_READER_NOT_A_PROJECT);
+    Object lines = OpenChild(mesh.get(), axis, kind);
+    if (kind != Kind::Dataset) Fail(BRENWICK_READER_NOT_A_PROJECT);
+    length = FloatVectorLength(lines.get());
+    if (length > static_cast<hsize_t>(INT_MAX)) Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+    return lines;
+}
+
+constexpr const char* kAxes[3] = {"x", "y", "z"};
+
+// Checks the marks of a project and its mesh; fills dims.
+void CheckProject(hid_t file, int dims[3]) {
+    const std::optional<std::string> format = ReadStringAttribute(file, "format");
+    if (!format || *format != kFormatName) Fail(BRENWICK_READER_NOT_A_PROJECT);
+    const std::optional<long long> version = ReadIntegerAttribute(file, "format_version");
+    if (!version || *version != kFormatVersion) Fail(BRENWICK_READER_NOT_A_PROJECT);
+    for (int axis = 0; axis < 3; ++axis) {
+        hsize_t length = 0;
+        OpenMeshLines(file, kAxes[axis], length);
+        dims[axis] = static_cast<int>(length);
+    }
+}
+
+int ValuesPerNode(long long field_type) {
+    switch (field_type) {
+        case 1: return 6;
+        case 2: return 3;
+        case 3: return 2;
+        case 4: return 1;
+        default: return 0;
+    }
+}
+
+struct Result {
+    Object dataset;
+    int field_type = 0;
+    int count = 0;        // stored length / values per node
+    hsize_t length = 0;   // stored length
+};
+
+// Finds the result whose tree_path equals tree_path exactly and checks it.
+Result FindResult(hid_t file, const char* tree_path, int result_number) {
+    // The format keeps one result per tree path: result number 0.
+    if (result_number != 0) Fail(BRENWICK_READER_RESULT_NOT_FOUND);
+    Kind kind;
+    Object results = OpenChild(file, "results", kind);
+    if (kind != Kind::Group) Fail(BRENWICK_READER_RESULT_NOT_FOUND);
+    H5G_info_t group_info;
+    if (H5Gget_info(results.get(), &group_info) < 0) Fail(BRENWICK_READER_READ_ERROR);
+
+    Result result;
+    // In name order: when two datasets carry the same tree path, the first name wins.
+    for (hsize_t index = 0; index < group_info.nlinks && !result.dataset; ++index) {
+        H5L_info_t link_info;
+        if (H5Lget_info_by_idx(results.get(), ".", H5_INDEX_NAME, H5_ITER_INC, index, &link_info,
+                               H5P_DEFAULT) < 0) {
+            continue;
+        }
+        if (link_info.type != H5L_TYPE_HARD && link_info.type != H5L_TYPE_SOFT) continue;
+        Object object(H5Oopen_by_idx(results.get(), ".", H5_INDEX_NAME, H5_ITER_INC, index,
+                                     H5P_DEFAULT));
+        if (!object || H5Iget_type(object.get()) != H5I_DATASET) continue;
+        const std::optional<std::string> path = ReadStringAttribute(object.get(), "tree_path");
+        if (path && *path == tree_path) result.dataset = std::move(object);
+    }
+    if (!result.dataset) Fail(BRENWICK_READER_RESULT_NOT_FOUND);
+
+    const std::optional<long long> field_type =
+        ReadIntegerAttribute(result.dataset.get(), "field_type");
+    if (!field_type) Fail(BRENWICK_READER_READ_ERROR);
+    const int per_node = ValuesPerNode(*field_type);
+    if (per_node == 0) Fail(BRENWICK_READER_READ_ERROR);
+    result.field_type = static_cast<int>(*field_type);
+    result.length = FloatVectorLength(result.dataset.get());
+    if (result.length % static_cast<hsize_t>(per_node) != 0) {
+        Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+    }
+    const hsize_t count = result.length / static_cast<hsize_t>(per_node);
+    if (count > static_cast<hsize_t>(INT_MAX)) Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+    result.count = static_cast<int>(count);
+    return result;
+}
+
+// a * b, or nothing when the product does not fit.
+std::optional<uint64_t> CheckedMultiply(uint64_t a, uint64_t b) {
+    if (a != 0 && b > UINT64_MAX / a) return std::nullopt;
+    return a * b;
+}
+
+}  // namespace
+
+extern "C" {
+
+int CST_GetDLLVersion(int* version) {
+    if (version == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    *version = kReaderVersion;
+    return BRENWICK_READER_OK;
+}
+
+int CST_OpenProject(const char* path, CSTProjHandle* handle) {
+    if (handle == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    handle->id = 0;  // no project: 0 is never the id of an open project
+    if (path == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    return Guarded([&](Registry& registry) {
+        // Only regular files: a directory, a device or a pipe is refused before HDF5 sees it.
+        std::error_code error;
+        const auto status = std::filesystem::status(std::filesystem::path(path), error);
+        if (error || !std::filesystem::is_regular_file(status)) {
+            return int{BRENWICK_READER_FILE_ERROR};
+        }
+
+        PropertyList access(H5Pcreate(H5P_FILE_ACCESS));
+        if (!access) return int{BRENWICK_READER_READ_ERROR};
+#if H5_VERSION_GE(1, 10, 7)
+        // Keep HDF5's shared lock, but open the file also where the file system has no locks.
+        H5Pset_file_locking(access.get(), true, true);
+#endif
+        File file(H5Fopen(path, H5F_ACC_RDONLY, access.get()));
+        if (!file) return int{BRENWICK_READER_FILE_ERROR};
+
+        OpenProject project;
+        CheckProject(file.get(), project.dims);
+        project.file = std::move(file);
+
+        const int32_t id = registry.NewId();
+        registry.projects.emplace(id, std::move(project));
+        handle->id = id;
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims) {
+    if (handle == nullptr || mesh_dims == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        for (int axis = 0; axis < 3; ++axis) mesh_dims[axis] = project.dims[axis];
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_GetHexMesh(CSTProjHandle* handle, double* lines) {
+    if (handle == nullptr || lines == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        // Check all three first, so that a mismatch writes nothing.
+        Object datasets[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            hsize_t length = 0;
+            datasets[axis] = OpenMeshLines(project.file.get(), kAxes[axis], length);
+            if (length != static_cast<hsize_t>(project.dims[axis])) {
+                return int{BRENWICK_READER_INCONSISTENT_SIZES};
+            }
+        }
+        size_t offset = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const auto count = static_cast<hsize_t>(project.dims[axis]);
+            ReadWhole(datasets[axis].get(), H5T_NATIVE_DOUBLE, count, lines + offset);
+            offset += static_cast<size_t>(count);
+        }
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
+                           int* count) {
+    if (handle == nullptr || tree_path == nullptr || count == nullptr) {
+        return BRENWICK_READER_INVALID_ARGUMENT;
+    }
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        const Result result = FindResult(project.file.get(), tree_path, result_number);
+        *count = result.count;
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
+                           int info_count, int reserved_a, int reserved_b, int* field_type,
+                           int reserved_c) {
+    // info_count and the reserved arguments select nothing in this format; they are ignored.
+    (void)info_count;
+    (void)reserved_a;
+    (void)reserved_b;
+    (void)reserved_c;
+    if (handle == nullptr || tree_path == nullptr || field_type == nullptr) {
+        return BRENWICK_READER_INVALID_ARGUMENT;
+    }
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        const Result result = FindResult(project.file.get(), tree_path, result_number);
+        *field_type = result.field_type;
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
+                       float* values) {
+    if (handle == nullptr || tree_path == nullptr || values == nullptr) {
+        return BRENWICK_READER_INVALID_ARGUMENT;
+    }
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        const Result result = FindResult(project.file.get(), tree_path, result_number);
+        // count * values per node, which FindResult checked to equal the stored length.
+        const hsize_t total =
+            static_cast<hsize_t>(result.count) * static_cast<hsize_t>(ValuesPerNode(result.field_type));
+        if (total != result.length) return int{BRENWICK_READER_INCONSISTENT_SIZES};
+        ReadWhole(result.dataset.get(), H5T_NATIVE_FLOAT, total, values);
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* matrix) {
+    if (handle == nullptr || matrix == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        Kind kind;
+        Object group = OpenChild(project.file.get(), "material_matrix", kind);
+        if (kind == Kind::Missing) return int{BRENWICK_READER_QUANTITY_NOT_STORED};
+        if (kind != Kind::Group) return int{BRENWICK_READER_READ_ERROR};
+        const std::string name = std::to_string(quantity);
+        Object dataset = OpenChild(group.get(), name.c_str(), kind);
+        if (kind == Kind::Missing) return int{BRENWICK_READER_QUANTITY_NOT_STORED};
+        if (kind != Kind::Dataset) return int{BRENWICK_READER_READ_ERROR};
+        const hsize_t length = FloatVectorLength(dataset.get());
+
+        // 3 * nx * ny * nz, without overflow; it must also fit the caller's address space.
+        std::optional<uint64_t> expected = 3;
+        for (int axis = 0; axis < 3 && expected; ++axis) {
+            expected = CheckedMultiply(*expected, static_cast<uint64_t>(project.dims[axis]));
+        }
+        if (!expected || *expected > SIZE_MAX / sizeof(float) || length != *expected) {
+            return int{BRENWICK_READER_INCONSISTENT_SIZES};
+        }
+        // One read straight into the caller's array.
+        ReadWhole(dataset.get(), H5T_NATIVE_FLOAT, static_cast<hsize_t>(*expected), matrix);
+        return int{BRENWICK_READER_OK};
+    });
+}
+
+int CST_CloseProject(CSTProjHandle* handle) {
+    if (handle == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    return Guarded([&](Registry& registry) {
+        const auto it = registry.projects.find(handle->id);
+        if (it == registry.projects.end()) return int{BRENWICK_READER_UNKNOWN_HANDLE};
+        // The project leaves the table whatever HDF5 says about the close.
+        File file = std::move(it->second.file);
+        registry.projects.erase(it);
+        return file.close() ? int{BRENWICK_READER_OK} : int{BRENWICK_READER_READ_ERROR};
+    });
+}
+
+}  // extern "C"

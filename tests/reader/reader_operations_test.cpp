@@ -1,0 +1,212 @@
+// Every reader operation on projects written by WriteProjectFile: values, sizes, handles, and
+// that no operation writes past the sizes it reported.
+#include "reader_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace reader_test {
+namespace {
+
+constexpr float kFloatGuard = -123456.5f;
+constexpr double kDoubleGuard = -987654.25;
+
+int ValuesPerNode(int field_type) {
+    switch (field_type) {
+        case 1: return 6;
+        case 2: return 3;
+        case 3: return 2;
+        default: return 1;
+    }
+}
+
+class ReaderOperations : public ::testing::Test {
+protected:
+    void SetUp() override { path_ = WriteProject(dir_.File("small.cst"), contents_); }
+
+    ScratchDir dir_;
+    ProjectContents contents_ = SmallProject();
+    std::string path_;
+};
+
+TEST_F(ReaderOperations, VersionIsReportedWithSuccess) {
+    int version = 0;
+    EXPECT_EQ(CST_GetDLLVersion(&version), BRENWICK_READER_OK);
+    EXPECT_EQ(version, 1001);
+}
+
+TEST_F(ReaderOperations, MeshSizesAndLinesAsWritten) {
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    EXPECT_GT(project.handle()->id, 0);
+
+    int dims[3] = {-1, -1, -1};
+    ASSERT_EQ(CST_GetHexMeshInfo(project.handle(), dims), BRENWICK_READER_OK);
+    EXPECT_EQ(dims[0], static_cast<int>(contents_.x_lines.size()));
+    EXPECT_EQ(dims[1], static_cast<int>(contents_.y_lines.size()));
+    EXPECT_EQ(dims[2], static_cast<int>(contents_.z_lines.size()));
+
+    GuardedArray<double> lines(static_cast<std::size_t>(dims[0] + dims[1] + dims[2]), 0.0,
+                               kDoubleGuard);
+    ASSERT_EQ(CST_GetHexMesh(project.handle(), lines.data()), BRENWICK_READER_OK);
+    std::vector<double> expected = contents_.x_lines;
+    expected.insert(expected.end(), contents_.y_lines.begin(), contents_.y_lines.end());
+    expected.insert(expected.end(), contents_.z_lines.begin(), contents_.z_lines.end());
+    EXPECT_EQ(lines.Values(), expected);
+    EXPECT_TRUE(lines.GuardIntact());
+}
+
+TEST_F(ReaderOperations, EveryFieldTypeGivesCountTypeAndAllValues) {
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    for (const ProjectResult& stored : contents_.results) {
+        SCOPED_TRACE(stored.tree_path);
+        int count = -1;
+        ASSERT_EQ(CST_Get3DHexResultSize(project.handle(), stored.tree_path.c_str(), 0, &count),
+                  BRENWICK_READER_OK);
+        const int per_node = ValuesPerNode(stored.field_type);
+        EXPECT_EQ(static_cast<std::size_t>(count) * per_node, stored.values.size());
+
+        int field_type = 0;
+        ASSERT_EQ(CST_Get3DHexResultInfo(project.handle(), stored.tree_path.c_str(), 0, 1, 0, 0,
+                                         &field_type, 0),
+                  BRENWICK_READER_OK);
+        EXPECT_EQ(field_type, stored.field_type);
+
+        GuardedArray<float> values(static_cast<std::size_t>(count) * per_node, 0.0f, kFloatGuard);
+        ASSERT_EQ(CST_Get3DHexResult(project.handle(), stored.tree_path.c_str(), 0, values.data()),
+                  BRENWICK_READER_OK);
+        EXPECT_EQ(values.Values(), stored.values);
+        EXPECT_TRUE(values.GuardIntact());
+    }
+}
+
+TEST_F(ReaderOperations, MaterialMatricesForBothCodes) {
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    for (const auto& [code, stored] : contents_.material_matrices) {
+        SCOPED_TRACE(code);
+        GuardedArray<float> matrix(stored.size(), 0.0f, kFloatGuard);
+        ASSERT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), code, matrix.data()),
+                  BRENWICK_READER_OK);
+        EXPECT_EQ(matrix.Values(), stored);
+        EXPECT_TRUE(matrix.GuardIntact());
+    }
+}
+
+TEST_F(ReaderOperations, EmptyResultHasCountZeroAndWritesNothing) {
+    contents_.results.push_back({"empty", "Empty", 4, {}});
+    WriteProject(path_, contents_);
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    int count = -1;
+    ASSERT_EQ(CST_Get3DHexResultSize(project.handle(), "Empty", 0, &count), BRENWICK_READER_OK);
+    EXPECT_EQ(count, 0);
+    GuardedArray<float> values(0, 0.0f, kFloatGuard);
+    EXPECT_EQ(CST_Get3DHexResult(project.handle(), "Empty", 0, values.data()), BRENWICK_READER_OK);
+    EXPECT_TRUE(values.GuardIntact());
+}
+
+TEST_F(ReaderOperations, AxisWithoutLinesIsReportedAsStored) {
+    contents_.y_lines.clear();
+    contents_.results.clear();
+    contents_.material_matrices = {{0, {}}};
+    WriteProject(path_, contents_);
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    int dims[3] = {-1, -1, -1};
+    ASSERT_EQ(CST_GetHexMeshInfo(project.handle(), dims), BRENWICK_READER_OK);
+    EXPECT_EQ(dims[1], 0);
+    GuardedArray<double> lines(static_cast<std::size_t>(dims[0] + dims[2]), 0.0, kDoubleGuard);
+    EXPECT_EQ(CST_GetHexMesh(project.handle(), lines.data()), BRENWICK_READER_OK);
+    EXPECT_TRUE(lines.GuardIntact());
+    EXPECT_EQ(lines[static_cast<std::size_t>(dims[0])], contents_.z_lines[0]);
+    GuardedArray<float> matrix(0, 0.0f, kFloatGuard);
+    EXPECT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()), BRENWICK_READER_OK);
+    EXPECT_TRUE(matrix.GuardIntact());
+}
+
+TEST_F(ReaderOperations, TreePathsAreComparedByteForByte) {
+    const std::string utf8_path = "Ergebnisse\\Potential \xC3\xA4 (\xCE\xBC)";  // "ä", "μ"
+    contents_.results.push_back({"utf8", utf8_path, 4, Ramp(60, 2.0f, 1.0f)});
+    WriteProject(path_, contents_);
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    int count = -1;
+    EXPECT_EQ(CST_Get3DHexResultSize(project.handle(), utf8_path.c_str(), 0, &count),
+              BRENWICK_READER_OK);
+    EXPECT_EQ(count, 60);
+    // The same text in Latin-1 bytes is another path.
+    EXPECT_EQ(CST_Get3DHexResultSize(project.handle(), "Ergebnisse\\Potential \xE4 (\xB5)", 0, &count),
+              BRENWICK_READER_RESULT_NOT_FOUND);
+}
+
+TEST_F(ReaderOperations, DuplicateTreePathTakesFirstDatasetByName) {
+    contents_.results.push_back({"b_second", "Twice", 4, Ramp(60, 100.0f, 1.0f)});
+    contents_.results.push_back({"a_first", "Twice", 4, Ramp(30, -100.0f, 1.0f)});
+    WriteProject(path_, contents_);
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    int count = -1;
+    ASSERT_EQ(CST_Get3DHexResultSize(project.handle(), "Twice", 0, &count), BRENWICK_READER_OK);
+    EXPECT_EQ(count, 30);
+    GuardedArray<float> values(30, 0.0f, kFloatGuard);
+    ASSERT_EQ(CST_Get3DHexResult(project.handle(), "Twice", 0, values.data()), BRENWICK_READER_OK);
+    EXPECT_EQ(values.Values(), contents_.results.back().values);
+}
+
+TEST_F(ReaderOperations, SeveralHandlesOnOneFileAreIndependent) {
+    OpenedProject first(path_);
+    OpenedProject second(path_);
+    ASSERT_EQ(first.status(), BRENWICK_READER_OK);
+    ASSERT_EQ(second.status(), BRENWICK_READER_OK);
+    EXPECT_NE(first.handle()->id, second.handle()->id);
+
+    EXPECT_EQ(first.Close(), BRENWICK_READER_OK);
+    int dims[3] = {0, 0, 0};
+    EXPECT_EQ(CST_GetHexMeshInfo(first.handle(), dims), BRENWICK_READER_UNKNOWN_HANDLE);
+    ASSERT_EQ(CST_GetHexMeshInfo(second.handle(), dims), BRENWICK_READER_OK);
+    EXPECT_EQ(dims[2], static_cast<int>(contents_.z_lines.size()));
+    GuardedArray<float> matrix(contents_.material_matrices[3].size(), 0.0f, kFloatGuard);
+    EXPECT_EQ(CST_GetMaterialMatrixHexMesh(second.handle(), 3, matrix.data()), BRENWICK_READER_OK);
+    EXPECT_EQ(matrix.Values(), contents_.material_matrices[3]);
+}
+
+TEST_F(ReaderOperations, HandleIdsAreNotReusedWhileOpen) {
+    std::set<int32_t> open_ids;
+    std::vector<CSTProjHandle> handles;
+    for (int round = 0; round < 20; ++round) {
+        CSTProjHandle handle{};
+        ASSERT_EQ(CST_OpenProject(path_.c_str(), &handle), BRENWICK_READER_OK);
+        EXPECT_TRUE(open_ids.insert(handle.id).second) << "id " << handle.id << " given twice";
+        handles.push_back(handle);
+        if (round % 3 == 2) {  // close one now and then; the others stay open
+            CSTProjHandle closing = handles.front();
+            handles.erase(handles.begin());
+            ASSERT_EQ(CST_CloseProject(&closing), BRENWICK_READER_OK);
+            open_ids.erase(closing.id);
+        }
+    }
+    for (CSTProjHandle& handle : handles) EXPECT_EQ(CST_CloseProject(&handle), BRENWICK_READER_OK);
+}
+
+TEST_F(ReaderOperations, FileIsReleasedAtClose) {
+    {
+        OpenedProject project(path_);
+        ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+        // HDF5 refuses to replace a file it holds open.
+        EXPECT_THROW(WriteProject(path_, contents_), std::runtime_error);
+        EXPECT_EQ(project.Close(), BRENWICK_READER_OK);
+    }
+    contents_.x_lines.push_back(3.0);
+    EXPECT_NO_THROW(WriteProject(path_, contents_));
+    OpenedProject reopened(path_);
+    ASSERT_EQ(reopened.status(), BRENWICK_READER_OK);
+    int dims[3] = {0, 0, 0};
+    ASSERT_EQ(CST_GetHexMeshInfo(reopened.handle(), dims), BRENWICK_READER_OK);
+    EXPECT_EQ(dims[0], static_cast<int>(contents_.x_lines.size()));
+}
+
+}  // namespace
+}  // namespace reader_test
