@@ -118,8 +118,8 @@ std::vector<double> StackPotential(const std::vector<double>& z, const std::vect
         const double centre = 0.5 * (z[k] + z[k + 1]);
         resistance[k + 1] = resistance[k] + (z[k + 1] - z[k]) / eps[StackMaterialAt(centre)];
     }
-    for (std::size_t k = 0; k < z.size(); ++k) potential[k] = kDemoCathodeVoltage * resistance[k] / resistance.back();
-    potential.back() = kDemoCathodeVoltage;
+    for (std::size_t k = 1; k + 1 < z.size(); ++k) potential[k] = kDemoCathodeVoltage * resistance[k] / resistance.back();
+    potential.back() = kDemoCathodeVoltage;  // the ground keeps +0, not the -0 of a product
     return potential;
 }
 

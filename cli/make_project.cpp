@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -71,7 +72,7 @@ CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options) {
     command->add_option("--materials-out", options.materials_path,
                         "Material file to write (default: FILE with the extension .xml)");
     command->add_option("--mesh", options.mesh, "Mesh lines along x, y and z")
-        ->check(CLI::PositiveNumber)
+        ->check(CLI::Range(1, std::numeric_limits<int>::max()))
         ->capture_default_str();
     return command;
 }

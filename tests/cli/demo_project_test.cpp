@@ -197,6 +197,7 @@ TEST(DemoPotential, GroundAndCathodeBoundAllValuesAndFallAlongEveryColumn) {
         for (std::size_t j = 0; j < p.ny; ++j) {
             for (std::size_t i = 0; i < p.nx; ++i) {
                 ASSERT_EQ(p.At(i, j, 0), 0.0);
+                ASSERT_FALSE(std::signbit(p.At(i, j, 0))) << "the ground is -0";
                 ASSERT_EQ(p.At(i, j, p.nz - 1), kDemoCathodeVoltage);
                 for (std::size_t k = 1; k < p.nz; ++k) {
                     ASSERT_LT(p.At(i, j, k), p.At(i, j, k - 1)) << "column " << i << ", " << j << " at " << k;
