@@ -9,10 +9,10 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -26,10 +26,10 @@ const std::array<int, 3> kDefaultMesh = MakeProjectOptions{}.mesh;
 class TempDir {
 public:
     TempDir() {
-        static std::atomic<int> counter{0};
+        // Random part: the same test may run at once from another build tree.
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = fs::temp_directory_path() /
-                ("brenwick_cli_" + std::string(test->name()) + "_" + std::to_string(counter++));
+                ("brenwick_cli_" + std::string(test->name()) + "_" + std::to_string(std::random_device{}()));
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
