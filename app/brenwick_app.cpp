@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+#include <clocale>
+
 namespace {
 
 QIcon ApplicationIcon() {
@@ -16,6 +18,9 @@ QIcon ApplicationIcon() {
 }  // namespace
 
 CBrenwickApp::CBrenwickApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Qt hands the user's locale to the C library, whose number reading the material file
+    // relies on: in a German locale "2.5" would read as 2. Numbers keep the point.
+    std::setlocale(LC_NUMERIC, "C");
     setApplicationName(QStringLiteral("Brenwick"));
     setApplicationVersion(QStringLiteral("1.1"));
     setDesktopFileName(QStringLiteral("brenwick"));
