@@ -308,6 +308,28 @@ TEST_F(Export, AMissingDirectoryGivesTheOpenMessageAndNoFile) {
     EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml"}));
 }
 
+TEST_F(Export, AnEmptyPathGivesTheOpenMessageAndNoFile) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    const std::string failure = Save("", true, false);
+    fs::current_path(previous);
+    EXPECT_EQ(failure, open_failure);
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml"}));
+}
+
+TEST_F(Export, APathBelowARegularFileGivesTheOpenMessage) {
+    const std::string path = dir / "materials.xml/out.efm";
+    EXPECT_EQ(Save(path, true, false), open_failure + path);
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml"}));
+}
+
+TEST_F(Export, APathThroughASymbolicLinkLoopGivesTheOpenMessage) {
+    fs::create_symlink("loop", dir / "loop");
+    const std::string path = dir / "loop/out.efm";
+    EXPECT_EQ(Save(path, true, false), open_failure + path);
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml", "loop"}));
+}
+
 TEST_F(Export, AFailedPropertyReadLeavesTheOldFile) {
     const auto old = ExistingOutput();
     fake_reader::Current().matrix_status = 7;
@@ -469,4 +491,33 @@ TEST_F(Export, NoFreeFileDescriptorGivesTheOpenMessageAndLeavesTheOldFile) {
     EXPECT_EQ(failure, open_failure + output);
     EXPECT_EQ(ReadBytes(output), old);
     ExpectOnlyTheOriginalFiles();
+}
+
+namespace {
+
+std::vector<ExportStage> StagesOf(CST_Readout& engine, const std::function<void()>& action) {
+    std::vector<ExportStage> stages;
+    engine.SetProgressListener([&](ExportStage stage) { stages.push_back(stage); });
+    action();
+    engine.SetProgressListener({});
+    return stages;
+}
+
+}  // namespace
+
+TEST_F(Export, StagesAreReportedInTheOrderTheyRun) {
+    using S = ExportStage;
+    EXPECT_EQ(StagesOf(*engine, [&] { Save(output, false, true); }),
+              (std::vector<S>{S::ReadingProperties, S::AssigningMaterials, S::ReadingPotential, S::Writing,
+                              S::Finished}));
+    // The properties are kept, so the second export does not read them.
+    EXPECT_EQ(StagesOf(*engine, [&] { Save(output, false, false); }),
+              (std::vector<S>{S::AssigningMaterials, S::ReadingPotential, S::Writing, S::Finished}));
+    EXPECT_EQ(StagesOf(*engine, [&] { Save(output, true, false); }),
+              (std::vector<S>{S::ReadingPotential, S::Writing, S::Finished}));
+    fake_reader::Current().result_status = 8;
+    EXPECT_EQ(StagesOf(*engine, [&] { Save(output, true, false); }), (std::vector<S>{S::ReadingPotential}));
+    fake_reader::Current().result_status = 0;
+    EXPECT_EQ(StagesOf(*engine, [&] { Save(dir / "missing/out.efm", false, false); }),
+              (std::vector<S>{S::AssigningMaterials, S::ReadingPotential, S::Writing}));
 }

@@ -1,0 +1,155 @@
+// Sharing the engine's element loops between worker threads.
+#include "engine_test_support.h"
+#include "parallel.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+#include <vector>
+
+using namespace engine_test;
+
+namespace {
+
+struct Call {
+    std::size_t begin, end;
+    std::thread::id thread;
+};
+
+// Runs ParallelFor over `count` items and records every call of the body.
+std::vector<Call> Calls(std::size_t count) {
+    std::mutex mutex;
+    std::vector<Call> calls;
+    ParallelFor(count, [&](std::size_t begin, std::size_t end) {
+        const std::lock_guard lock(mutex);
+        calls.push_back({begin, end, std::this_thread::get_id()});
+    });
+    std::sort(calls.begin(), calls.end(), [](const Call& a, const Call& b) { return a.begin < b.begin; });
+    return calls;
+}
+
+void ExpectContiguousCover(const std::vector<Call>& calls, std::size_t count) {
+    std::size_t next = 0;
+    for (const Call& call : calls) {
+        EXPECT_EQ(call.begin, next);
+        EXPECT_LT(call.begin, call.end);
+        next = call.end;
+    }
+    EXPECT_EQ(next, count);
+}
+
+// Sets BRENWICK_THREADS for one scope.
+class ThreadsVariable {
+public:
+    explicit ThreadsVariable(const char* value) {
+        if (const char* old = std::getenv("BRENWICK_THREADS")) old_ = old;
+        setenv("BRENWICK_THREADS", value, 1);
+    }
+    ~ThreadsVariable() {
+        if (old_) {
+            setenv("BRENWICK_THREADS", old_->c_str(), 1);
+        } else {
+            unsetenv("BRENWICK_THREADS");
+        }
+    }
+    ThreadsVariable(const ThreadsVariable&) = delete;
+    ThreadsVariable& operator=(const ThreadsVariable&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
+}  // namespace
+
+TEST(Parallel, SetWorkerCountSetsTheCount) {
+    for (const unsigned count : {1u, 3u, 17u}) {
+        WorkerCountScope scope(count);
+        EXPECT_EQ(WorkerCount(), count);
+    }
+}
+
+TEST(Parallel, ZeroReturnsToTheEnvironmentOrTheHardware) {
+    {
+        const ThreadsVariable variable("5");
+        WorkerCountScope scope(0);
+        EXPECT_EQ(WorkerCount(), 5u);
+        SetWorkerCount(2);
+        EXPECT_EQ(WorkerCount(), 2u);
+    }
+    for (const char* unusable : {"0", "abc", "4x", "-3", ""}) {
+        const ThreadsVariable variable(unusable);
+        EXPECT_EQ(WorkerCount(), std::max(1u, std::thread::hardware_concurrency())) << "BRENWICK_THREADS=" << unusable;
+    }
+}
+
+TEST(Parallel, EachWorkerTakesOneContiguousRangeOnItsOwnThread) {
+    WorkerCountScope scope(3);
+    const std::vector<Call> calls = Calls(10);
+    ASSERT_EQ(calls.size(), 3u);
+    ExpectContiguousCover(calls, 10);
+    std::set<std::thread::id> threads;
+    for (const Call& call : calls) threads.insert(call.thread);
+    EXPECT_EQ(threads.size(), 3u);
+}
+
+TEST(Parallel, TheWorkersRunAtTheSameTime) {
+    WorkerCountScope scope(3);
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int present = 0;
+    int saw_all = 0;
+    ParallelFor(3, [&](std::size_t, std::size_t) {
+        std::unique_lock lock(mutex);
+        ++present;
+        arrived.notify_all();
+        if (arrived.wait_for(lock, std::chrono::seconds(10), [&] { return present == 3; })) ++saw_all;
+    });
+    EXPECT_EQ(saw_all, 3);
+}
+
+TEST(Parallel, FewerItemsThanWorkersUseOneWorkerPerItem) {
+    WorkerCountScope scope(8);
+    const std::vector<Call> calls = Calls(3);
+    EXPECT_EQ(calls.size(), 3u);
+    ExpectContiguousCover(calls, 3);
+}
+
+TEST(Parallel, OneWorkerRunsEverythingOnTheCallingThread) {
+    WorkerCountScope scope(1);
+    const std::vector<Call> calls = Calls(1000);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].begin, 0u);
+    EXPECT_EQ(calls[0].end, 1000u);
+    EXPECT_EQ(calls[0].thread, std::this_thread::get_id());
+}
+
+TEST(Parallel, NoItemsNoCall) {
+    for (const unsigned workers : {1u, 4u}) {
+        WorkerCountScope scope(workers);
+        EXPECT_TRUE(Calls(0).empty());
+    }
+}
+
+TEST(Parallel, AFailureOfOneRangeReachesTheCallerAfterAllRanges) {
+    WorkerCountScope scope(4);
+    std::mutex mutex;
+    std::size_t done = 0;
+    const std::string failure = FailureOf([&] {
+        ParallelFor(100, [&](std::size_t begin, std::size_t end) {
+            if (begin == 0) throw std::out_of_range("invalid vector<T> subscript");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            const std::lock_guard lock(mutex);
+            done += end - begin;
+        });
+    });
+    EXPECT_EQ(failure, "invalid vector<T> subscript");
+    EXPECT_EQ(done, 75u);
+}
