@@ -4,8 +4,6 @@
 
 #include <QIcon>
 
-#include <clocale>
-
 namespace {
 
 QIcon ApplicationIcon() {
@@ -18,9 +16,6 @@ QIcon ApplicationIcon() {
 }  // namespace
 
 CBrenwickApp::CBrenwickApp(int& argc, char** argv) : QApplication(argc, argv) {
-    // Qt hands the user's locale to the C library, whose number reading the material file
-    // relies on: in a German locale "2.5" would read as 2. Numbers keep the point.
-    std::setlocale(LC_NUMERIC, "C");
     setApplicationName(QStringLiteral("Brenwick"));
     setApplicationVersion(QStringLiteral("1.1"));
     setDesktopFileName(QStringLiteral("brenwick"));

@@ -1,5 +1,7 @@
 #include "material.h"
 
+#include "classic_number_locale.h"
+
 #include <pugixml.hpp>
 
 #include <stdexcept>
@@ -34,6 +36,7 @@ Material ReadMaterial(const pugi::xml_node& node) {
 }  // namespace
 
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials) {
+    const ClassicNumberLocale classic_numbers;
     pugi::xml_document document;
     if (!document.load_file(path.c_str())) {
         throw std::runtime_error("PrepareMaterialData: Error during parsing Materials.xml file.");
