@@ -34,14 +34,15 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // A file being written beside its final path; removed again unless it was committed.
 class TemporaryFile {
 public:
+    // A short name of its own, so that it fits wherever the final name fits.
     explicit TemporaryFile(const fs::path& final_path) {
         std::random_device random;
         for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-            path_ = final_path;
-            path_ += ".tmp-" + std::to_string(random()) + std::to_string(random());
+            path_ = final_path.parent_path() / (".brenwick-" + std::to_string(random()) + ".tmp");
             // "x": fail rather than reuse a file that exists, whoever made it.
             file_.reset(std::fopen(path_.string().c_str(), "wbx"));
-            if (!file_ && !fs::exists(path_)) break;
+            std::error_code error;
+            if (!file_ && !fs::exists(path_, error)) break;
         }
         if (!file_) path_.clear();
     }
@@ -102,14 +103,21 @@ bool WriteBody(TemporaryFile& file, const ExportBlocks& blocks, const std::array
     return true;
 }
 
-// Where the file goes: through a symbolic link to its target, so the link survives.
+// Where the file goes: through symbolic links (also dangling ones) to their target, so that
+// the links survive. Empty when the path cannot name a file.
 fs::path FinalPath(const std::string& path) {
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error))) {
-        const fs::path target = fs::weakly_canonical(path, error);
-        if (!error) return target;
+    constexpr int link_limit = 40;  // as the system's own path resolution
+    fs::path final_path(path);
+    for (int links = 0; links < link_limit; ++links) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(final_path, error))) {
+            return final_path.has_filename() ? final_path : fs::path();
+        }
+        const fs::path target = fs::read_symlink(final_path, error);
+        if (error) return {};
+        final_path = target.is_absolute() ? target : final_path.parent_path() / target;
     }
-    return fs::path(path);
+    return {};
 }
 
 }  // namespace
@@ -144,12 +152,13 @@ std::size_t ExportFileSize(const ExportBlocks& b) {
 void WriteExportFile(const std::string& path, const ExportBlocks& blocks) {
     const auto header = FormatExportHeader(blocks);
     const fs::path final_path = FinalPath(path);
-
     std::error_code error;
     const fs::file_status existing = fs::status(final_path, error);
     const bool exists = fs::exists(existing);
-    // A directory cannot become the file, and a file its owner made read-only stays as it is.
-    if (fs::is_directory(existing) || (exists && (existing.permissions() & fs::perms::owner_write) == fs::perms::none)) {
+    // A path that cannot be examined, a directory, and a file its owner made read-only are not
+    // written; a missing file is no error for status().
+    if (final_path.empty() || error || fs::is_directory(existing) ||
+        (exists && (existing.permissions() & fs::perms::owner_write) == fs::perms::none)) {
         throw std::runtime_error(open_failure + path);
     }
     TemporaryFile file(final_path);
