@@ -120,6 +120,14 @@ fs::path FinalPath(const std::string& path) {
     return {};
 }
 
+// A path that cannot be examined, a directory, and a file its owner made read-only are left
+// alone. A missing file may be created, whatever error status() reports for it.
+bool MayBeReplaced(const fs::file_status& existing, const std::error_code& status_error) {
+    if (existing.type() == fs::file_type::not_found) return true;
+    if (status_error || fs::is_directory(existing)) return false;
+    return (existing.permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
 }  // namespace
 
 std::array<char, export_header_size> FormatExportHeader(const ExportBlocks& b) {
@@ -155,12 +163,7 @@ void WriteExportFile(const std::string& path, const ExportBlocks& blocks) {
     std::error_code error;
     const fs::file_status existing = fs::status(final_path, error);
     const bool exists = fs::exists(existing);
-    // A path that cannot be examined, a directory, and a file its owner made read-only are not
-    // written; a missing file is no error for status().
-    if (final_path.empty() || error || fs::is_directory(existing) ||
-        (exists && (existing.permissions() & fs::perms::owner_write) == fs::perms::none)) {
-        throw std::runtime_error(open_failure + path);
-    }
+    if (final_path.empty() || !MayBeReplaced(existing, error)) throw std::runtime_error(open_failure + path);
     TemporaryFile file(final_path);
     if (!file.IsOpen()) throw std::runtime_error(open_failure + path);
 
