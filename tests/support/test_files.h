@@ -1,0 +1,35 @@
+// Files for tests: fresh temporary directories and whole-file reads and writes.
+#ifndef BRENWICK_TESTS_TEST_FILES_H
+#define BRENWICK_TESTS_TEST_FILES_H
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace test_files {
+
+// A fresh directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    // Names of the entries directly in the directory.
+    std::set<std::string> Entries() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<unsigned char> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+void WriteText(const std::string& path, const std::string& text);
+
+}  // namespace test_files
+
+#endif
