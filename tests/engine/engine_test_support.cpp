@@ -178,6 +178,30 @@ void WriteMaterialFile(const std::string& path, const std::vector<Material>& mat
     WriteText(path, MaterialXml(materials));
 }
 
+namespace {
+
+// Whether `token` occurs in `text` without a character of `part_of` directly before or after it.
+bool NamesToken(const std::string& text, const std::string& token, const std::function<bool(char)>& part_of) {
+    for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + 1)) {
+        const bool open_before = at == 0 || !part_of(text[at - 1]);
+        const bool open_after = at + token.size() == text.size() || !part_of(text[at + token.size()]);
+        if (open_before && open_after) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool NamesNumber(const std::string& text, long long number) {
+    return NamesToken(text, std::to_string(number), [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
+}
+
+bool NamesWord(const std::string& text, const std::string& word) {
+    return NamesToken(text, word, [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    });
+}
+
 std::string StdoutOf(const std::function<void()>& action) {
     testing::internal::CaptureStdout();
     try {

@@ -72,6 +72,11 @@ Engine OpenEngine(const fake_reader::Project& project, const std::string& projec
 std::string MaterialXml(const std::vector<Material>& materials, const std::string& count = "");
 void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials);
 
+// Whether `text` holds `number` as a whole number (not as part of a longer one), or `word`
+// as a whole word.
+bool NamesNumber(const std::string& text, long long number);
+bool NamesWord(const std::string& text, const std::string& word);
+
 // Runs `action` with standard output captured and returns what it wrote.
 std::string StdoutOf(const std::function<void()>& action);
 // Runs `action` and returns the text of the std::exception it throws ("" when none).

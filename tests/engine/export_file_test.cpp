@@ -404,6 +404,34 @@ TEST_F(Export, ADanglingSymbolicLinkIsWrittenThroughToItsTarget) {
     EXPECT_TRUE(fs::is_regular_file(dir / "real/target.efm"));
 }
 
+TEST_F(Export, AChainOfLinksIsFollowedToTheLastTarget) {
+    fs::create_directory(dir / "real");
+    fs::create_directory(dir / "links");
+    WriteText(dir / "real/target.efm", "old");
+    fs::create_symlink("../real/target.efm", dir / "links/second");
+    fs::create_symlink("links/second", output);
+    ASSERT_EQ(Save(output, true, false), "");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(output)));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "links/second")));
+    EXPECT_EQ(fs::file_size(dir / "real/target.efm"), 1000 + 4 * 60u);
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml", "out.efm", "real", "links"}));
+}
+
+TEST_F(Export, AnOutputLinkThatLoopsGivesTheOpenMessageAndStays) {
+    fs::create_symlink("other.efm", output);
+    fs::create_symlink("out.efm", dir / "other.efm");
+    EXPECT_EQ(Save(output, true, false), open_failure + output);
+    EXPECT_EQ(fs::read_symlink(output), "other.efm");
+    EXPECT_EQ(fs::read_symlink(dir / "other.efm"), "out.efm");
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml", "out.efm", "other.efm"}));
+}
+
+TEST_F(Export, APathEndingInASlashGivesTheOpenMessage) {
+    const std::string path = dir / "out.efm/";
+    EXPECT_EQ(Save(path, true, false), open_failure + path);
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml"}));
+}
+
 TEST_F(Export, TheProjectFileIsNeverTheOutput) {
     fs::create_directory(dir / "sub");
     fs::create_symlink(project_path, dir / "link.efm");

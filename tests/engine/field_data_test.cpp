@@ -4,17 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 
 using namespace engine_test;
 
 namespace {
 
 constexpr int nodes = 3 * 4 * 5;
-
-bool NamesNumber(const std::string& text, long long number) {
-    return std::regex_search(text, std::regex("(^|[^0-9-])" + std::to_string(number) + "($|[^0-9])"));
-}
 
 // Runs RetrieveFieldData and returns what it wrote and the text it failed with.
 struct Retrieval {
