@@ -282,6 +282,39 @@ TEST_F(Export, ASingleLineAlongAnAxisHasNoElementBlocks) {
     EXPECT_EQ(bytes.size(), 1000 + 8 * 8 + 4 * 12 + 24 + 24 + 21u);
 }
 
+TEST_F(Export, ThePotentialComesFromTheCurrentTreePath) {
+    std::vector<float> other(60);
+    for (std::size_t n = 0; n < other.size(); ++n) other[n] = 100.0f + static_cast<float>(n);
+    fake_reader::Current().results.push_back({"2D/3D Results\\Weighting", 4, other});
+    engine->potential_name = "2D/3D Results\\Weighting";
+    ASSERT_EQ(Save(output, true, false), "");
+    EXPECT_TRUE(SameBytes(ParseExport(ReadBytes(output)).node_values, other));
+    engine->potential_name = "2D/3D Results\\Missing";
+    EXPECT_EQ(Save(output, true, false),
+              "In RetrieveFieldData could not get information about potentials.Maybe the data is not stored in "
+              "2D/3D Results\\Missing");
+}
+
+TEST_F(Export, TheCatalogueIsReadOncePerEngine) {
+    ASSERT_EQ(Save(output, false, false), "");
+    WriteMaterialFile(dir / "other.xml", {{1, 4, 1, 0, 0, "only"}});
+    engine->material_file = dir / "other.xml";
+    ASSERT_EQ(Save(output, false, false), "");
+    EXPECT_EQ(ParseExport(ReadBytes(output)).header.at("n_materials"), 3);
+    EXPECT_EQ(engine->Materials().size(), 3u);
+}
+
+TEST_F(Export, AnEmptyCatalogueIsReadAgainByTheNextExport) {
+    engine = OpenEngine(MeshProject({0, 1}, {0, 1, 2}, {0}), project_path);
+    engine->material_file = material_path;
+    WriteText(material_path, "<Materials Count=\"0\"/>");
+    ASSERT_EQ(Save(output, false, false), "");
+    EXPECT_EQ(ParseExport(ReadBytes(output)).header.at("n_materials"), 0);
+    WriteMaterialFile(material_path, catalogue);
+    ASSERT_EQ(Save(output, false, false), "");
+    EXPECT_EQ(ParseExport(ReadBytes(output)).header.at("n_materials"), 3);
+}
+
 TEST_F(Export, ThePathIsUsedWithoutAddingAnExtension) {
     ASSERT_EQ(Save(dir / "field map", false, false), "");
     EXPECT_TRUE(fs::is_regular_file(dir / "field map"));
@@ -365,6 +398,16 @@ TEST_F(Export, AReadOnlyOutputGivesTheOpenMessageAndStaysAsItWas) {
     EXPECT_EQ(ReadBytes(output), old);
     EXPECT_EQ(fs::status(output).permissions(), fs::perms::owner_read | fs::perms::group_read);
     ExpectOnlyTheOriginalFiles();
+}
+
+TEST_F(Export, AReadOnlyTargetBehindALinkStaysAsItWas) {
+    WriteText(dir / "target.efm", "old");
+    fs::permissions(dir / "target.efm", fs::perms::owner_read);
+    fs::create_symlink("target.efm", output);
+    EXPECT_EQ(Save(output, true, false), open_failure + output);
+    EXPECT_EQ(ReadBytes(dir / "target.efm"), Bytes({'o', 'l', 'd'}));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(output)));
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml", "out.efm", "target.efm"}));
 }
 
 TEST_F(Export, ADirectoryAsOutputGivesTheOpenMessage) {
