@@ -166,7 +166,7 @@ TEST(NodeValues, AnUnsupportedCodeGivesMinus99999AndOneLine) {
     EXPECT_EQ(values, (std::array<double, 3>{-99999, -99999, -99999}));
 }
 
-TEST(NodeValues, WorkedExampleValuesGiveTwoAndRootThree) {
+TEST(NodeValues, TwoTwoTwoGiveTwoAndThreeZeroZeroGiveRootThree) {
     fake_reader::Project project = UniformProject(4, 4, 4, d);
     // Density mode divides by d at an interior element.
     project.matrices[3] = MatrixWithNode111(2 * d, 2 * d, 2 * d);

@@ -32,7 +32,7 @@ using Bytes = std::vector<unsigned char>;
 
 }  // namespace
 
-TEST(Assignment, WorkedExampleTable) {
+TEST(Assignment, GasAndTwoSolidsTable) {
     const std::vector<Material> catalogue{M(0, 1), M(1, 4), M(2, 12)};
     EXPECT_EQ(Assign({0.00005f, 1.9f, 2.5f, 3.0f, 9.0f, inf}, catalogue), (Bytes{0, 0, 0, 1, 2, 0}));
 }
