@@ -3,6 +3,7 @@
 #include "demo_project.h"
 #include "make_project.h"
 #include "result_reader.h"
+#include "test_files.h"
 
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
-#include <random>
 #include <set>
 #include <sstream>
 
@@ -22,28 +22,7 @@ namespace fs = std::filesystem;
 
 const std::array<int, 3> kDefaultMesh = MakeProjectOptions{}.mesh;
 
-// A fresh directory, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        // Random part: the same test may run at once from another build tree.
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
-                ("brenwick_cli_" + std::string(test->name()) + "_" + std::to_string(std::random_device{}()));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
+using test_files::TempDir;
 
 // A cube of lines just too big for the relaxation: its potential is the layered solution.
 std::array<int, 3> UnrelaxedMesh() {
@@ -397,7 +376,7 @@ TEST(DemoElementMaterials, SeveralSolidsThatVaryAcrossTheDetectorPlane) {
 
 TEST(DemoMaterialFile, IsWellFormedWithMatchingCountAndReadsBackExactly) {
     const TempDir dir;
-    const std::string path = dir.File("materials.xml");
+    const std::string path = (dir / "materials.xml");
     std::vector<Material> materials = DemoMaterials();
     materials.push_back({7, 2.5f, 1.0f, 0.1f, 123.25f, "quote \" amp & angles <> apos '"});
     WriteMaterialFile(path, materials);
@@ -433,7 +412,7 @@ TEST(DemoMaterialFile, IsWellFormedWithMatchingCountAndReadsBackExactly) {
 
 TEST(DemoMaterialFile, AnUnwritablePathIsReportedByName) {
     const TempDir dir;
-    const std::string path = dir.File("missing/materials.xml");
+    const std::string path = (dir / "missing/materials.xml");
     try {
         WriteMaterialFile(path, DemoMaterials());
         FAIL() << "no failure";
@@ -452,18 +431,18 @@ TEST(MakeProjectCommand, MaterialFileDefaultsToTheProjectPathWithXmlExtension) {
 
 TEST(MakeProjectCommand, WritesProjectAndMaterialFileAndSaysSo) {
     const TempDir dir;
-    const MakeProjectOptions options{dir.File("demo.cst"), "", {6, 5, 4}};
+    const MakeProjectOptions options{(dir / "demo.cst"), "", {6, 5, 4}};
     std::ostringstream out, err;
     ASSERT_EQ(RunMakeProject(options, out, err), 0) << err.str();
     EXPECT_EQ(err.str(), "");
-    EXPECT_TRUE(fs::is_regular_file(dir.File("demo.cst")));
-    EXPECT_TRUE(fs::is_regular_file(dir.File("demo.xml")));
-    EXPECT_NE(out.str().find(dir.File("demo.cst")), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find(dir.File("demo.xml")), std::string::npos) << out.str();
+    EXPECT_TRUE(fs::is_regular_file((dir / "demo.cst")));
+    EXPECT_TRUE(fs::is_regular_file((dir / "demo.xml")));
+    EXPECT_NE(out.str().find((dir / "demo.cst")), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find((dir / "demo.xml")), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("6 x 5 x 4"), std::string::npos) << out.str();
 
     pugi::xml_document document;
-    ASSERT_TRUE(document.load_file(dir.File("demo.xml").c_str()));
+    ASSERT_TRUE(document.load_file((dir / "demo.xml").c_str()));
     EXPECT_EQ(document.child("Materials").attribute("Count").as_int(), static_cast<int>(DemoMaterials().size()));
 }
 
@@ -474,10 +453,10 @@ TEST(MakeProjectCommand, FailuresGoToTheErrorStreamWithStatusOne) {
         std::string expected_text;
     };
     const std::vector<Case> cases{
-        {{dir.File("no/such/dir/demo.cst"), dir.File("demo.xml"), {4, 4, 4}}, "no/such/dir/demo.cst"},
-        {{dir.File("demo.cst"), dir.File("no/such/dir/m.xml"), {4, 4, 4}}, "no/such/dir/m.xml"},
-        {{dir.File("demo.cst"), "", {0, 4, 4}}, "0 x 4 x 4"},
-        {{dir.File("demo.xml"), "", {4, 4, 4}}, "demo.xml"},
+        {{(dir / "no/such/dir/demo.cst"), (dir / "demo.xml"), {4, 4, 4}}, "no/such/dir/demo.cst"},
+        {{(dir / "demo.cst"), (dir / "no/such/dir/m.xml"), {4, 4, 4}}, "no/such/dir/m.xml"},
+        {{(dir / "demo.cst"), "", {0, 4, 4}}, "0 x 4 x 4"},
+        {{(dir / "demo.xml"), "", {4, 4, 4}}, "demo.xml"},
         {{"", "", {4, 4, 4}}, "No project file"},
     };
     for (const Case& test : cases) {
@@ -488,7 +467,7 @@ TEST(MakeProjectCommand, FailuresGoToTheErrorStreamWithStatusOne) {
         EXPECT_NE(err.str().find(test.expected_text), std::string::npos) << err.str();
         EXPECT_EQ(out.str(), "");
     }
-    EXPECT_FALSE(fs::exists(dir.File("demo.xml"))) << "a project named .xml was overwritten or written";
+    EXPECT_FALSE(fs::exists((dir / "demo.xml"))) << "a project named .xml was overwritten or written";
 }
 
 TEST(MakeProjectCommand, CommandLineOptionsReachTheOptions) {
@@ -522,7 +501,7 @@ TEST(MakeProjectCommand, CommandLineOptionsReachTheOptions) {
 TEST(MakeProjectRoundTrip, TheReaderDeliversWhatWasGenerated) {
     const TempDir dir;
     const std::array<int, 3> mesh{9, 7, 6};
-    const MakeProjectOptions options{dir.File("demo.cst"), "", mesh};
+    const MakeProjectOptions options{(dir / "demo.cst"), "", mesh};
     std::ostringstream out, err;
     ASSERT_EQ(RunMakeProject(options, out, err), 0) << err.str();
     const DemoProject demo = MakeDemoProject(mesh);

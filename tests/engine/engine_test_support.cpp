@@ -20,44 +20,6 @@ namespace fs = std::filesystem;
 
 namespace engine_test {
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "brenwick-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    // Tests make files read-only; give the owner write access back so everything goes.
-    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow,
-                        ignored);
-    }
-    fs::remove_all(path_, ignored);
-}
-
-std::set<std::string> TempDir::Entries() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.insert(entry.path().filename().string());
-    return names;
-}
-
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    WriteBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
-}
-
 std::vector<double> UniformLines(int count, double spacing) {
     std::vector<double> lines(static_cast<std::size_t>(count));
     for (int index = 0; index < count; ++index) lines[static_cast<std::size_t>(index)] = index * spacing;

@@ -6,6 +6,7 @@
 #include "fake_reader.h"
 #include "material.h"
 #include "readout.h"
+#include "test_files.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -20,26 +21,10 @@ namespace engine_test {
 
 inline constexpr const char* default_potential = "2D/3D Results\\Potentials";
 
-// A fresh directory under the system's temporary directory, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    // Names of the entries directly in the directory.
-    std::set<std::string> Entries() const;
-
-private:
-    std::filesystem::path path_;
-};
-
-std::vector<unsigned char> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
-void WriteText(const std::string& path, const std::string& text);
+using test_files::ReadBytes;
+using test_files::TempDir;
+using test_files::WriteBytes;
+using test_files::WriteText;
 
 // A project whose mesh has the given lines and whose default potential is a real scalar
 // result with one distinct value per node.
