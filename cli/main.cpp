@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -16,6 +17,11 @@ constexpr int usage_error = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // Past a file size limit a write then fails and is reported, and the temporary file goes,
+    // instead of the signal ending the program with a partial file beside the output.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     app.require_subcommand(1);
     unsigned threads = 0;
