@@ -1,0 +1,71 @@
+#include "cli_export_fixture.h"
+
+#include "dir_snapshot.h"
+#include "project_writer.h"
+
+namespace integration {
+
+std::string OpenFailure(const std::string& project) { return "Failed to open the CST project file: " + project; }
+
+std::string OutputOpenFailure(const std::string& output) {
+    return "BinaryFileFormat::Save: Error. Unable to open/create file:  " + output;
+}
+
+std::string OutputWriteFailure(const std::string& output) {
+    return "BinaryFileFormat::Save: Error. Unable to write file:  " + output;
+}
+
+std::string InputRefusal(const std::string& output) {
+    return "BinaryFileFormat::Save: Error. Refusing to overwrite an input file:  " + output;
+}
+
+CliExport::CliExport() { WriteMaterials(demo.materials); }
+
+void CliExport::WriteProject(const ProjectContents& contents) const { WriteProjectFile(project, contents); }
+
+void CliExport::WriteMaterials(const std::vector<Material>& catalogue) const { WriteMaterialFile(materials, catalogue); }
+
+std::vector<std::string> CliExport::ExportArguments(const std::vector<std::string>& more) const {
+    std::vector<std::string> arguments{"export", project, "--output", output, "--materials", materials};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+void CliExport::ExpectRefusal(const std::vector<std::string>& arguments, const std::string& message,
+                              std::optional<rlim_t> file_size_limit) const {
+    {
+        SCOPED_TRACE("without an earlier output");
+        std::filesystem::remove(output);
+        ExpectRefusalOnce(arguments, message, file_size_limit);
+    }
+    SCOPED_TRACE("with an earlier output");
+    std::vector<unsigned char> earlier(1500);
+    for (std::size_t i = 0; i < earlier.size(); ++i) earlier[i] = static_cast<unsigned char>(i * 7);
+    test_files::WriteBytes(output, earlier);
+    ExpectRefusalOnce(arguments, message, file_size_limit);
+}
+
+void CliExport::ExpectRefusalOnce(const std::vector<std::string>& arguments, const std::string& message,
+                                  std::optional<rlim_t> file_size_limit) const {
+    const Snapshot before = TakeSnapshot(dir.path());
+    const CliRun run = RunCli(arguments, file_size_limit);
+    EXPECT_TRUE(run.exited && run.status == 1) << Describe(run) << "\nstandard error:\n" << run.err;
+    EXPECT_EQ(run.err, message + "\n");
+    EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+}
+
+EfmReport CliExport::ExpectExport(const std::vector<std::string>& arguments) const {
+    const std::string output_name = std::filesystem::path(output).filename().string();
+    Snapshot before = TakeSnapshot(dir.path());
+    const CliRun run = RunCli(arguments);
+    EXPECT_TRUE(run.exited && run.status == 0) << Describe(run) << "\nstandard error:\n" << run.err;
+    EXPECT_EQ(run.err, "");
+    Snapshot after = TakeSnapshot(dir.path());
+    EXPECT_EQ(after.count(output_name), 1u);
+    before.erase(output_name);
+    after.erase(output_name);
+    EXPECT_EQ(Differences(before, after), "");
+    return InspectEfmFile(output);
+}
+
+}  // namespace integration

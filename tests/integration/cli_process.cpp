@@ -1,0 +1,73 @@
+#include "cli_process.h"
+
+#include "test_files.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace integration {
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    const std::vector<unsigned char> bytes = test_files::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The child's side, between fork and exec: only async-signal-safe calls.
+[[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path,
+                          const std::optional<rlim_t>& file_size_limit) {
+    const int out = open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
+    if (file_size_limit) {
+        const rlimit limit{*file_size_limit, *file_size_limit};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
+    execv(argv[0], argv);
+    _exit(127);
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& arguments, std::optional<rlim_t> file_size_limit) {
+    const test_files::TempDir capture;
+    const std::string out_path = capture / "stdout";
+    const std::string err_path = capture / "stderr";
+    std::vector<std::string> words{BRENWICK_CLI};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error(std::string("fork failed: ") + std::strerror(errno));
+    if (child == 0) ExecCli(argv.data(), out_path.c_str(), err_path.c_str(), file_size_limit);
+
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) throw std::runtime_error(std::string("waitpid failed: ") + std::strerror(errno));
+    }
+    CliRun run;
+    run.exited = WIFEXITED(status);
+    if (run.exited) run.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    run.out = ReadText(out_path);
+    run.err = ReadText(err_path);
+    if (run.exited && (run.status == 126 || run.status == 127)) {
+        throw std::runtime_error(std::string("could not start ") + BRENWICK_CLI);
+    }
+    return run;
+}
+
+std::string Describe(const CliRun& run) {
+    if (run.exited) return "exit status " + std::to_string(run.status);
+    return "signal " + std::to_string(run.signal) + " (" + strsignal(run.signal) + ")";
+}
+
+}  // namespace integration

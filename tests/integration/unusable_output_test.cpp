@@ -1,0 +1,71 @@
+// Output paths that cannot take the export file: each run ends with the writer's message,
+// inputs and an earlier output stay exactly as they were, and no temporary file is left.
+#include "cli_export_fixture.h"
+
+#include <filesystem>
+
+namespace integration {
+namespace {
+
+namespace fs = std::filesystem;
+
+class UnusableOutput : public CliExport {
+protected:
+    UnusableOutput() { WriteProject(demo.contents); }
+
+    std::vector<std::string> ExportTo(const std::string& path, const std::string& option = "--write-property") const {
+        return {"export", project, "--output", path, "--materials", materials, option};
+    }
+};
+
+TEST_F(UnusableOutput, OutputInAMissingDirectoryIsRefused) {
+    const std::string path = dir / "missing/field.efm";
+    ExpectRefusalOnce(ExportTo(path), OutputOpenFailure(path));
+}
+
+TEST_F(UnusableOutput, OutputThatIsADirectoryIsRefused) {
+    fs::create_directory(output);
+    ExpectRefusalOnce(ExportArguments(), OutputOpenFailure(output));
+}
+
+TEST_F(UnusableOutput, ProjectIsNeverTheOutput) {
+    fs::create_directory(dir / "sub");
+    fs::create_symlink(project, dir / "link.efm");
+    for (const std::string& path : {project, dir / "sub/../project.cst", dir / "link.efm"}) {
+        SCOPED_TRACE(path);
+        ExpectRefusalOnce(ExportTo(path), InputRefusal(path));
+        ExpectRefusalOnce(ExportTo(path, "--only-potentials"), InputRefusal(path));
+    }
+}
+
+TEST_F(UnusableOutput, MaterialFileIsNeverTheOutput) {
+    ExpectRefusalOnce(ExportTo(materials), InputRefusal(materials));
+}
+
+TEST_F(UnusableOutput, ReadOnlyOutputIsRefusedAndKept) {
+    test_files::WriteText(output, "an earlier field map its owner protected");
+    fs::permissions(output, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ExpectRefusalOnce(ExportArguments(), OutputOpenFailure(output));
+}
+
+TEST_F(UnusableOutput, FilesOfTheSystemAreRefused) {
+    for (const std::string path : {"/proc/version", "/proc/brenwick-field.efm"}) {
+        SCOPED_TRACE(path);
+        const bool exists = fs::exists(path);
+        const std::vector<unsigned char> before = exists ? test_files::ReadBytes(path) : std::vector<unsigned char>{};
+        ExpectRefusalOnce(ExportTo(path), OutputOpenFailure(path));
+        EXPECT_EQ(fs::exists(path), exists);
+        if (exists) {
+            EXPECT_EQ(test_files::ReadBytes(path), before);
+        }
+    }
+}
+
+TEST_F(UnusableOutput, FullDiskIsReportedAndKeepsAnEarlierOutput) {
+    // The export file of the 5 x 4 x 3 demo has about 1700 bytes: the limit stops it in its
+    // node values.
+    ExpectRefusal(ExportArguments(), OutputWriteFailure(output), 1100);
+}
+
+}  // namespace
+}  // namespace integration
