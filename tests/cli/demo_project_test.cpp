@@ -2,6 +2,7 @@
 // make-project command, and what the built-in reader makes of the written project.
 #include "demo_project.h"
 #include "make_project.h"
+#include "reference_inv.h"
 #include "result_reader.h"
 #include "test_files.h"
 
@@ -35,15 +36,6 @@ std::size_t Nodes(const ProjectContents& c) { return c.x_lines.size() * c.y_line
 // --- The element property and the nearest-value match, written out afresh from their
 // --- definitions, so that they check the generator's inversion rather than repeat it.
 
-struct Lengths {
-    double edge, dual;
-};
-
-Lengths LengthsAt(const std::vector<double>& lines, std::size_t i) {
-    const double edge = lines[i + 1] - lines[i];
-    return {edge, i == 0 ? edge * 0.5 : (lines[i] - lines[i - 1]) * 0.5 + edge * 0.5};
-}
-
 std::vector<float> RecomputedProperties(const ProjectContents& c, int quantity) {
     const auto& x = c.x_lines;
     const auto& y = c.y_lines;
@@ -54,17 +46,8 @@ std::vector<float> RecomputedProperties(const ProjectContents& c, int quantity) 
     for (std::size_t k = 0; k + 1 < z.size(); ++k) {
         for (std::size_t j = 0; j + 1 < y.size(); ++j) {
             for (std::size_t i = 0; i + 1 < x.size(); ++i) {
-                const Lengths lx = LengthsAt(x, i), ly = LengthsAt(y, j), lz = LengthsAt(z, k);
-                double g[3];
-                if (quantity == 0) {
-                    g[0] = lz.dual * ly.dual / lx.edge;
-                    g[1] = lz.dual * lx.dual / ly.edge;
-                    g[2] = ly.dual * lx.dual / lz.edge;
-                } else {
-                    g[0] = lz.edge * ly.edge / lx.dual;
-                    g[1] = lz.edge * lx.edge / ly.dual;
-                    g[2] = ly.edge * lx.edge / lz.dual;
-                }
+                const std::array<double, 3> g =
+                    reference::InvFactors(x, y, z, i, j, k, static_cast<unsigned>(quantity));
                 const std::size_t s = i + x.size() * (j + y.size() * k);
                 double sum = 0;
                 for (int comp = 0; comp < 3; ++comp) {

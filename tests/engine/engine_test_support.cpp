@@ -1,6 +1,7 @@
 #include "engine_test_support.h"
 
 #include "parallel.h"
+#include "reference_inv.h"
 
 #include <gtest/gtest.h>
 
@@ -47,19 +48,6 @@ fake_reader::Project UniformProject(int nx, int ny, int nz, double spacing) {
     return MeshProject(UniformLines(nx, spacing), UniformLines(ny, spacing), UniformLines(nz, spacing));
 }
 
-namespace {
-
-struct Lengths {
-    double edge, dual;
-};
-
-Lengths LengthsAt(const std::vector<double>& lines, std::size_t index) {
-    const double edge = lines[index + 1] - lines[index];
-    const double dual = index == 0 ? edge * 0.5 : (lines[index] - lines[index - 1]) * 0.5 + edge * 0.5;
-    return {edge, dual};
-}
-
-}  // namespace
 
 std::vector<float> MatrixForProperties(const fake_reader::Project& project, const std::vector<float>& properties,
                                        unsigned quantity) {
@@ -76,17 +64,7 @@ std::vector<float> MatrixForProperties(const fake_reader::Project& project, cons
     for (std::size_t k = 0; k + 1 < nz; ++k) {
         for (std::size_t j = 0; j + 1 < ny; ++j) {
             for (std::size_t i = 0; i + 1 < nx; ++i) {
-                const Lengths lx = LengthsAt(x, i), ly = LengthsAt(y, j), lz = LengthsAt(z, k);
-                double inv[3];
-                if (quantity == 0) {
-                    inv[0] = lz.dual * ly.dual / lx.edge;
-                    inv[1] = lz.dual * lx.dual / ly.edge;
-                    inv[2] = ly.dual * lx.dual / lz.edge;
-                } else {
-                    inv[0] = lz.edge * ly.edge / lx.dual;
-                    inv[1] = lz.edge * lx.edge / ly.dual;
-                    inv[2] = ly.edge * lx.edge / lz.dual;
-                }
+                const std::array<double, 3> inv = reference::InvFactors(x, y, z, i, j, k, quantity);
                 const double p = properties[i + (nx - 1) * (j + (ny - 1) * k)];
                 const std::size_t s = i + nx * (j + ny * k);
                 for (std::size_t c = 0; c < 3; ++c) {

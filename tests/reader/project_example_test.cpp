@@ -51,11 +51,11 @@ TEST(ProjectExample, H5pyScriptOfTheFormatPageMakesAReadableProject) {
     ASSERT_FALSE(script.empty());
     if (!HaveH5py()) GTEST_SKIP() << kPython << " has no h5py";
 
-    ScratchDir dir;
-    const std::filesystem::path script_path = dir.File("example.py");
+    test_files::TempDir dir;
+    const std::filesystem::path script_path = (dir.path() / "example.py");
     WriteBytes(script_path, std::vector<char>(script.begin(), script.end()));
-    const std::filesystem::path project_path = dir.File("example.cst");
-    const std::filesystem::path log_path = dir.File("python.log");
+    const std::filesystem::path project_path = (dir.path() / "example.cst");
+    const std::filesystem::path log_path = (dir.path() / "python.log");
     const std::string command = std::string(kPython) + " " + Quoted(script_path) + " " +
                                 Quoted(project_path) + " >" + Quoted(log_path) + " 2>&1";
     const int exit_status = std::system(command.c_str());

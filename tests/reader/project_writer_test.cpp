@@ -14,7 +14,7 @@ using namespace brenwick::h5;
 
 class ProjectWriter : public ::testing::Test {
 protected:
-    ScratchDir dir_;
+    test_files::TempDir dir_;
     ProjectContents contents_ = SmallProject();
 };
 
@@ -60,7 +60,7 @@ void ExpectDataset(hid_t file, const char* path, hid_t type, hsize_t length) {
 }
 
 TEST_F(ProjectWriter, StoresTheTypesH5pyStores) {
-    const std::string path = WriteProject(dir_.File("types.cst"), contents_);
+    const std::string path = WriteProject((dir_.path() / "types.cst"), contents_);
     File file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT));
     ASSERT_TRUE(file.valid());
     ExpectVariableUtf8(file.get(), "format");
@@ -82,7 +82,7 @@ TEST_F(ProjectWriter, StoresTheTypesH5pyStores) {
 }
 
 TEST_F(ProjectWriter, ReplacesAnExistingFile) {
-    const std::filesystem::path path = dir_.File("replace.cst");
+    const std::filesystem::path path = (dir_.path() / "replace.cst");
     WriteBytes(path, std::vector<char>(100000, 'x'));
     WriteProject(path, contents_);
     OpenedProject project(path.string());
@@ -105,19 +105,19 @@ void ExpectWriteFailure(const std::filesystem::path& path, const ProjectContents
 }
 
 TEST_F(ProjectWriter, FailuresNameTheFileAndLeaveNothingBehind) {
-    ExpectWriteFailure(dir_.File("no such folder") / "project.cst", contents_, "create the file");
+    ExpectWriteFailure((dir_.path() / "no such folder") / "project.cst", contents_, "create the file");
 
     ProjectContents bad_name = contents_;
     bad_name.results.push_back({"a/b", "Elsewhere", 4, {1.0f}});
-    ExpectWriteFailure(dir_.File("bad_name.cst"), bad_name, "/results/a/b");
+    ExpectWriteFailure((dir_.path() / "bad_name.cst"), bad_name, "/results/a/b");
 
     ProjectContents empty_name = contents_;
     empty_name.results.push_back({"", "Nameless", 4, {1.0f}});
-    ExpectWriteFailure(dir_.File("empty_name.cst"), empty_name, "invalid dataset name");
+    ExpectWriteFailure((dir_.path() / "empty_name.cst"), empty_name, "invalid dataset name");
 
     ProjectContents twice = contents_;
     twice.results.push_back(twice.results.front());
-    ExpectWriteFailure(dir_.File("twice.cst"), twice, "/results/potential");
+    ExpectWriteFailure((dir_.path() / "twice.cst"), twice, "/results/potential");
 }
 
 // A 256 x 256 x 256 project: writing it and reading a 200 MB material matrix take about as
@@ -137,13 +137,13 @@ TEST_F(ProjectWriter, LargeProjectIsWrittenAndReadAtFileSpeed) {
     large.material_matrices[3] = Ramp(3 * nodes, -1.0f, -0.5f);
     const std::vector<float>& expected = large.material_matrices[0];
 
-    const std::filesystem::path path = dir_.File("large.cst");
+    const std::filesystem::path path = (dir_.path() / "large.cst");
     const auto write_start = Clock::now();
     WriteProject(path, large);
     const std::chrono::duration<double> write_time = Clock::now() - write_start;
 
     // The same bytes through plain streams, for comparison.
-    const std::filesystem::path plain = dir_.File("plain.bin");
+    const std::filesystem::path plain = (dir_.path() / "plain.bin");
     const auto plain_start = Clock::now();
     {
         std::ofstream out(plain, std::ios::binary);

@@ -15,7 +15,7 @@ constexpr float kFloatGuard = -55555.5f;
 
 class ReaderFailures : public ::testing::Test {
 protected:
-    std::string Write() { return WriteProject(dir_.File("project.cst"), contents_); }
+    std::string Write() { return WriteProject((dir_.path() / "project.cst"), contents_); }
 
     // Opens path, expecting the given status, and checks that the handle then names nothing.
     void ExpectOpenStatus(const std::string& path, int expected) {
@@ -26,30 +26,30 @@ protected:
         EXPECT_EQ(CST_GetHexMeshInfo(&handle, dims), BRENWICK_READER_UNKNOWN_HANDLE);
     }
 
-    ScratchDir dir_;
+    test_files::TempDir dir_;
     ProjectContents contents_ = SmallProject();
 };
 
 TEST_F(ReaderFailures, FilesThatAreNoHdf5FilesGiveFileError) {
-    ExpectOpenStatus(dir_.File("missing.cst").string(), BRENWICK_READER_FILE_ERROR);
+    ExpectOpenStatus((dir_.path() / "missing.cst").string(), BRENWICK_READER_FILE_ERROR);
     ExpectOpenStatus("", BRENWICK_READER_FILE_ERROR);
 
-    std::filesystem::create_directory(dir_.File("folder.cst"));
-    ExpectOpenStatus(dir_.File("folder.cst").string(), BRENWICK_READER_FILE_ERROR);
+    std::filesystem::create_directory((dir_.path() / "folder.cst"));
+    ExpectOpenStatus((dir_.path() / "folder.cst").string(), BRENWICK_READER_FILE_ERROR);
 
-    WriteBytes(dir_.File("empty.cst"), {});
-    ExpectOpenStatus(dir_.File("empty.cst").string(), BRENWICK_READER_FILE_ERROR);
+    WriteBytes((dir_.path() / "empty.cst"), {});
+    ExpectOpenStatus((dir_.path() / "empty.cst").string(), BRENWICK_READER_FILE_ERROR);
 
     const std::string text = "This is a text file, not a project.\n";
-    WriteBytes(dir_.File("text.cst"), std::vector<char>(text.begin(), text.end()));
-    ExpectOpenStatus(dir_.File("text.cst").string(), BRENWICK_READER_FILE_ERROR);
+    WriteBytes((dir_.path() / "text.cst"), std::vector<char>(text.begin(), text.end()));
+    ExpectOpenStatus((dir_.path() / "text.cst").string(), BRENWICK_READER_FILE_ERROR);
 }
 
 TEST_F(ReaderFailures, ZeroFilledFileGivesFileError) {
     const std::string path = Write();
     const std::size_t size = std::filesystem::file_size(path);
-    WriteBytes(dir_.File("zeros.cst"), std::vector<char>(size, '\0'));
-    ExpectOpenStatus(dir_.File("zeros.cst").string(), BRENWICK_READER_FILE_ERROR);
+    WriteBytes((dir_.path() / "zeros.cst"), std::vector<char>(size, '\0'));
+    ExpectOpenStatus((dir_.path() / "zeros.cst").string(), BRENWICK_READER_FILE_ERROR);
 }
 
 // Expects every result operation on tree path "Faulty" to give status, writing nothing.
@@ -96,7 +96,7 @@ TEST_F(ReaderFailures, TruncatedProjectFailsWithoutCrash) {
     for (const double fraction : {0.5, 0.1, 0.25, 0.75, 0.9, 0.99}) {
         SCOPED_TRACE(fraction);
         const auto cut = static_cast<std::size_t>(static_cast<double>(bytes.size()) * fraction);
-        const std::filesystem::path path = dir_.File("truncated.cst");
+        const std::filesystem::path path = (dir_.path() / "truncated.cst");
         WriteBytes(path, std::vector<char>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
         OpenedProject project(path.string());
         if (project.status() == BRENWICK_READER_OK) {
@@ -108,7 +108,7 @@ TEST_F(ReaderFailures, TruncatedProjectFailsWithoutCrash) {
 }
 
 TEST_F(ReaderFailures, ForeignHdf5FileIsNotAProject) {
-    const std::filesystem::path path = dir_.File("foreign.h5");
+    const std::filesystem::path path = (dir_.path() / "foreign.h5");
     {
         File file = CreateFile(path);
         const std::vector<double> data = {1.0, 2.0, 3.0};

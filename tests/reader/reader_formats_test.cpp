@@ -36,7 +36,7 @@ void SetString(hid_t object, const char* name, const std::string& value, const S
 
 class ReaderFormats : public ::testing::Test {
 protected:
-    void SetUp() override { path_ = WriteProject(dir_.File("project.cst"), contents_); }
+    void SetUp() override { path_ = WriteProject((dir_.path() / "project.cst"), contents_); }
 
     // Opens the project and reads the real scalar result with the expected count and type.
     void ExpectPotentialReadable() {
@@ -58,7 +58,7 @@ protected:
         EXPECT_TRUE(values.GuardIntact());
     }
 
-    ScratchDir dir_;
+    test_files::TempDir dir_;
     ProjectContents contents_ = SmallProject();
     std::string path_;
 };
@@ -185,7 +185,7 @@ TEST_F(ReaderFormats, ChunkedCompressedMatrixIsRead) {
 
 TEST_F(ReaderFormats, ExternalLinksAreNotFollowed) {
     // A second project's potential, linked into the first under another dataset name.
-    const std::string other = WriteProject(dir_.File("other.cst"), contents_);
+    const std::string other = WriteProject((dir_.path() / "other.cst"), contents_);
     contents_.results.erase(contents_.results.begin());
     WriteProject(path_, contents_);
     {

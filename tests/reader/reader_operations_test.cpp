@@ -23,9 +23,9 @@ int ValuesPerNode(int field_type) {
 
 class ReaderOperations : public ::testing::Test {
 protected:
-    void SetUp() override { path_ = WriteProject(dir_.File("small.cst"), contents_); }
+    void SetUp() override { path_ = WriteProject((dir_.path() / "small.cst"), contents_); }
 
-    ScratchDir dir_;
+    test_files::TempDir dir_;
     ProjectContents contents_ = SmallProject();
     std::string path_;
 };

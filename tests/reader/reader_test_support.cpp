@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
 
-#include <unistd.h>
 
 namespace reader_test {
 
@@ -20,31 +18,7 @@ void Check(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error("test setup failed: " + what + " " + LastErrorText());
 }
 
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (info == nullptr) return "none";
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-        if (c == '/') c = '_';
-    }
-    return name;
-}
-
 }  // namespace
-
-ScratchDir::ScratchDir() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("brenwick-reader-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
-             "-" + TestName());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 std::vector<float> Ramp(std::size_t n, float start, float step) {
     std::vector<float> values(n);

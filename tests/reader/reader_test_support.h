@@ -6,6 +6,7 @@
 #include "hdf5_handles.h"
 #include "project_writer.h"
 #include "result_reader.h"
+#include "test_files.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -13,20 +14,6 @@
 #include <vector>
 
 namespace reader_test {
-
-// A fresh directory for one test, removed with everything in it at the end.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::filesystem::path File(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline constexpr const char* kPotentialPath = "2D/3D Results\\Potentials";
 
