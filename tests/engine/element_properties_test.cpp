@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <set>
 
 using namespace engine_test;
 
@@ -432,5 +433,42 @@ TEST(ElementProperties, TheWholeMeshComputationEqualsTheElementByElementOneBitFo
                     << workers << " workers";
             }
         }
+    }
+}
+
+// The whole export, not only its loops: the file written with several threads is the file
+// written with one, byte for byte, and its element properties are the element-by-element ones.
+// The matrix holds the awkward values (zero, negative, huge, tiny, infinite, NaN) and the
+// catalogue materials with equal values (ties) and an ID 0.
+TEST(ThreadedExport, ManyThreadsWriteTheFileOfOneThread) {
+    std::mt19937 random(4242);
+    const std::vector<double> x = RandomLines(random, 41), y = RandomLines(random, 29), z = RandomLines(random, 23);
+    fake_reader::Project project = MeshProject(x, y, z);
+    for (const int quantity : {0, 3}) project.matrices[quantity] = RandomMatrix(random, 3 * x.size() * y.size() * z.size());
+    TempDir dir;
+    // eps values spread over the permittivities such a matrix gives, rho_set over its densities.
+    WriteMaterialFile(dir / "m.xml", {{0, 1, 1, 0, 0.5f, "gas"},
+                                      {1, 3e9f, 1, 0, 3, "a"},
+                                      {2, 3e9f, 1, 0, 3, "a twin"},
+                                      {3, 3e10f, 1, 0, 30, "b"},
+                                      {4, 3e11f, 1, 0, 300, "c"},
+                                      {5, -1e10f, 1, 0, -10, "negative"}});
+    for (const bool density : {false, true}) {
+        std::vector<std::vector<unsigned char>> files;
+        for (const unsigned workers : {1u, 2u, 5u}) {
+            WorkerCountScope scope(workers);
+            auto engine = OpenEngine(project);
+            engine->material_file = dir / "m.xml";
+            engine->material_quantity = density ? 3 : 0;
+            const std::string output = dir / ("out-" + std::to_string(workers) + ".efm");
+            ASSERT_EQ(FailureOf([&] { StdoutOf([&] { engine->SaveBinaryFile(output, false, true); }); }), "");
+            const std::vector<float> reference = ElementByElement(*engine, density ? 3 : 0);
+            EXPECT_EQ(std::memcmp(engine->ElementProperties().data(), reference.data(), reference.size() * sizeof(float)), 0);
+            const auto& bytes = engine->ElementMaterials();
+            EXPECT_GE(std::set<unsigned char>(bytes.begin(), bytes.end()).size(), 4u) << "too few materials to compare";
+            files.push_back(ReadBytes(output));
+        }
+        EXPECT_EQ(files[1], files[0]) << (density ? "density" : "permittivity");
+        EXPECT_EQ(files[2], files[0]) << (density ? "density" : "permittivity");
     }
 }
