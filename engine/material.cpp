@@ -4,7 +4,9 @@
 
 #include <pugixml.hpp>
 
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -38,7 +40,9 @@ Material ReadMaterial(const pugi::xml_node& node) {
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials) {
     const ClassicNumberLocale classic_numbers;
     pugi::xml_document document;
-    if (!document.load_file(path.c_str())) {
+    // A directory opens like a file, whose size pugixml then takes to be 2^63 bytes to allocate.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) || !document.load_file(path.c_str())) {
         throw std::runtime_error("PrepareMaterialData: Error during parsing Materials.xml file.");
     }
     const pugi::xml_node root = document.child("Materials");
