@@ -10,8 +10,11 @@
 #include "project_recipe.h"
 #include "readout.h"
 
+#include <array>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
