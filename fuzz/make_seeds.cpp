@@ -147,6 +147,7 @@ void ProjectSeeds(const fs::path& root) {
     add("valid", [](ProjectRecipe&) {});
     add("density-with-properties", [](ProjectRecipe& r) { r.export_options = 1 | 4; });
     add("only-potentials", [](ProjectRecipe& r) { r.export_options = 2; });
+    add("second-export-by-density", [](ProjectRecipe& r) { r.export_options = 8; });
     add("axis-without-lines", [](ProjectRecipe& r) { r.lines[1] = 15; });
     add("axis-of-one-line", [](ProjectRecipe& r) { r.lines[2] = 16; });
     add("largest-mesh", [](ProjectRecipe& r) { r.lines = {14, 14, 14}; });

@@ -3,9 +3,10 @@
 //
 // Whatever the project holds, the export either fails with an exception derived from
 // std::exception or writes a file that `brenwick-cli inspect` finds well-formed; a failed
-// export leaves no file behind, and no export changes its inputs.
+// export leaves no file behind, no export changes its inputs, and every HDF5 object is closed.
 #include "efm_inspector.h"
 #include "fuzz_support.h"
+#include "hdf5_handles.h"
 #include "parallel.h"
 #include "project_recipe.h"
 #include "readout.h"
@@ -72,6 +73,14 @@ void CheckWrittenFile(const Workspace& workspace, const CST_Readout& readout) {
     }
 }
 
+// One export through the engine; a written file is checked and removed again.
+void SaveAndCheck(const Workspace& workspace, CST_Readout& readout, bool only_potentials, bool write_property) {
+    if (Attempt([&] { readout.SaveBinaryFile(workspace.output, only_potentials, write_property); })) {
+        CheckWrittenFile(workspace, readout);
+        std::filesystem::remove(workspace.output);
+    }
+}
+
 void Export(const Workspace& workspace, std::uint8_t options) {
     const bool only_potentials = (options & 2) != 0;
     const bool write_property = (options & 4) != 0;
@@ -81,9 +90,11 @@ void Export(const Workspace& workspace, std::uint8_t options) {
     // Each step on its own first, then the whole export, which repeats them.
     Attempt([&] { readout.RetrieveFieldData(readout.potential_name); });
     Attempt([&] { readout.AssignElementMaterials(); });
-    if (Attempt([&] { readout.SaveBinaryFile(workspace.output, only_potentials, write_property); })) {
-        CheckWrittenFile(workspace, readout);
-        std::filesystem::remove(workspace.output);
+    SaveAndCheck(workspace, readout, only_potentials, write_property);
+    if ((options & 8) != 0) {
+        // A second export on the same engine in the other mode, as the dialog allows.
+        readout.material_quantity = 3 - readout.material_quantity;
+        SaveAndCheck(workspace, readout, only_potentials, write_property);
     }
     readout.CloseProject();
 }
@@ -108,5 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzCheck(ReadFileBytes(workspace.materials) == workspace.material_bytes, "the export changed the material file");
     FuzzCheck(workspace.dir.Entries() == std::set<std::string>{"project.cst", "materials.xml"},
               "the export left a file behind");
+    // An HDF5 object left open would hold its memory and the file's lock for the life of the
+    // program, beyond the sight of the leak checker.
+    FuzzCheck(H5Fget_obj_count(H5F_OBJ_ALL, H5F_OBJ_ALL) == 0, "an HDF5 object stayed open");
     return 0;
 }

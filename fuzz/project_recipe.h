@@ -93,7 +93,8 @@ struct ProjectRecipe {
     std::vector<ResultRecipe> other_results;
     std::uint8_t matrix_group = 0;           // link kind of /material_matrix
     std::array<DatasetRecipe, 2> matrices;  // quantity codes 0 and 3
-    // Bit 0: by density; bit 1: only potentials; bit 2: write the element properties.
+    // Bit 0: by density; bit 1: only potentials; bit 2: write the element properties;
+    // bit 3: a second export on the same engine in the other mode.
     std::uint8_t export_options = 0;
 
     template <typename Archive, typename Self>
