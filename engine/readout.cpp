@@ -7,6 +7,7 @@
 #include "material_assignment.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -142,6 +143,19 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
         FailFieldData(read_failure, result_path);
     }
     if (type != 4) std::copy_n(unknown_type_buffer.begin(), node_count, field_values.begin());
+    RefuseNonFinitePotential(result_path);
+}
+
+void CST_Readout::RefuseNonFinitePotential(const std::string& result_path) {
+    const auto not_finite = [](float value) { return !std::isfinite(value); };
+    const auto first = std::find_if(field_values.begin(), field_values.end(), not_finite);
+    if (first == field_values.end()) return;
+    std::ostringstream message;
+    message << "In CST_Readout::RetrieveFieldData the result " << result_path << " holds "
+            << std::count_if(first, field_values.end(), not_finite) << " values that are not finite numbers (the first at node "
+            << (first - field_values.begin()) << "); Garfield++ cannot drift through them.";
+    field_values.clear();  // never to be exported
+    throw std::runtime_error(message.str());
 }
 
 void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materials); }

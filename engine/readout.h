@@ -111,6 +111,7 @@ private:
     void LoadMaterialMatrix(unsigned quantity);
     void DiscardMaterialDataOfOtherQuantity();
     void RefuseInputAsOutput(const std::string& output_path) const;
+    void RefuseNonFinitePotential(const std::string& result_path);
     void Report(ExportStage stage) const;
 };
 

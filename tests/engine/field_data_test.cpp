@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 
 using namespace engine_test;
 
@@ -164,4 +165,18 @@ TEST(FieldData, AnUnknownTypeCodeWithAnotherCountIsRefused) {
     EXPECT_EQ(retrieval.output, "");
     EXPECT_TRUE(NamesNumber(retrieval.failure, nodes + 5) && NamesNumber(retrieval.failure, nodes))
         << retrieval.failure;
+}
+
+TEST(FieldData, APotentialWithValuesThatAreNoFiniteNumbersIsRefused) {
+    for (const float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity()}) {
+        fake_reader::Project project = UniformProject(3, 4, 5);
+        project.results[0].values[17] = bad;
+        project.results[0].values[40] = bad;
+        auto engine = OpenEngine(project);
+        EXPECT_EQ(Retrieve(*engine).failure,
+                  "In CST_Readout::RetrieveFieldData the result 2D/3D Results\\Potentials holds 2 values that are not "
+                  "finite numbers (the first at node 17); Garfield++ cannot drift through them.");
+        EXPECT_TRUE(engine->FieldValues().empty());
+    }
 }
