@@ -1,7 +1,8 @@
 // NaN and infinities inside a project's data. Mesh lines that are not finite numbers are
-// refused (BadProjectData); values in the potential and in the material matrix are the
-// simulation's own results and pass through the engine. Either way nothing may crash or be
-// damaged, and a field map that carries such values must show them to `brenwick-cli inspect`.
+// refused (BadProjectData), and so is a potential that holds such values; values in the
+// material matrix are the simulation's own results and pass through the engine's rules. Either
+// way nothing may crash or be damaged, and a field map that carries such values must show them
+// to `brenwick-cli inspect`.
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
 
@@ -33,18 +34,19 @@ protected:
     ProjectContents contents = demo.contents;
 };
 
-TEST_F(NonFiniteValues, PotentialIsRefusedOrShownByInspect) {
+TEST_F(NonFiniteValues, PotentialIsRefused) {
     std::vector<float>& potential = contents.results.at(0).values;
     potential[7] = kNaN;
     potential[11] = kInfinity;
     potential[13] = -kInfinity;
-    const std::optional<EfmReport> report = ExportOrRefusal(ExportArguments());
-    if (!report) return;
-    EXPECT_TRUE(report->Valid());
-    ASSERT_TRUE(report->node_values);
-    EXPECT_EQ(report->node_values->not_finite, 3u);
-    EXPECT_NE(std::find(report->warnings.begin(), report->warnings.end(), "3 node values are not finite"),
-              report->warnings.end());
+    WriteProject(contents);
+    const Snapshot before = TakeSnapshot(dir.path());
+    const CliRun run = RunCli(ExportArguments());
+    EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
+    EXPECT_EQ(run.err,
+              "In CST_Readout::RetrieveFieldData the result 2D/3D Results\\Potentials holds 3 values that are not "
+              "finite numbers (the first at node 7); Garfield++ cannot drift through them.\n");
+    EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
 }
 
 TEST_F(NonFiniteValues, MaterialMatrixIsRefusedOrItsElementShowsItsProperty) {
