@@ -45,7 +45,6 @@ TEST_F(Catalogue, MissingMaterialFileIsRefused) {
 }
 
 TEST_F(Catalogue, ExportWithoutMaterialFileIsRefused) {
-    std::filesystem::remove(materials);
     ExpectRefusal({"export", project, "--output", output}, kMaterialParseFailure);
 }
 
