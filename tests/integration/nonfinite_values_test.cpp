@@ -6,7 +6,6 @@
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
