@@ -23,6 +23,6 @@ CBrenwickApp::CBrenwickApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 void CBrenwickApp::InitInstance() {
-    CBrenwickWindow dialog;
+    brenwick::CBrenwickWindow dialog;
     dialog.exec();
 }

@@ -3,6 +3,8 @@
 #include <exception>
 #include <iostream>
 
+using namespace brenwick;
+
 namespace {
 
 constexpr int kQuantityPermittivity = 0;

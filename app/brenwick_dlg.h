@@ -12,13 +12,13 @@
 
 class CBrenwickDlg {
 public:
-    explicit CBrenwickDlg(DialogView& view);
+    explicit CBrenwickDlg(brenwick::DialogView& view);
 
     CBrenwickDlg(const CBrenwickDlg&) = delete;
     CBrenwickDlg& operator=(const CBrenwickDlg&) = delete;
 
     // Routes the change notification of an edit field to its handler; other ids are ignored.
-    void OnEnChange(ControlId id);
+    void OnEnChange(brenwick::ControlId id);
 
     void OnEnChangeInputFile();
     void OnEnChangeMaterialFile();
@@ -36,7 +36,7 @@ private:
     void DeleteReadout();
     void SetStatus(const std::string& text);
 
-    DialogView& m_view;
+    brenwick::DialogView& m_view;
     std::unique_ptr<CST_Readout> m_pReadout;
     std::string m_strOutputFile;
 };

@@ -10,6 +10,8 @@
 #include <QFileDialog>
 #include <QSignalBlocker>
 
+namespace brenwick {
+
 namespace {
 
 // Paths and messages cross to the engine as narrow strings in the system's code page.
@@ -132,3 +134,5 @@ void CBrenwickWindow::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
 void CBrenwickWindow::EndDialog() { QDialog::reject(); }
 
 void CBrenwickWindow::reject() { m_dlg.OnBnClickedClose(); }
+
+}  // namespace brenwick

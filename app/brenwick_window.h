@@ -18,6 +18,8 @@ namespace Ui {
 class BrenwickDlg;
 }
 
+namespace brenwick {
+
 class CBrenwickWindow : public QDialog, public DialogView {
 public:
     explicit CBrenwickWindow(QWidget* parent = nullptr);
@@ -49,5 +51,7 @@ private:
     std::map<ControlId, QToolButton*> m_browseButtons;
     CBrenwickDlg m_dlg;
 };
+
+}  // namespace brenwick
 
 #endif

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace brenwick {
+
 // The controls the handlers touch, under their dialog control ids.
 enum class ControlId : int {
     InputFile = 1000,
@@ -36,5 +38,7 @@ public:
     // Ends the dialog with the cancel result.
     virtual void EndDialog() = 0;
 };
+
+}  // namespace brenwick
 
 #endif

@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+namespace brenwick {
+
 namespace {
 
 // The first dropped URL when it names a local file, else an empty text.
@@ -57,3 +59,5 @@ void AcceptLocalFileDrops(QWidget& field, std::function<void(const QString&)> ta
     field.setAcceptDrops(true);
     field.installEventFilter(new LocalFileDropFilter(field, std::move(take_path)));
 }
+
+}  // namespace brenwick

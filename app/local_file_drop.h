@@ -7,8 +7,12 @@
 
 #include <functional>
 
+namespace brenwick {
+
 // From now on a drop of local files onto `field` hands the first file's path, in the
 // platform's notation, to `take_path`; every other drop (text, remote URLs) is refused.
 void AcceptLocalFileDrops(QWidget& field, std::function<void(const QString&)> take_path);
+
+}  // namespace brenwick
 
 #endif

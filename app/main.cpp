@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     // instead of the signal ending the program with a partial file beside the output.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    AttachToStartingTerminal();
+    brenwick::AttachToStartingTerminal();
     CBrenwickApp app(argc, argv);
     app.InitInstance();
     return 0;

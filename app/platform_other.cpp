@@ -2,6 +2,10 @@
 // terminal's already.
 #include "platform.h"
 
+namespace brenwick {
+
 void AddAboutToSystemMenu(QWidget&, const QString&, std::function<void()>) {}
 
 void AttachToStartingTerminal() {}
+
+}  // namespace brenwick

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+namespace brenwick {
+
 namespace {
 
 // The command id of the About entry; the system reserves the low four bits of system commands.
@@ -52,3 +54,5 @@ void AttachToStartingTerminal() {
     freopen_s(&stream, "CONOUT$", "w", stdout);
     freopen_s(&stream, "CONOUT$", "w", stderr);
 }
+
+}  // namespace brenwick

@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+using namespace brenwick;
+
 namespace {
 
 constexpr int lines_per_axis = 256;

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string_view>
 
+namespace brenwick {
+
 namespace {
 
 // Detector geometry, in mm.
@@ -394,3 +396,5 @@ void WriteMaterialFile(const std::string& path, const std::vector<Material>& mat
     file.close();
     if (!file) throw std::runtime_error("Unable to write the material file: " + path);
 }
+
+}  // namespace brenwick

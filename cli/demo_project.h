@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+namespace brenwick {
+
 // Tree path and field type under which the potential is stored.
 inline constexpr const char* kDemoPotentialPath = "2D/3D Results\\Potentials";
 inline constexpr int kDemoPotentialFieldType = 4;  // real scalar field
@@ -88,5 +90,7 @@ DemoProject MakeDemoProject(const std::array<int, 3>& mesh);
 // Writes the catalogue as a material file: root "Materials" with "Count", one "Material" child
 // per record. Throws std::runtime_error naming the path when the file cannot be written.
 void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials);
+
+}  // namespace brenwick
 
 #endif

@@ -11,6 +11,8 @@
 #include <limits>
 #include <sstream>
 
+namespace brenwick {
+
 namespace {
 
 constexpr std::uint64_t header_size = 1000;
@@ -355,3 +357,5 @@ std::string FormatReportJson(const EfmReport& report) {
     json["warnings"] = report.warnings;
     return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
+
+}  // namespace brenwick

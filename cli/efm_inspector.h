@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace brenwick {
+
 // The sixteen header numbers, in header order.
 inline constexpr std::array<const char*, 16> efm_header_keys{
     "mesh_nx",           "mesh_ny",           "mesh_nz",           "mesh_xlines",
@@ -52,5 +54,7 @@ EfmReport InspectEfmFile(const std::string& path);
 
 std::string FormatReport(const std::string& path, const EfmReport& report);
 std::string FormatReportJson(const EfmReport& report);
+
+}  // namespace brenwick
 
 #endif

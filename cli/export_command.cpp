@@ -8,6 +8,8 @@
 #include <exception>
 #include <iostream>
 
+namespace brenwick {
+
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress) {
     try {
         CST_Readout readout(options.project_path);
@@ -38,3 +40,5 @@ CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options) {
     command->add_flag("--write-property", options.write_property, "Also write the material property of each element");
     return command;
 }
+
+}  // namespace brenwick

@@ -10,6 +10,8 @@ namespace CLI {
 class App;
 }
 
+namespace brenwick {
+
 struct ExportOptions {
     std::string project_path;
     std::string output_path;
@@ -26,5 +28,7 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).
 CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options);
+
+}  // namespace brenwick
 
 #endif

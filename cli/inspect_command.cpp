@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+namespace brenwick {
+
 int RunInspect(const InspectOptions& options, std::ostream& out) {
     const EfmReport report = InspectEfmFile(options.path);
     out << (options.json ? FormatReportJson(report) + "\n" : FormatReport(options.path, report));
@@ -16,3 +18,5 @@ CLI::App* AddInspectCommand(CLI::App& app, InspectOptions& options) {
     command->add_flag("--json", options.json, "Print one JSON object instead of text");
     return command;
 }
+
+}  // namespace brenwick

@@ -9,6 +9,8 @@ namespace CLI {
 class App;
 }
 
+namespace brenwick {
+
 struct InspectOptions {
     std::string path;
     bool json = false;
@@ -19,5 +21,7 @@ int RunInspect(const InspectOptions& options, std::ostream& out);
 
 // Adds the subcommand "inspect" to app, storing what it parses in options (which must outlive the parse).
 CLI::App* AddInspectCommand(CLI::App& app, InspectOptions& options);
+
+}  // namespace brenwick
 
 #endif

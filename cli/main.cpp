@@ -10,6 +10,8 @@
 #include <csignal>
 #include <iostream>
 
+using namespace brenwick;
+
 namespace {
 
 constexpr int usage_error = 2;

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <system_error>
 
+namespace brenwick {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -76,3 +78,5 @@ CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options) {
         ->capture_default_str();
     return command;
 }
+
+}  // namespace brenwick

@@ -10,6 +10,8 @@ namespace CLI {
 class App;
 }
 
+namespace brenwick {
+
 struct MakeProjectOptions {
     std::string project_path;
     std::string materials_path;  // empty: the project path with its extension replaced by .xml
@@ -26,5 +28,7 @@ int RunMakeProject(const MakeProjectOptions& options, std::ostream& out, std::os
 // Adds the subcommand "make-project FILE [--materials-out FILE] [--mesh NX NY NZ]" to app,
 // storing what it parses in options (which must outlive the parse).
 CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options);
+
+}  // namespace brenwick
 
 #endif

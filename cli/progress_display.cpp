@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+namespace brenwick {
+
 bool StandardErrorIsTerminal() {
 #if defined(_WIN32)
     return _isatty(_fileno(stderr)) != 0;
@@ -24,3 +26,5 @@ void ProgressDisplay::operator()(ExportStage stage) {
     *out_ << "[" << std::fixed << std::setprecision(1) << elapsed.count() << " s] " << ExportStageName(stage)
           << (stage == ExportStage::Finished ? "" : "...") << std::endl;
 }
+
+}  // namespace brenwick

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <ostream>
 
+namespace brenwick {
+
 // Whether standard error is a terminal: only a person watching needs progress lines.
 bool StandardErrorIsTerminal();
 
@@ -19,5 +21,7 @@ private:
     std::ostream* out_;
     std::chrono::steady_clock::time_point start_;
 };
+
+}  // namespace brenwick
 
 #endif

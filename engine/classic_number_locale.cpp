@@ -25,6 +25,8 @@ ClassicNumberLocale::~ClassicNumberLocale() {
 
 #include <locale.h>
 
+namespace brenwick {
+
 struct ClassicNumberLocale::State {
     locale_t classic = static_cast<locale_t>(0);
     locale_t previous = static_cast<locale_t>(0);
@@ -42,3 +44,5 @@ ClassicNumberLocale::~ClassicNumberLocale() {
 }
 
 #endif
+
+}  // namespace brenwick

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+namespace brenwick {
+
 // While an object of this class exists, the C library's number conversions (strtod, which
 // the XML library's attribute reading uses) on the constructing thread read a point as the
 // decimal separator. Other threads keep their locale.
@@ -18,5 +20,7 @@ private:
     struct State;  // what the platform needs to restore the thread's locale
     std::unique_ptr<State> state_;
 };
+
+}  // namespace brenwick
 
 #endif

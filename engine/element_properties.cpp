@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+namespace brenwick {
+
 namespace {
 
 constexpr double vacuum_permittivity = 8.85418782e-12;
@@ -121,3 +123,5 @@ void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dim
     default: return ComputeAll<4>(matrix, dims, lines, properties);
     }
 }
+
+}  // namespace brenwick

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstddef>
 
+namespace brenwick {
+
 // Quantity codes 0 and 2 divide by the dual-over-primary factors, the others by primary-over-dual.
 bool UsesDualOverPrimary(unsigned quantity);
 
@@ -28,5 +30,7 @@ float RootMeanSquare(const std::array<double, 3>& values);
 // threads; every element is computed exactly as on one thread.
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
                               unsigned quantity, float* properties);
+
+}  // namespace brenwick
 
 #endif

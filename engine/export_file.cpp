@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <system_error>
 
+namespace brenwick {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -172,3 +174,5 @@ void WriteExportFile(const std::string& path, const ExportBlocks& blocks) {
         throw std::runtime_error(write_failure + path);
     }
 }
+
+}  // namespace brenwick

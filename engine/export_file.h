@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+namespace brenwick {
+
 inline constexpr std::size_t export_header_size = 1000;
 
 // What goes into one export file. A block that is not written is an empty span; the header
@@ -38,5 +40,7 @@ std::size_t ExportFileSize(const ExportBlocks& blocks);
 //   be created, and "BinaryFileFormat::Save: Error. Unable to write file:  <path>" when writing,
 //   closing or renaming fails.
 void WriteExportFile(const std::string& path, const ExportBlocks& blocks);
+
+}  // namespace brenwick
 
 #endif

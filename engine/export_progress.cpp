@@ -1,5 +1,7 @@
 #include "export_progress.h"
 
+namespace brenwick {
+
 const char* ExportStageName(ExportStage stage) {
     switch (stage) {
     case ExportStage::ReadingProperties: return "reading material properties";
@@ -10,3 +12,5 @@ const char* ExportStageName(ExportStage stage) {
     }
     return "";
 }
+
+}  // namespace brenwick

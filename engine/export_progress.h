@@ -4,6 +4,8 @@
 
 #include <functional>
 
+namespace brenwick {
+
 enum class ExportStage { ReadingProperties, AssigningMaterials, ReadingPotential, Writing, Finished };
 
 // Short lower-case name of a stage, e.g. "assigning materials".
@@ -11,5 +13,7 @@ const char* ExportStageName(ExportStage stage);
 
 // Called on the exporting thread as each stage begins; must not throw.
 using ExportProgressListener = std::function<void(ExportStage)>;
+
+}  // namespace brenwick
 
 #endif

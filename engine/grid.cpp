@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace brenwick {
+
 namespace {
 
 std::size_t AxisCount(int lines) { return lines > 0 ? static_cast<std::size_t>(lines) : 0; }
@@ -79,3 +81,5 @@ InvFactors InvFromLengths(const AxisLengths& ax, const AxisLengths& ay, const Ax
     }
     return {az.edge * ay.edge / ax.dual, az.edge * ax.edge / ay.dual, ay.edge * ax.edge / az.dual};
 }
+
+}  // namespace brenwick

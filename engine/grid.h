@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace brenwick {
+
 struct MeshLines {
     const std::vector<double>& x;
     const std::vector<double>& y;
@@ -42,5 +44,7 @@ AxisLengths AxisLengthsAt(const std::vector<double>& lines, std::size_t index);
 // dual-over-primary: (hz*hy/dx, hz*hx/dy, hy*hx/dz); primary-over-dual: (dz*dy/hx, dz*dx/hy, dy*dx/hz).
 InvFactors InvFromLengths(const AxisLengths& ax, const AxisLengths& ay, const AxisLengths& az,
                           bool dual_over_primary);
+
+}  // namespace brenwick
 
 #endif

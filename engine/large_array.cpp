@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+namespace brenwick {
+
 void AdviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     constexpr std::size_t huge_page = 2u << 20;
@@ -17,3 +19,5 @@ void AdviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t b
     if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #endif
 }
+
+}  // namespace brenwick

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+namespace brenwick {
+
 // Asks the system to back [data, data + bytes) with huge pages. Only a hint; does nothing
 // for small ranges and on systems without the facility.
 void AdviseHugePages(void* data, std::size_t bytes);
@@ -34,5 +36,7 @@ std::unique_ptr<T[]> MakeLargeArray(std::size_t size) {
     AdviseHugePages(array.get(), size * sizeof(T));
     return array;
 }
+
+}  // namespace brenwick
 
 #endif

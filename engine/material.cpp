@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <system_error>
 
+namespace brenwick {
+
 namespace {
 
 // "Count" is read as atoi reads it: leading blanks, a sign, digits, then anything; no digits
@@ -56,3 +58,5 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
             "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.");
     }
 }
+
+}  // namespace brenwick

@@ -14,10 +14,14 @@ struct Material {
     std::string description;
 };
 
+namespace brenwick {
+
 // Appends the "Material" elements of the XML file at `path` to `materials`, in file order.
 // Throws std::runtime_error when the file cannot be loaded as XML, and when the "Count"
 // attribute of the root disagrees with the number of records in `materials` afterwards
 // (the records read stay appended).
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials);
+
+}  // namespace brenwick
 
 #endif

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+namespace brenwick {
+
 namespace {
 
 // What the element loop needs of one catalogue material.
@@ -119,3 +121,5 @@ void AssignMaterials(const std::vector<float>& properties, const std::vector<Mat
         }
     });
 }
+
+}  // namespace brenwick

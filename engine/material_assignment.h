@@ -11,6 +11,8 @@
 
 #include <vector>
 
+namespace brenwick {
+
 // The catalogue value an element's property is compared with: eps for quantity 0, rho_set otherwise.
 float MatchingValue(const Material& material, int quantity);
 
@@ -27,5 +29,7 @@ unsigned char MaterialByte(float id);
 // empty catalogue. The elements are shared between WorkerCount() threads.
 void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
                      std::vector<unsigned char>& materials_of_elements);
+
+}  // namespace brenwick
 
 #endif

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace brenwick {
+
 namespace {
 
 std::atomic<unsigned> chosen_count{0};
@@ -53,3 +55,5 @@ void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::s
         if (failure) std::rethrow_exception(failure);
     }
 }
+
+}  // namespace brenwick

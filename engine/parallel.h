@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <functional>
 
+namespace brenwick {
+
 // Number of threads the engine's loops use: the value set last, else the environment
 // variable BRENWICK_THREADS, else the number of hardware threads. Always at least 1.
 unsigned WorkerCount();
@@ -13,5 +15,7 @@ void SetWorkerCount(unsigned count);  // 0 returns to the default
 // Calls body(begin, end) for consecutive ranges that together cover [0, count), each range
 // on its own thread. Returns when all are done; rethrows the first exception of a range.
 void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body);
+
+}  // namespace brenwick
 
 #endif

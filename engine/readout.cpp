@@ -13,6 +13,8 @@
 #include <sstream>
 #include <stdexcept>
 
+using namespace brenwick;
+
 namespace {
 
 [[noreturn]] void FailToOpen(const std::string& project_file) {

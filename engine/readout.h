@@ -54,7 +54,7 @@ public:
     void SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property);
 
     // Receives the stages of every later export; an empty listener stops the reports.
-    void SetProgressListener(ExportProgressListener listener) { progress_listener = std::move(listener); }
+    void SetProgressListener(brenwick::ExportProgressListener listener) { progress_listener = std::move(listener); }
 
     // Read access for the front ends and the tests.
     const CSTProjHandle& ProjectHandle() const { return project_handle; }
@@ -105,14 +105,14 @@ private:
     std::string project_path;
     unsigned matrix_quantity = 0;  // quantity code the material matrix was read with
     bool project_open = false;
-    ExportProgressListener progress_listener;
+    brenwick::ExportProgressListener progress_listener;
 
     void ReadMesh();
     void LoadMaterialMatrix(unsigned quantity);
     void DiscardMaterialDataOfOtherQuantity();
     void RefuseInputAsOutput(const std::string& output_path) const;
     void RefuseNonFinitePotential(const std::string& result_path);
-    void Report(ExportStage stage) const;
+    void Report(brenwick::ExportStage stage) const;
 };
 
 #endif

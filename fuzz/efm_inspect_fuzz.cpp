@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+using namespace brenwick;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     const EfmReport report = InspectEfm(in, size);

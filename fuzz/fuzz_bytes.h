@@ -13,6 +13,8 @@
 #include <type_traits>
 #include <vector>
 
+namespace brenwick {
+
 template <typename Archive, typename Recipe>
 void Visit(Archive& archive, Recipe& recipe) {
     std::remove_const_t<Recipe>::Fields(archive, recipe);
@@ -81,5 +83,7 @@ std::vector<std::uint8_t> EncodeRecipe(const Recipe& recipe) {
     Visit(sink, recipe);
     return sink.Bytes();
 }
+
+}  // namespace brenwick
 
 #endif

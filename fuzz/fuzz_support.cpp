@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <system_error>
 
+namespace brenwick {
+
 ScratchDir::ScratchDir(const std::string& purpose)
     : path_(std::filesystem::temp_directory_path() / ("brenwick-" + purpose + "-" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(path_);
@@ -45,3 +47,5 @@ void FuzzCheck(bool holds, std::string_view what) {
 }
 
 void SilenceStandardOutput() { std::cout.setstate(std::ios::badbit); }
+
+}  // namespace brenwick

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace brenwick {
+
 // A fresh directory under the system's temporary directory, removed with its contents.
 class ScratchDir {
 public:
@@ -36,5 +38,7 @@ void FuzzCheck(bool holds, std::string_view what);
 // Puts the engine's informational lines on standard output to rest: they cost time and say
 // nothing to a fuzzer.
 void SilenceStandardOutput();
+
+}  // namespace brenwick
 
 #endif

@@ -16,6 +16,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace brenwick;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

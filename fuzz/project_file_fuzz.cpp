@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+using namespace brenwick;
+
 namespace {
 
 constexpr const char* kCatalogue = R"(<?xml version="1.0"?>

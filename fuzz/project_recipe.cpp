@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace brenwick {
+
 namespace {
 
 using namespace brenwick::h5;
@@ -304,3 +306,5 @@ bool WriteRecipeProject(const std::string& path, const ProjectRecipe& recipe) {
     WriteMatrices(file.get(), recipe, nodes);
     return file.close();
 }
+
+}  // namespace brenwick

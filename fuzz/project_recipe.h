@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace brenwick {
+
 // How an object is linked at its place: 0 a hard link to an object of the expected kind, 1 no
 // link, 2 an object of the other kind (a group for a dataset and the reverse), 3 a soft link to
 // the object stored elsewhere, 4 a dangling soft link, 5 an external link into a missing file.
@@ -119,5 +121,7 @@ std::size_t LineCount(std::uint8_t value);
 // Writes the project to path (replacing any file there). Returns false when HDF5 cannot
 // create the file; objects that HDF5 refuses to make are left out.
 bool WriteRecipeProject(const std::string& path, const ProjectRecipe& recipe);
+
+}  // namespace brenwick
 
 #endif

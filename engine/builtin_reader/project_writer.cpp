@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <system_error>
 
+namespace brenwick {
+
 namespace {
 
 using namespace brenwick::h5;
@@ -151,3 +153,5 @@ void WriteProjectFile(const std::string& path, const ProjectContents& contents) 
         throw;
     }
 }
+
+}  // namespace brenwick

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace brenwick {
+
 struct ProjectResult {
     std::string dataset_name;  // name below /results; any valid HDF5 name
     std::string tree_path;     // e.g. "2D/3D Results\\Potentials"
@@ -23,5 +25,7 @@ struct ProjectContents {
 
 // Creates (or replaces) the project file at path. Throws std::runtime_error on failure.
 void WriteProjectFile(const std::string& path, const ProjectContents& contents);
+
+}  // namespace brenwick
 
 #endif

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+using namespace brenwick;
+
 namespace {
 
 const std::string kDefaultPotential = "2D/3D Results\\Potentials";

@@ -13,6 +13,8 @@
 
 #include <iostream>
 
+using namespace brenwick;
+
 namespace {
 
 bool SavePicture(QWidget& widget, const QString& path) {

@@ -24,6 +24,8 @@
 #include <functional>
 #include <memory>
 
+using namespace brenwick;
+
 namespace {
 
 const QString kDefaultPotential = QStringLiteral("2D/3D Results\\Potentials");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+namespace brenwick {
 namespace {
 
 std::string Id(ControlId id) { return std::to_string(static_cast<int>(id)); }
@@ -69,3 +70,5 @@ void RecordingView::EndDialog() {
 void RecordingView::Notify(ControlId id) {
     if (m_dialog != nullptr) m_dialog->OnEnChange(id);
 }
+
+}  // namespace brenwick

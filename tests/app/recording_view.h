@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace brenwick {
+
 class RecordingView : public DialogView {
 public:
     RecordingView();
@@ -53,5 +55,7 @@ private:
     bool m_ended = false;
     int m_wait_depth = 0;
 };
+
+}  // namespace brenwick
 
 #endif

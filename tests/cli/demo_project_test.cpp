@@ -17,6 +17,8 @@
 #include <set>
 #include <sstream>
 
+using namespace brenwick;
+
 namespace {
 
 namespace fs = std::filesystem;

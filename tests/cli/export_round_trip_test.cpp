@@ -11,6 +11,8 @@
 #include <cstring>
 #include <sstream>
 
+using namespace brenwick;
+
 namespace {
 
 using test_files::ReadBytes;

@@ -12,6 +12,8 @@
 #include <random>
 #include <set>
 
+using namespace brenwick;
+
 using namespace engine_test;
 
 namespace {

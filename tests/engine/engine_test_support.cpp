@@ -17,6 +17,8 @@
 #include <sstream>
 #include <stdexcept>
 
+using namespace brenwick;
+
 namespace fs = std::filesystem;
 
 namespace engine_test {

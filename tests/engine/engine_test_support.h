@@ -19,6 +19,8 @@
 
 namespace engine_test {
 
+using namespace brenwick;
+
 inline constexpr const char* default_potential = "2D/3D Results\\Potentials";
 
 using test_files::ReadBytes;

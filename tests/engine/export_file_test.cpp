@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 
+using namespace brenwick;
+
 using namespace engine_test;
 namespace fs = std::filesystem;
 

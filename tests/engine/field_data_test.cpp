@@ -6,6 +6,8 @@
 
 #include <limits>
 
+using namespace brenwick;
+
 using namespace engine_test;
 
 namespace {

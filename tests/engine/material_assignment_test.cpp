@@ -12,6 +12,8 @@
 #include <random>
 #include <stdexcept>
 
+using namespace brenwick;
+
 using namespace engine_test;
 
 namespace {

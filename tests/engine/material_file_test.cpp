@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <optional>
 
+using namespace brenwick;
+
 using namespace engine_test;
 
 namespace {

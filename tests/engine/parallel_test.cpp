@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+using namespace brenwick;
+
 using namespace engine_test;
 
 namespace {

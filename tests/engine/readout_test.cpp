@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <type_traits>
 
+using namespace brenwick;
+
 using namespace engine_test;
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <limits>
 
+using namespace brenwick;
+
 namespace integration {
 namespace {
 

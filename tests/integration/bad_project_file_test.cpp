@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+using namespace brenwick;
+
 namespace integration {
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include <map>
 
+using namespace brenwick;
+
 namespace integration {
 namespace {
 

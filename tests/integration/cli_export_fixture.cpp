@@ -3,6 +3,8 @@
 #include "dir_snapshot.h"
 #include "project_writer.h"
 
+using namespace brenwick;
+
 namespace integration {
 
 std::string OpenFailure(const std::string& project) { return "Failed to open the CST project file: " + project; }

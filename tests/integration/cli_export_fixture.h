@@ -17,6 +17,8 @@
 
 namespace integration {
 
+using namespace brenwick;
+
 inline constexpr const char* kMaterialParseFailure = "PrepareMaterialData: Error during parsing Materials.xml file.";
 inline constexpr const char* kCountMismatch =
     "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.";

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace brenwick;
+
 namespace integration {
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+using namespace brenwick;
+
 namespace integration {
 namespace {
 

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+using namespace brenwick;
+
 namespace reader_test {
 namespace {
 

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <fstream>
 
+using namespace brenwick;
+
 namespace reader_test {
 namespace {
 

@@ -6,6 +6,8 @@
 
 #include <fstream>
 
+using namespace brenwick;
+
 namespace reader_test {
 namespace {
 

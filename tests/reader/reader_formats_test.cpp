@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace brenwick;
+
 namespace reader_test {
 namespace {
 

@@ -6,6 +6,8 @@
 
 #include <set>
 
+using namespace brenwick;
+
 namespace reader_test {
 namespace {
 

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <system_error>
 
+using namespace brenwick;
+
 
 namespace reader_test {
 

@@ -15,6 +15,8 @@
 
 namespace reader_test {
 
+using namespace brenwick;
+
 inline constexpr const char* kPotentialPath = "2D/3D Results\\Potentials";
 
 // n values start, start + step, ...
