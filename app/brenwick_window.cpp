@@ -3,7 +3,7 @@
 #include "about_dlg.h"
 #include "local_file_drop.h"
 #include "platform.h"
-#include "ui_brenwick_dlg.h"
+#include "ui_brenwick_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,7 +23,7 @@ QString FromNarrow(const std::string& text) {
 }  // namespace
 
 CBrenwickWindow::CBrenwickWindow(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickDlg>()), m_dlg(*this) {
+    : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);

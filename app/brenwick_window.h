@@ -15,7 +15,7 @@ class QLineEdit;
 class QToolButton;
 
 namespace Ui {
-class BrenwickDlg;
+class BrenwickWindow;
 }
 
 namespace brenwick {
@@ -46,7 +46,7 @@ private:
     void PutPath(ControlId id, const QString& path);
     void ShowAbout();
 
-    std::unique_ptr<Ui::BrenwickDlg> m_ui;
+    std::unique_ptr<Ui::BrenwickWindow> m_ui;
     std::map<ControlId, QWidget*> m_controls;
     std::map<ControlId, QToolButton*> m_browseButtons;
     CBrenwickDlg m_dlg;

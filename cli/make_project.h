@@ -2,6 +2,8 @@
 #ifndef BRENWICK_MAKE_PROJECT_H
 #define BRENWICK_MAKE_PROJECT_H
 
+#include "demo_project.h"
+
 #include <array>
 #include <ostream>
 #include <string>
@@ -15,7 +17,7 @@ namespace brenwick {
 struct MakeProjectOptions {
     std::string project_path;
     std::string materials_path;  // empty: the project path with its extension replaced by .xml
-    std::array<int, 3> mesh{41, 33, 29};  // mesh lines along x, y, z
+    std::array<int, 3> mesh = kDemoDefaultMesh;  // mesh lines along x, y, z
 };
 
 // The material file path the options stand for.

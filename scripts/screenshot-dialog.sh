@@ -11,7 +11,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
 cli="$build/cli/brenwick-cli"
-shooter="$build/tests/app/brenwick_dialog_screenshot"
+shooter="$build/tools/brenwick_dialog_screenshot"
 for tool in "$cli" "$shooter"; do
   if [ ! -x "$tool" ]; then
     echo "screenshot: $tool is missing; build brenwick-cli and brenwick_dialog_screenshot first" >&2

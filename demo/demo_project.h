@@ -23,6 +23,9 @@
 
 namespace brenwick {
 
+// Mesh lines along x, y and z of the demo when no size is asked for.
+inline constexpr std::array<int, 3> kDemoDefaultMesh{41, 33, 29};
+
 // Tree path and field type under which the potential is stored.
 inline constexpr const char* kDemoPotentialPath = "2D/3D Results\\Potentials";
 inline constexpr int kDemoPotentialFieldType = 4;  // real scalar field
