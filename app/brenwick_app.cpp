@@ -1,5 +1,6 @@
 #include "brenwick_app.h"
 
+#include "brenwick_version.h"
 #include "brenwick_window.h"
 
 #include <QIcon>
@@ -17,7 +18,7 @@ QIcon ApplicationIcon() {
 
 CBrenwickApp::CBrenwickApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Brenwick"));
-    setApplicationVersion(QStringLiteral("1.1"));
+    setApplicationVersion(QStringLiteral(BRENWICK_VERSION));
     setDesktopFileName(QStringLiteral("brenwick"));
     setWindowIcon(ApplicationIcon());
 }

@@ -1,4 +1,5 @@
 // brenwick-cli: the export engine for scripts and batch work.
+#include "brenwick_version.h"
 #include "export_command.h"
 #include "inspect_command.h"
 #include "make_project.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
 #endif
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("brenwick-cli ") + BRENWICK_VERSION);
     unsigned threads = 0;
     app.add_option("--threads", threads, "Threads for the element computations (default: BRENWICK_THREADS or all cores)")
         ->check(CLI::Range(1u, 1024u));
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& request) {
         return app.exit(request);
     } catch (const CLI::CallForAllHelp& request) {
+        return app.exit(request);
+    } catch (const CLI::CallForVersion& request) {
         return app.exit(request);
     } catch (const CLI::ParseError& error) {
         app.exit(error);
