@@ -1,13 +1,13 @@
 #include "inspect_command.h"
 
-#include "efm_inspector.h"
+#include "inspect_report.h"
 
 #include <CLI/CLI.hpp>
 
 namespace brenwick {
 
 int RunInspect(const InspectOptions& options, std::ostream& out) {
-    const EfmReport report = InspectEfmFile(options.path);
+    const efm::Report report = efm::InspectFile(options.path);
     out << (options.json ? FormatReportJson(report) + "\n" : FormatReport(options.path, report));
     return report.Valid() ? 0 : 1;
 }

@@ -59,4 +59,11 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
     }
 }
 
+std::vector<efm::MaterialRecord> MaterialRecords(const std::vector<Material>& materials) {
+    std::vector<efm::MaterialRecord> records;
+    records.reserve(materials.size());
+    for (const Material& m : materials) records.push_back({m.ID, m.description, m.eps, m.mue, m.rho});
+    return records;
+}
+
 }  // namespace brenwick

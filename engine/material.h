@@ -2,6 +2,8 @@
 #ifndef BRENWICK_MATERIAL_H
 #define BRENWICK_MATERIAL_H
 
+#include "efm/format.h"
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,9 @@ namespace brenwick {
 // attribute of the root disagrees with the number of records in `materials` afterwards
 // (the records read stay appended).
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials);
+
+// The records of the export file for a catalogue: every field but rho_set, in table order.
+std::vector<efm::MaterialRecord> MaterialRecords(const std::vector<Material>& materials);
 
 }  // namespace brenwick
 

@@ -269,7 +269,8 @@ void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potent
     Report(ExportStage::ReadingPotential);
     RetrieveFieldData(potential_name);
 
-    ExportBlocks blocks;
+    std::vector<efm::MaterialRecord> records;
+    efm::Blocks blocks;
     blocks.mesh_dims = MeshDims();
     blocks.node_values = field_values;
     if (!write_only_potentials) {
@@ -278,7 +279,8 @@ void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potent
         blocks.z_lines = z_lines;
         if (write_material_property) blocks.element_properties = element_properties;
         blocks.element_materials = element_materials;
-        blocks.materials = materials;
+        records = MaterialRecords(materials);
+        blocks.materials = records;
     }
     Report(ExportStage::Writing);
     WriteExportFile(output_path, blocks);

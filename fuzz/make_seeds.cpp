@@ -2,6 +2,7 @@
 // directory per target below DIRECTORY. Each seed is an ordinary input or one that differs
 // from it in a single way, so that the fuzzers start from every kind of trouble at once.
 #include "export_file.h"
+#include "material.h"
 #include "fuzz_support.h"
 #include "project_recipe.h"
 
@@ -190,9 +191,9 @@ void ProjectSeeds(const fs::path& root) {
 
 // Replaces the first occurrence of `from` in the header text.
 Bytes WithHeaderText(Bytes bytes, const std::string& from, const std::string& to) {
-    std::string header(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(export_header_size));
+    std::string header(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(efm::kHeaderSize));
     header.replace(header.find(from), from.size(), to);
-    header.resize(export_header_size, '\0');
+    header.resize(efm::kHeaderSize, '\0');
     std::copy(header.begin(), header.end(), bytes.begin());
     return bytes;
 }
@@ -206,7 +207,7 @@ void ExportSeeds(const fs::path& root) {
     const std::vector<float> properties{1, 4};
     const std::vector<unsigned char> element_materials{0, 1};
     const std::vector<Material> materials{{0, 1, 1, 0.0012f, 1, "gas"}, {1, 4, 1, 1850, 2, "board"}, {2, 12, 1, 3900, 3, ""}};
-    ExportBlocks full;
+    efm::Blocks full;
     full.mesh_dims = {3, 2, 2};
     full.x_lines = x;
     full.y_lines = y;
@@ -214,16 +215,17 @@ void ExportSeeds(const fs::path& root) {
     full.node_values = nodes;
     full.element_properties = properties;
     full.element_materials = element_materials;
-    full.materials = materials;
+    const std::vector<efm::MaterialRecord> records = MaterialRecords(materials);
+    full.materials = records;
 
-    ExportBlocks without_properties = full;
+    efm::Blocks without_properties = full;
     without_properties.element_properties = {};
-    ExportBlocks only_potentials;
+    efm::Blocks only_potentials;
     only_potentials.mesh_dims = full.mesh_dims;
     only_potentials.node_values = nodes;
     const std::vector<double> line{0};
     const std::vector<float> node{1};
-    ExportBlocks single_node;
+    efm::Blocks single_node;
     single_node.mesh_dims = {1, 1, 1};
     single_node.x_lines = single_node.y_lines = single_node.z_lines = line;
     single_node.node_values = node;
@@ -234,9 +236,9 @@ void ExportSeeds(const fs::path& root) {
     WriteExportFile(corpus.Path("single-node.efm"), single_node);
 
     const Bytes bytes = ReadFileBytes(corpus.Path("full.efm"));
-    corpus.Add("cut-in-header.efm", Cut(bytes, export_header_size - 1));
-    corpus.Add("header-only.efm", Cut(bytes, export_header_size));
-    corpus.Add("cut-in-nodes.efm", Cut(bytes, export_header_size + 8 * 7 + 10));
+    corpus.Add("cut-in-header.efm", Cut(bytes, efm::kHeaderSize - 1));
+    corpus.Add("header-only.efm", Cut(bytes, efm::kHeaderSize));
+    corpus.Add("cut-in-nodes.efm", Cut(bytes, efm::kHeaderSize + 8 * 7 + 10));
     corpus.Add("cut-in-record.efm", Cut(bytes, bytes.size() - 30));
     corpus.Add("cut-by-one.efm", Cut(bytes, bytes.size() - 1));
     Bytes longer = bytes;
@@ -250,7 +252,7 @@ void ExportSeeds(const fs::path& root) {
     corpus.Add("carriage-return.efm", WithHeaderText(bytes, "\n", "\r\n"));
     corpus.Add("extra-line.efm", WithHeaderText(bytes, "n_materials=3\n", "n_materials=3\nextra=1\n"));
     Bytes no_nul = bytes;
-    std::fill(no_nul.begin(), no_nul.begin() + static_cast<std::ptrdiff_t>(export_header_size), 'x');
+    std::fill(no_nul.begin(), no_nul.begin() + static_cast<std::ptrdiff_t>(efm::kHeaderSize), 'x');
     corpus.Add("header-without-nul.efm", no_nul);
 
     // The first record's description length, read as 0 and as the largest int32.

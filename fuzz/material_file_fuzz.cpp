@@ -4,7 +4,7 @@
 // The reader either fails with one of its two messages or gives a table; a file that does not
 // parse adds no material. Whatever the table holds, the element assignment gives every element
 // byte 0 or the byte of one of its materials, and the export file carries every record intact.
-#include "efm_inspector.h"
+#include "efm/inspection.h"
 #include "export_file.h"
 #include "fuzz_support.h"
 #include "material.h"
@@ -85,18 +85,19 @@ bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 void CheckRecordsRoundTrip(const Workspace& workspace, const std::vector<Material>& materials) {
     const std::vector<double> line{0.0};
     const std::vector<float> node{0.0f};
-    ExportBlocks blocks;
+    efm::Blocks blocks;
     blocks.mesh_dims = {1, 1, 1};
     blocks.x_lines = blocks.y_lines = blocks.z_lines = line;
     blocks.node_values = node;
-    blocks.materials = materials;
+    const std::vector<efm::MaterialRecord> records = MaterialRecords(materials);
+    blocks.materials = records;
     WriteExportFile(workspace.output, blocks);
-    const EfmReport report = InspectEfmFile(workspace.output);
+    const efm::Report report = efm::InspectFile(workspace.output);
     FuzzCheck(report.Valid(), "an export file of these materials is malformed");
     FuzzCheck(report.materials.size() == materials.size(), "the export file lost material records");
     for (std::size_t index = 0; index < materials.size(); ++index) {
         const Material& written = materials[index];
-        const EfmMaterial& read = report.materials[index];
+        const efm::MaterialRecord& read = report.materials[index];
         FuzzCheck(read.description == written.description && SameBits(read.id, written.ID) &&
                       SameBits(read.eps, written.eps) && SameBits(read.mue, written.mue) &&
                       SameBits(read.rho, written.rho),

@@ -4,7 +4,7 @@
 // Whatever the project holds, the export either fails with an exception derived from
 // std::exception or writes a file that `brenwick-cli inspect` finds well-formed; a failed
 // export leaves no file behind, no export changes its inputs, and every HDF5 object is closed.
-#include "efm_inspector.h"
+#include "efm/inspection.h"
 #include "fuzz_support.h"
 #include "hdf5_handles.h"
 #include "parallel.h"
@@ -63,12 +63,12 @@ bool Attempt(Step step) {
 }
 
 void CheckWrittenFile(const Workspace& workspace, const CST_Readout& readout) {
-    const EfmReport report = InspectEfmFile(workspace.output);
+    const efm::Report report = efm::InspectFile(workspace.output);
     std::string problems;
     for (const std::string& problem : report.problems) problems += "\n  " + problem;
     FuzzCheck(report.Valid(), "the export file is malformed:" + problems);
     const std::array<int, 3> dims = readout.MeshDims();
-    FuzzCheck((*report.header)[0] == dims[0] && (*report.header)[1] == dims[1] && (*report.header)[2] == dims[2],
+    FuzzCheck(report.header->MeshDims() == dims,
               "the export file's mesh size differs from the project's");
     for (const std::string& warning : report.warnings) {
         FuzzCheck(warning.find("not strictly increasing") == std::string::npos, "exported " + warning);

@@ -39,6 +39,6 @@ function(brenwick_add_fuzz_targets suffix)
     add_executable(${target}${suffix} ${BRENWICK_FUZZ_DIR}/${target}.cpp ${ARGN})
     # The engine calls the reader, so the reader follows it on the link line.
     target_link_libraries(${target}${suffix} PRIVATE
-      brenwick_fuzz_support brenwick_cli_lib brenwick_engine brenwick_builtin_reader)
+      brenwick_fuzz_support brenwick_engine brenwick_builtin_reader)
   endforeach()
 endfunction()

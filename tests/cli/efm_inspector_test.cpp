@@ -1,6 +1,7 @@
 // inspect: what it reports of well-formed export files, where it warns that Garfield++ would
 // misread one, and the malformed files it refuses.
-#include "efm_inspector.h"
+#include "efm/inspection.h"
+#include "inspect_report.h"
 #include "export_file.h"
 #include "inspect_command.h"
 #include "test_files.h"
@@ -26,10 +27,10 @@ struct SmallExport {
     std::vector<float> nodes{0, -1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11};
     std::vector<float> properties{1.0f, 4.5f};
     std::vector<unsigned char> element_materials{0, 1};
-    std::vector<Material> materials{{0, 1, 1, 0.001f, 1, "gas"}, {1, 4.4f, 1, 1.8f, 1800, "FR4"}};
+    std::vector<efm::MaterialRecord> materials{{0, "gas", 1, 1, 0.001f}, {1, "FR4", 4.4f, 1, 1.8f}};
 
-    ExportBlocks Blocks(bool only_potentials = false) const {
-        ExportBlocks blocks;
+    efm::Blocks Blocks(bool only_potentials = false) const {
+        efm::Blocks blocks;
         blocks.mesh_dims = {3, 2, 2};
         blocks.node_values = nodes;
         if (!only_potentials) {
@@ -44,12 +45,12 @@ struct SmallExport {
     }
 };
 
-EfmReport InspectBytes(const std::vector<unsigned char>& bytes) {
+efm::Report InspectBytes(const std::vector<unsigned char>& bytes) {
     std::istringstream in(std::string(bytes.begin(), bytes.end()));
-    return InspectEfm(in, bytes.size());
+    return efm::Inspect(in, bytes.size());
 }
 
-std::vector<unsigned char> Written(const ExportBlocks& blocks) {
+std::vector<unsigned char> Written(const efm::Blocks& blocks) {
     TempDir dir;
     WriteExportFile(dir / "f.efm", blocks);
     return ReadBytes(dir / "f.efm");
@@ -75,13 +76,13 @@ const std::string small_header =
 TEST(InspectWellFormed, ReportsHeaderRangesCountsAndRecords) {
     const SmallExport e;
     const std::vector<unsigned char> bytes = Written(e.Blocks());
-    const EfmReport report = InspectBytes(bytes);
+    const efm::Report report = InspectBytes(bytes);
     ASSERT_TRUE(report.Valid()) << report.problems.front();
     EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
     EXPECT_EQ(report.file_size, bytes.size());
     EXPECT_EQ(report.expected_size, bytes.size());
-    const std::array<std::int64_t, 16> expected{3, 2, 2, 3, 2, 2, 12, 0, 0, 0, 2, 0, 0, 0, 2, 2};
-    EXPECT_EQ(report.header.value(), expected);
+    const std::array<std::int32_t, 16> expected{3, 2, 2, 3, 2, 2, 12, 0, 0, 0, 2, 0, 0, 0, 2, 2};
+    EXPECT_EQ(report.header.value().numbers, expected);
     EXPECT_EQ(report.mesh[0]->min, 0);
     EXPECT_EQ(report.mesh[0]->max, 3);
     EXPECT_EQ(report.mesh[2]->min, -1);
@@ -96,7 +97,7 @@ TEST(InspectWellFormed, ReportsHeaderRangesCountsAndRecords) {
 }
 
 TEST(InspectWellFormed, PotentialsOnlyIsValidAndFlaggedAsAWeightingField) {
-    const EfmReport report = InspectBytes(Written(SmallExport{}.Blocks(true)));
+    const efm::Report report = InspectBytes(Written(SmallExport{}.Blocks(true)));
     EXPECT_TRUE(report.Valid());
     EXPECT_TRUE(Mentions(report.warnings, "weighting field")) << report.warnings.size();
 }
@@ -104,7 +105,7 @@ TEST(InspectWellFormed, PotentialsOnlyIsValidAndFlaggedAsAWeightingField) {
 TEST(InspectGarfieldWarnings, AnElementByteThatIndexesNoRecordIsFlagged) {
     SmallExport e;
     e.element_materials = {0, 7};
-    const EfmReport report = InspectBytes(Written(e.Blocks()));
+    const efm::Report report = InspectBytes(Written(e.Blocks()));
     EXPECT_TRUE(report.Valid());
     EXPECT_TRUE(Mentions(report.warnings, "material byte 7, which is no index into the 2 material records"));
 }
@@ -112,8 +113,8 @@ TEST(InspectGarfieldWarnings, AnElementByteThatIndexesNoRecordIsFlagged) {
 TEST(InspectGarfieldWarnings, NoGasAndIdsThatDifferFromTheirPositionAreFlagged) {
     SmallExport e;
     e.materials[0].description = "air";
-    e.materials[1].ID = 5;
-    const EfmReport report = InspectBytes(Written(e.Blocks()));
+    e.materials[1].id = 5;
+    const efm::Report report = InspectBytes(Written(e.Blocks()));
     EXPECT_TRUE(report.Valid());
     EXPECT_TRUE(Mentions(report.warnings, "no material is described as \"gas\""));
     EXPECT_TRUE(Mentions(report.warnings, "material record 1 has the ID 5"));
@@ -150,7 +151,7 @@ TEST(InspectMalformed, HeadersThatGarfieldWouldMisreadAreProblems) {
     };
     for (const auto& [header, problem] : cases) {
         SCOPED_TRACE(header);
-        const EfmReport report = InspectBytes(WithHeader(good, header));
+        const efm::Report report = InspectBytes(WithHeader(good, header));
         EXPECT_FALSE(report.Valid());
         EXPECT_TRUE(Mentions(report.problems, problem)) << (report.problems.empty() ? "" : report.problems.front());
     }

@@ -1,7 +1,7 @@
 // The whole road: make-project writes the demo detector, export writes its field map, and the
 // file holds exactly what the generator placed in the project.
 #include "demo_project.h"
-#include "efm_inspector.h"
+#include "efm/inspection.h"
 #include "export_command.h"
 #include "make_project.h"
 #include "test_files.h"
@@ -21,13 +21,13 @@ using test_files::TempDir;
 // The blocks of an export file, located through its header alone.
 struct ExportedFile {
     std::vector<unsigned char> bytes;
-    std::array<std::int64_t, 16> header{};
+    std::array<std::int32_t, 16> header{};
 
     explicit ExportedFile(const std::string& path) : bytes(ReadBytes(path)) {
         std::istringstream in(std::string(bytes.begin(), bytes.end()));
-        const EfmReport report = InspectEfm(in, bytes.size());
+        const efm::Report report = efm::Inspect(in, bytes.size());
         EXPECT_TRUE(report.Valid()) << report.problems.front();
-        header = report.header.value();
+        header = report.header.value().numbers;
     }
     std::size_t NodeBlock() const { return 1000 + 8 * static_cast<std::size_t>(header[3] + header[4] + header[5]); }
     std::size_t MaterialBlock() const { return NodeBlock() + 4 * static_cast<std::size_t>(header[6] + header[10]); }
@@ -85,7 +85,7 @@ TEST_P(DemoRoundTrip, EveryElementGetsTheMaterialTheGeneratorPlacedThere) {
 TEST_P(DemoRoundTrip, TheExportPassesInspectionWithoutWarnings) {
     MakeProject({41, 33, 29});
     ASSERT_EQ(Export(GetParam()), 0);
-    const EfmReport report = InspectEfmFile(output);
+    const efm::Report report = efm::InspectFile(output);
     EXPECT_TRUE(report.Valid());
     EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
     ASSERT_EQ(report.materials.size(), 4u);

@@ -104,8 +104,8 @@ TEST(ExportHeader, ElevenByNineByFiveExample) {
     const std::vector<double> x(11), y(9), z(5);
     const std::vector<float> nodes(495), elements(320);
     const std::vector<unsigned char> materials_of_elements(320);
-    const std::vector<Material> materials(3);
-    ExportBlocks blocks;
+    const std::vector<efm::MaterialRecord> materials(3);
+    efm::Blocks blocks;
     blocks.mesh_dims = {11, 9, 5};
     blocks.x_lines = x;
     blocks.y_lines = y;
@@ -114,7 +114,7 @@ TEST(ExportHeader, ElevenByNineByFiveExample) {
     blocks.element_properties = elements;
     blocks.element_materials = materials_of_elements;
     blocks.materials = materials;
-    const auto header = FormatExportHeader(blocks);
+    const auto header = efm::FormatHeader(efm::HeaderOf(blocks));
     const std::string text =
         "mesh_nx=11 mesh_ny=9 mesh_nz=5\n"
         "mesh_xlines=11 mesh_ylines=9 mesh_zlines=5\n"
@@ -125,21 +125,21 @@ TEST(ExportHeader, ElevenByNineByFiveExample) {
     ASSERT_EQ(header.size(), 1000u);
     EXPECT_EQ(std::string(header.data(), text.size()), text);
     for (std::size_t b = text.size(); b < header.size(); ++b) ASSERT_EQ(header[b], '\0') << "byte " << b;
-    EXPECT_EQ(ExportFileSize(blocks), 1000 + 8 * 25 + 4 * 815 + 320 + 3 * 21u);
+    EXPECT_EQ(efm::FileSize(blocks), 1000 + 8 * 25 + 4 * 815 + 320 + 3 * 21u);
 }
 
 TEST(ExportHeader, NegativeAndLargeMeshCountsArePrintedPlainly) {
-    ExportBlocks blocks;
+    efm::Blocks blocks;
     blocks.mesh_dims = {-2147483647 - 1, 2147483647, 0};
-    const auto header = FormatExportHeader(blocks);
+    const auto header = efm::FormatHeader(efm::HeaderOf(blocks));
     const std::string first_line = "mesh_nx=-2147483648 mesh_ny=2147483647 mesh_nz=0\n";
     EXPECT_EQ(std::string(header.data(), first_line.size()), first_line);
 }
 
 TEST(ExportRecord, OneMaterialIsTwentyFourBytes) {
     TempDir dir;
-    const std::vector<Material> materials{{1, 1, 1, 0, 5, "abc"}};
-    ExportBlocks blocks;
+    const std::vector<efm::MaterialRecord> materials{{1, "abc", 1, 1, 0}};
+    efm::Blocks blocks;
     blocks.materials = materials;
     WriteExportFile(dir / "m.efm", blocks);
     const std::vector<unsigned char> bytes = ReadBytes(dir / "m.efm");
@@ -151,8 +151,8 @@ TEST(ExportRecord, OneMaterialIsTwentyFourBytes) {
 
 TEST(ExportRecord, AnEmptyDescriptionIsOneNulByte) {
     TempDir dir;
-    const std::vector<Material> materials{{2.5f, -1, 0, 1e-3f, 0, ""}};
-    ExportBlocks blocks;
+    const std::vector<efm::MaterialRecord> materials{{2.5f, "", -1, 0, 1e-3f}};
+    efm::Blocks blocks;
     blocks.materials = materials;
     WriteExportFile(dir / "m.efm", blocks);
     const std::vector<unsigned char> bytes = ReadBytes(dir / "m.efm");

@@ -88,7 +88,7 @@ TEST_F(Catalogue, Utf16FilesExportLikeTheirUtf8Original) {
     for (const bool big_endian : {false, true}) {
         SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
         test_files::WriteBytes(materials, Utf16(text, big_endian));
-        const EfmReport report = ExpectExport(ExportArguments());
+        const efm::Report report = ExpectExport(ExportArguments());
         ASSERT_TRUE(report.Valid());
         ASSERT_EQ(report.materials.size(), demo.materials.size());
         EXPECT_EQ(report.materials[2].description, "Kapton\u00AE polyimide \u03B5 3.5");
@@ -128,7 +128,7 @@ TEST_F(Catalogue, ThreeHundredMaterialsExportWithTheLowByteOfTheirIds) {
     WriteProject(contents);
     WriteMaterials(catalogue);
 
-    const EfmReport report = ExpectExport(ExportArguments());
+    const efm::Report report = ExpectExport(ExportArguments());
     ASSERT_TRUE(report.Valid());
     EXPECT_EQ(report.materials.size(), 300u);
     std::map<unsigned, std::uint64_t> expected;

@@ -56,7 +56,7 @@ void CliExport::ExpectRefusalOnce(const std::vector<std::string>& arguments, con
     EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
 }
 
-EfmReport CliExport::ExpectExport(const std::vector<std::string>& arguments) const {
+efm::Report CliExport::ExpectExport(const std::vector<std::string>& arguments) const {
     const std::string output_name = std::filesystem::path(output).filename().string();
     Snapshot before = TakeSnapshot(dir.path());
     const CliRun run = RunCli(arguments);
@@ -67,7 +67,7 @@ EfmReport CliExport::ExpectExport(const std::vector<std::string>& arguments) con
     before.erase(output_name);
     after.erase(output_name);
     EXPECT_EQ(Differences(before, after), "");
-    return InspectEfmFile(output);
+    return efm::InspectFile(output);
 }
 
 }  // namespace integration

@@ -6,7 +6,7 @@
 
 #include "cli_process.h"
 #include "demo_project.h"
-#include "efm_inspector.h"
+#include "efm/inspection.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +48,7 @@ protected:
                            std::optional<rlim_t> file_size_limit = std::nullopt) const;
     // Runs the export and expects exit status 0, nothing on standard error and no change in
     // the scratch directory but `output`; returns the inspection of `output`.
-    EfmReport ExpectExport(const std::vector<std::string>& arguments) const;
+    efm::Report ExpectExport(const std::vector<std::string>& arguments) const;
 
     test_files::TempDir dir;
     const std::string project = dir / "project.cst";

@@ -21,12 +21,12 @@ class NonFiniteValues : public CliExport {
 protected:
     // Runs the export; a refusal must keep the refusal's promises, and a written file is
     // returned inspected.
-    std::optional<EfmReport> ExportOrRefusal(const std::vector<std::string>& arguments) const {
+    std::optional<efm::Report> ExportOrRefusal(const std::vector<std::string>& arguments) const {
         WriteProject(contents);
         const Snapshot before = TakeSnapshot(dir.path());
         const CliRun run = RunCli(arguments);
         EXPECT_TRUE(run.exited && (run.status == 0 || run.status == 1)) << Describe(run) << "\n" << run.err;
-        if (run.exited && run.status == 0) return InspectEfmFile(output);
+        if (run.exited && run.status == 0) return efm::InspectFile(output);
         EXPECT_NE(run.err, "");
         EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
         return std::nullopt;
@@ -61,7 +61,7 @@ TEST_F(NonFiniteValues, MaterialMatrixIsRefusedOrItsElementShowsItsProperty) {
             contents.material_matrices.at(quantity)[0] = value;
             std::vector<std::string> options{"--write-property"};
             if (quantity == 3) options.push_back("--density");
-            const std::optional<EfmReport> report = ExportOrRefusal(ExportArguments(options));
+            const std::optional<efm::Report> report = ExportOrRefusal(ExportArguments(options));
             if (!report) continue;
             EXPECT_TRUE(report->Valid());
             ASSERT_TRUE(report->element_properties);

@@ -1,0 +1,30 @@
+// What Garfield++ will misread or misuse in a well-formed export file: the checks that both the
+// export and `brenwick-cli inspect` run, so that a user hears of a problem before a simulation
+// does.
+#ifndef BRENWICK_EFM_GARFIELD_LIMITS_H
+#define BRENWICK_EFM_GARFIELD_LIMITS_H
+
+#include "format.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace brenwick::efm {
+
+// What Garfield++ will see of a file.
+struct MapFacts {
+    std::uint64_t file_size = 0;
+    bool has_element_materials = false;  // false for a file of potentials only
+    std::span<const MaterialRecord> records;
+    std::array<std::uint64_t, 256> elements_per_byte{};  // element material byte -> elements
+};
+
+// The warnings for a file with these facts, each worded so that the user knows what to do.
+std::vector<std::string> GarfieldWarnings(const MapFacts& facts);
+
+}  // namespace brenwick::efm
+
+#endif

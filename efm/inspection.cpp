@@ -1,0 +1,138 @@
+#include "inspection.h"
+
+#include "garfield_limits.h"
+#include "reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace brenwick::efm {
+
+namespace {
+
+constexpr std::uint64_t kChunkValues = 1 << 20;
+
+// Reads `count` values through read(first, span) in chunks and hands each value to `visit`.
+template <typename T, typename Read, typename Visit>
+void VisitValues(std::uint64_t count, Read read, Visit visit) {
+    std::vector<T> chunk(static_cast<std::size_t>(std::min(count, kChunkValues)));
+    for (std::uint64_t done = 0; done < count;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, chunk.size()));
+        read(done, std::span<T>(chunk.data(), n));
+        for (std::size_t v = 0; v < n; ++v) visit(chunk[v]);
+        done += n;
+    }
+}
+
+// Range of values; `increasing`, when given, learns whether every value exceeds the one before.
+template <typename T, typename Read>
+ValueRange RangeOf(std::uint64_t count, Read read, bool* increasing = nullptr) {
+    ValueRange range;
+    bool first = true;
+    double previous = 0;
+    if (increasing != nullptr) *increasing = true;
+    VisitValues<T>(count, read, [&](T raw) {
+        const double value = raw;
+        if (increasing != nullptr && !first && !(value > previous)) *increasing = false;
+        previous = value;
+        first = false;
+        if (!std::isfinite(value)) {
+            ++range.not_finite;
+            return;
+        }
+        range.min = range.count == 0 ? value : std::min(range.min, value);
+        range.max = range.count == 0 ? value : std::max(range.max, value);
+        ++range.count;
+    });
+    return range;
+}
+
+void ReadMesh(Reader& reader, Report& report) {
+    const char axis_names[3] = {'x', 'y', 'z'};
+    for (int axis = 0; axis < 3; ++axis) {
+        const std::vector<double> lines = reader.MeshLines(static_cast<Axis>(axis));
+        bool increasing = true;
+        report.mesh[axis] = RangeOf<double>(
+            lines.size(),
+            [&](std::uint64_t first, std::span<double> out) {
+                std::copy_n(lines.begin() + static_cast<std::ptrdiff_t>(first), out.size(), out.begin());
+            },
+            &increasing);
+        if (!increasing) report.warnings.push_back(std::string(1, axis_names[axis]) + " mesh lines are not strictly increasing");
+    }
+}
+
+void ReadBlocks(Reader& reader, Report& report) {
+    const Header& h = reader.header();
+    ReadMesh(reader, report);
+    report.node_values = RangeOf<float>(static_cast<std::uint64_t>(h[Key::nodes_scalar]),
+                                        [&](std::uint64_t first, std::span<float> out) { reader.ReadNodeValues(first, out); });
+    if (report.node_values->not_finite > 0) {
+        report.warnings.push_back(std::to_string(report.node_values->not_finite) + " node values are not finite");
+    }
+    if (h[Key::elements_scalar] > 0) {
+        report.element_properties = RangeOf<float>(
+            static_cast<std::uint64_t>(h[Key::elements_scalar]),
+            [&](std::uint64_t first, std::span<float> out) { reader.ReadElementProperties(first, out); });
+    }
+    MapFacts facts;
+    VisitValues<unsigned char>(
+        static_cast<std::uint64_t>(h[Key::elements_material]),
+        [&](std::uint64_t first, std::span<unsigned char> out) { reader.ReadElementMaterials(first, out); },
+        [&](unsigned char byte) { ++facts.elements_per_byte[byte]; });
+    for (unsigned byte = 0; byte < facts.elements_per_byte.size(); ++byte) {
+        if (facts.elements_per_byte[byte] > 0) report.element_material_counts[byte] = facts.elements_per_byte[byte];
+    }
+    report.materials = reader.MaterialRecords();
+    report.expected_size = FileSize(h, report.materials);
+    if (report.file_size != report.expected_size) {
+        report.problems.push_back("the file has " + std::to_string(report.file_size) +
+                                  " bytes, but its header and material records imply " +
+                                  std::to_string(report.expected_size));
+        return;
+    }
+    if (!h.HasMesh()) report.warnings.push_back("the file holds only potentials: usable as a weighting field only");
+    facts.file_size = report.file_size;
+    facts.has_element_materials = h.HasMesh();
+    facts.records = report.materials;
+    const std::vector<std::string> garfield = GarfieldWarnings(facts);
+    report.warnings.insert(report.warnings.end(), garfield.begin(), garfield.end());
+}
+
+}  // namespace
+
+Report Inspect(std::istream& in, std::uint64_t file_size) {
+    Report report;
+    report.file_size = file_size;
+    try {
+        // The header's own problems are all reported, not only the first.
+        if (file_size >= kHeaderSize) {
+            std::string block(kHeaderSize, '\0');
+            if (in.read(block.data(), kHeaderSize)) {
+                report.header = ParseHeaderBlock(block);
+                report.problems = HeaderProblems(*report.header);
+                report.expected_size = LayoutOf(*report.header).records;
+                if (!report.Valid()) return report;
+            }
+        }
+        Reader reader(in, file_size);
+        ReadBlocks(reader, report);
+    } catch (const FormatError& problem) {
+        report.problems.push_back(problem.what());
+    }
+    return report;
+}
+
+Report InspectFile(const std::string& path) {
+    try {
+        detail::OpenedFile file(path);
+        return Inspect(file.stream, file.file_size);
+    } catch (const FormatError& problem) {
+        Report report;
+        report.problems.push_back(problem.what());
+        return report;
+    }
+}
+
+}  // namespace brenwick::efm

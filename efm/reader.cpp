@@ -1,0 +1,252 @@
+#include "reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <limits>
+#include <sstream>
+#include <system_error>
+
+namespace brenwick::efm {
+
+namespace {
+
+constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t Multiply(std::uint64_t a, std::uint64_t b) { return a != 0 && b > kSaturated / a ? kSaturated : a * b; }
+
+std::uint64_t Lines(const Header& h, Key key) { return static_cast<std::uint64_t>(std::max(h[key], 0)); }
+std::uint64_t Cells(const Header& h, Key key) { return static_cast<std::uint64_t>(std::max(h[key] - 1, 0)); }
+
+std::string LineName(std::size_t line) { return "header line " + std::to_string(line + 1); }
+
+// One "key=value" pair of the expected key.
+std::int32_t ParsePair(std::string_view pair, Key key, std::size_t line) {
+    const std::string expected = std::string(KeyName(key)) + "=";
+    if (pair.substr(0, expected.size()) != expected) {
+        throw FormatError(LineName(line) + " lacks \"" + expected + "\"");
+    }
+    const char* first = pair.data() + expected.size();
+    const char* last = pair.data() + pair.size();
+    std::int32_t value = 0;
+    const auto [stop, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || stop != last || first == last) {
+        throw FormatError("header value \"" + std::string(pair) + "\" is not a 32-bit integer");
+    }
+    return value;
+}
+
+}  // namespace
+
+Header ParseHeaderText(std::string_view text) {
+    Header header;
+    std::size_t position = 0;
+    std::size_t key = 0;
+    for (std::size_t line = 0; line < kKeysPerLine.size(); ++line) {
+        const std::size_t end = text.find('\n', position);
+        if (end == std::string_view::npos) throw FormatError(LineName(line) + " is missing or not ended by a line feed");
+        std::istringstream pairs{std::string(text.substr(position, end - position))};
+        std::string pair;
+        for (std::size_t k = 0; k < kKeysPerLine[line]; ++k, ++key) {
+            if (!(pairs >> pair)) pair.clear();
+            header.numbers[key] = ParsePair(pair, static_cast<Key>(key), line);
+        }
+        if (pairs >> pair) throw FormatError(LineName(line) + " has extra text \"" + pair + "\"");
+        position = end + 1;
+    }
+    if (position != text.size()) throw FormatError("the header has text after its sixth line");
+    return header;
+}
+
+Header ParseHeaderBlock(std::string_view block) {
+    const std::size_t nul = block.substr(0, kHeaderSize).find('\0');
+    if (nul == std::string_view::npos) throw FormatError("the header text is not ended by a NUL byte within 1000 bytes");
+    return ParseHeaderText(block.substr(0, nul));
+}
+
+std::uint64_t NodeCount(const Header& h) {
+    return Multiply(Multiply(Lines(h, Key::mesh_nx), Lines(h, Key::mesh_ny)), Lines(h, Key::mesh_nz));
+}
+
+std::uint64_t ElementCount(const Header& h) {
+    return Multiply(Multiply(Cells(h, Key::mesh_nx), Cells(h, Key::mesh_ny)), Cells(h, Key::mesh_nz));
+}
+
+std::vector<std::string> HeaderProblems(const Header& h) {
+    std::vector<std::string> problems;
+    for (std::size_t k = 0; k < kKeyCount; ++k) {
+        if (h.numbers[k] < 0) problems.push_back(std::string(kKeyNames[k]) + " is negative");
+    }
+    if (!problems.empty()) return problems;
+    const auto text = [](std::int32_t value) { return std::to_string(value); };
+    if (h[Key::mesh_nx] < 1 || h[Key::mesh_ny] < 1 || h[Key::mesh_nz] < 1) {
+        problems.push_back("the mesh needs at least one line on every axis");
+    }
+    if (h.HasMesh() && (h[Key::mesh_xlines] != h[Key::mesh_nx] || h[Key::mesh_ylines] != h[Key::mesh_ny] ||
+                        h[Key::mesh_zlines] != h[Key::mesh_nz])) {
+        problems.push_back("mesh line counts " + text(h[Key::mesh_xlines]) + " x " + text(h[Key::mesh_ylines]) + " x " +
+                           text(h[Key::mesh_zlines]) + " differ from the mesh size " + text(h[Key::mesh_nx]) + " x " +
+                           text(h[Key::mesh_ny]) + " x " + text(h[Key::mesh_nz]));
+    }
+    const std::uint64_t nodes = NodeCount(h);
+    if (static_cast<std::uint64_t>(h[Key::nodes_scalar]) != nodes) {
+        problems.push_back("nodes_scalar=" + text(h[Key::nodes_scalar]) + " but the mesh has " + std::to_string(nodes) +
+                           " nodes");
+    }
+    for (Key vector_key : {Key::nodes_vector_x, Key::nodes_vector_y, Key::nodes_vector_z, Key::elements_vector_x,
+                           Key::elements_vector_y, Key::elements_vector_z}) {
+        if (h[vector_key] != 0) problems.push_back(std::string(KeyName(vector_key)) + " is not 0");
+    }
+    const std::uint64_t elements = ElementCount(h);
+    for (Key element_key : {Key::elements_scalar, Key::elements_material}) {
+        if (h[element_key] != 0 && static_cast<std::uint64_t>(h[element_key]) != elements) {
+            problems.push_back(std::string(KeyName(element_key)) + "=" + text(h[element_key]) + " but the mesh has " +
+                               std::to_string(elements) + " elements");
+        }
+    }
+    if (!h.HasMesh() && (h[Key::elements_scalar] != 0 || h[Key::elements_material] != 0 || h[Key::n_materials] != 0)) {
+        problems.push_back("element or material blocks without mesh lines");
+    }
+    return problems;
+}
+
+Reader::Reader(std::istream& in, std::uint64_t size) : in_(in), size_(size) {
+    if (size < kHeaderSize) {
+        throw FormatError("the file has " + std::to_string(size) + " bytes, fewer than its 1000-byte header");
+    }
+    std::string block(kHeaderSize, '\0');
+    ReadAt(0, block.data(), kHeaderSize, "header");
+    header_ = ParseHeaderBlock(block);
+    if (const std::vector<std::string> problems = HeaderProblems(header_); !problems.empty()) {
+        throw FormatError(problems.front());
+    }
+    layout_ = LayoutOf(header_);
+    if (size < layout_.records) {
+        throw FormatError("the file has " + std::to_string(size) + " bytes, but its header implies at least " +
+                          std::to_string(layout_.records));
+    }
+}
+
+void Reader::ReadAt(std::uint64_t offset, void* data, std::uint64_t bytes, std::string_view block) {
+    if (bytes == 0) return;
+    in_.clear();
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max()) ||
+        !in_.seekg(static_cast<std::streamoff>(offset)) ||
+        !in_.read(static_cast<char*>(data), static_cast<std::streamsize>(bytes))) {
+        throw FormatError("the file cannot be read in its " + std::string(block));
+    }
+}
+
+template <typename T>
+void Reader::ReadValues(std::uint64_t block_start, std::uint64_t count, std::uint64_t first, std::span<T> out,
+                        std::string_view block) {
+    if (first > count || out.size() > count - first) {
+        throw FormatError("the " + std::string(block) + " holds " + std::to_string(count) + " values; values " +
+                          std::to_string(first) + " to " + std::to_string(first + out.size()) + " were asked for");
+    }
+    ReadAt(block_start + first * sizeof(T), out.data(), out.size_bytes(), block);
+}
+
+std::vector<double> Reader::MeshLines(Axis axis) {
+    const std::uint64_t starts[3] = {layout_.x_lines, layout_.y_lines, layout_.z_lines};
+    const Key counts[3] = {Key::mesh_xlines, Key::mesh_ylines, Key::mesh_zlines};
+    const auto a = static_cast<std::size_t>(axis);
+    std::vector<double> lines(static_cast<std::size_t>(header_[counts[a]]));
+    ReadValues<double>(starts[a], lines.size(), 0, lines, "mesh lines");
+    return lines;
+}
+
+void Reader::ReadNodeValues(std::uint64_t first, std::span<float> out) {
+    ReadValues(layout_.node_values, Lines(header_, Key::nodes_scalar), first, out, "node values");
+}
+
+void Reader::ReadElementProperties(std::uint64_t first, std::span<float> out) {
+    ReadValues(layout_.element_properties, Lines(header_, Key::elements_scalar), first, out, "element properties");
+}
+
+void Reader::ReadElementMaterials(std::uint64_t first, std::span<unsigned char> out) {
+    ReadValues(layout_.element_materials, Lines(header_, Key::elements_material), first, out, "element materials");
+}
+
+// A plane of a grid of dims[0] x dims[1] x dims[2] values in x-fastest order, read as runs of
+// consecutive values: read_run(first index, values) fills the values.
+template <typename T, typename ReadRun>
+std::vector<T> Reader::Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run) {
+    const auto a = static_cast<std::size_t>(axis);
+    if (index < 0 || index >= dims[a]) {
+        throw std::out_of_range("index " + std::to_string(index) + " is outside the " + std::to_string(dims[a]) +
+                                " planes of that axis");
+    }
+    const auto nx = static_cast<std::uint64_t>(dims[0]);
+    const auto ny = static_cast<std::uint64_t>(dims[1]);
+    const auto nz = static_cast<std::uint64_t>(dims[2]);
+    const auto at = static_cast<std::uint64_t>(index);
+    std::vector<T> plane;
+    switch (axis) {
+    case Axis::z:
+        plane.resize(nx * ny);
+        read_run(at * nx * ny, std::span<T>(plane));
+        break;
+    case Axis::y:
+        plane.resize(nx * nz);
+        for (std::uint64_t k = 0; k < nz; ++k) read_run(nx * (at + ny * k), std::span<T>(plane).subspan(k * nx, nx));
+        break;
+    case Axis::x:
+        plane.resize(ny * nz);
+        for (std::uint64_t k = 0; k < nz; ++k) {
+            for (std::uint64_t j = 0; j < ny; ++j) read_run(at + nx * (j + ny * k), std::span<T>(plane).subspan(j + ny * k, 1));
+        }
+        break;
+    }
+    return plane;
+}
+
+std::vector<float> Reader::NodePlane(Axis axis, int index) {
+    return Plane<float>(MeshDims(), axis, index,
+                        [this](std::uint64_t first, std::span<float> out) { ReadNodeValues(first, out); });
+}
+
+std::vector<unsigned char> Reader::ElementMaterialLayer(Axis axis, int index) {
+    const std::array<int, 3> nodes = MeshDims();
+    return Plane<unsigned char>({nodes[0] - 1, nodes[1] - 1, nodes[2] - 1}, axis, index,
+                                [this](std::uint64_t first, std::span<unsigned char> out) { ReadElementMaterials(first, out); });
+}
+
+std::vector<MaterialRecord> Reader::MaterialRecords() {
+    std::vector<MaterialRecord> records;
+    std::uint64_t offset = layout_.records;
+    for (std::int32_t index = 0; index < header_[Key::n_materials]; ++index) {
+        const std::string name = "material record " + std::to_string(index);
+        const auto cut_off = [&] { return FormatError(name + " is cut off"); };
+        MaterialRecord record;
+        std::int32_t length = 0;
+        if (size_ - offset < 8) throw cut_off();
+        ReadAt(offset, &record.id, 4, name);
+        ReadAt(offset + 4, &length, 4, name);
+        if (length < 1) throw FormatError(name + " has a description length of " + std::to_string(length));
+        const std::uint64_t record_size = RecordSize(static_cast<std::size_t>(length) - 1);
+        if (size_ - offset < record_size) throw cut_off();
+        record.description.resize(static_cast<std::size_t>(length));
+        float properties[3];
+        ReadAt(offset + 8, record.description.data(), static_cast<std::uint64_t>(length), name);
+        ReadAt(offset + 8 + static_cast<std::uint64_t>(length), properties, sizeof properties, name);
+        if (record.description.back() != '\0') throw FormatError(name + " has a description that does not end with a NUL byte");
+        record.description.pop_back();
+        record.eps = properties[0];
+        record.mue = properties[1];
+        record.rho = properties[2];
+        records.push_back(std::move(record));
+        offset += record_size;
+    }
+    return records;
+}
+
+detail::OpenedFile::OpenedFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error)) stream.open(path, std::ios::binary);
+    if (!stream) throw FormatError("cannot open " + path);
+    file_size = static_cast<std::uint64_t>(std::filesystem::file_size(path, error));
+    if (error) throw FormatError("cannot open " + path);
+}
+
+}  // namespace brenwick::efm

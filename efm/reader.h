@@ -1,0 +1,112 @@
+// Reading an export file the way Garfield++ reads it: the header first, then any block, or any
+// part of one, by its offset. Nothing is read that is not asked for, so a slice of a large map
+// costs only the bytes of the slice.
+#ifndef BRENWICK_EFM_READER_H
+#define BRENWICK_EFM_READER_H
+
+#include "format.h"
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <istream>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brenwick::efm {
+
+// A file that is not a well-formed export file, or that ends before a block does. The text
+// says what is wrong, in a user's words.
+class FormatError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The header numbers of the text before the header's NUL: six lines of exactly the keys of
+// their line, in order, each with a 32-bit decimal value. Throws FormatError naming the line
+// or the value that is wrong.
+Header ParseHeaderText(std::string_view text);
+
+// The header of a 1000-byte header block. Throws FormatError.
+Header ParseHeaderBlock(std::string_view block);
+
+// What makes a parsed header describe no well-formed file: negative counts, a mesh without
+// lines on an axis, node or element counts that differ from the mesh, vector counts that are
+// not 0, element or material blocks without mesh lines. Empty for a well-formed header.
+std::vector<std::string> HeaderProblems(const Header& header);
+
+// Nodes and elements of the mesh a header describes.
+std::uint64_t NodeCount(const Header& header);
+std::uint64_t ElementCount(const Header& header);
+
+enum class Axis { x = 0, y = 1, z = 2 };
+
+// Reads an export file from a seekable stream of known size.
+class Reader {
+public:
+    // Reads and checks the header. Throws FormatError when the file is shorter than the header,
+    // the header cannot be parsed, HeaderProblems finds anything, or the file is shorter than
+    // its blocks.
+    Reader(std::istream& in, std::uint64_t size);
+
+    const Header& header() const { return header_; }
+    const Layout& layout() const { return layout_; }
+    std::uint64_t size() const { return size_; }
+    std::array<int, 3> MeshDims() const { return header_.MeshDims(); }
+
+    // The mesh lines of one axis (empty in a file of potentials only).
+    std::vector<double> MeshLines(Axis axis);
+
+    // `out.size()` values of a block, starting at value `first`. Throws FormatError when the
+    // block does not hold them.
+    void ReadNodeValues(std::uint64_t first, std::span<float> out);
+    void ReadElementProperties(std::uint64_t first, std::span<float> out);
+    void ReadElementMaterials(std::uint64_t first, std::span<unsigned char> out);
+
+    // The node values of the plane of nodes at line `index` of `axis`, x running fastest in
+    // the plane, then y or z (for an x plane: y fastest, then z).
+    std::vector<float> NodePlane(Axis axis, int index);
+    // The element material bytes of the layer of elements at cell `index` of `axis`, ordered
+    // like NodePlane.
+    std::vector<unsigned char> ElementMaterialLayer(Axis axis, int index);
+
+    // All material records. Throws FormatError naming the first record that is cut off or
+    // broken, and when bytes follow the last record.
+    std::vector<MaterialRecord> MaterialRecords();
+
+private:
+    void ReadAt(std::uint64_t offset, void* data, std::uint64_t bytes, std::string_view block);
+    template <typename T>
+    void ReadValues(std::uint64_t block_start, std::uint64_t count, std::uint64_t first, std::span<T> out,
+                    std::string_view block);
+    template <typename T, typename ReadRun>
+    std::vector<T> Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run);
+
+    std::istream& in_;
+    std::uint64_t size_;
+    Header header_;
+    Layout layout_;
+};
+
+namespace detail {
+// The stream of a FileReader, made before the Reader that reads it.
+struct OpenedFile {
+    explicit OpenedFile(const std::string& path);
+    std::ifstream stream;
+    std::uint64_t file_size = 0;
+};
+}  // namespace detail
+
+// A Reader over a file it opens itself. Throws FormatError ("cannot open <path>") when the
+// path names no readable regular file, and as Reader does.
+class FileReader : private detail::OpenedFile, public Reader {
+public:
+    explicit FileReader(const std::string& path) : detail::OpenedFile(path), Reader(stream, file_size) {}
+};
+
+}  // namespace brenwick::efm
+
+#endif
