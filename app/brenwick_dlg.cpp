@@ -7,9 +7,6 @@ using namespace brenwick;
 
 namespace {
 
-constexpr int kQuantityPermittivity = 0;
-constexpr int kQuantityDensity = 3;
-
 // Keeps the wait cursor up for one scope, so that it ends whatever the export does.
 class WaitCursor {
 public:

@@ -16,10 +16,11 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
         if (progress != nullptr) readout.SetProgressListener(ProgressDisplay(*progress));
         readout.material_file = options.materials_path;
         if (options.potential_name) readout.potential_name = *options.potential_name;
-        readout.material_quantity = options.density ? 3 : 0;
+        readout.material_quantity = options.density ? kQuantityDensity : kQuantityPermittivity;
         readout.SaveBinaryFile(options.output_path, options.only_potentials, options.write_property);
         readout.CloseProject();
         std::cout << "Export written to: " << options.output_path << std::endl;
+        for (const std::string& warning : readout.LastExport().warnings) err << "Warning: " << warning << std::endl;
         return 0;
     } catch (const std::exception& failure) {
         err << failure.what() << std::endl;
@@ -33,7 +34,7 @@ CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options) {
     command->add_option("-o,--output", options.output_path, "Export file to write (.efm)")->required();
     command->add_option("-m,--materials", options.materials_path, "Material file (.xml)");
     command->add_option("-p,--potential", options.potential_name,
-                        "Project tree path of the potential (default \"2D/3D Results\\Potentials\")");
+                        std::string("Project tree path of the potential (default \"") + kDefaultPotentialName + "\")");
     command->add_flag("--only-potentials", options.only_potentials,
                       "Write only the potentials (for weighting fields)");
     command->add_flag("--density", options.density, "Assign element materials by density instead of permittivity");

@@ -22,8 +22,9 @@ struct ExportOptions {
     bool write_property = false;
 };
 
-// Returns the exit status: 0 written, 1 failed (the engine's text on `err`). With `progress`,
-// each stage of the export is reported there as it begins.
+// Returns the exit status: 0 written (warnings about the written file on `err`), 1 failed (the
+// engine's text on `err`). With `progress`, each stage of the export is reported there as it
+// begins.
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress = nullptr);
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).

@@ -1,6 +1,7 @@
 // brenwick-cli: the export engine for scripts and batch work.
 #include "brenwick_version.h"
 #include "export_command.h"
+#include "file_size_signal.h"
 #include "inspect_command.h"
 #include "make_project.h"
 #include "parallel.h"
@@ -8,7 +9,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <iostream>
 
 using namespace brenwick;
@@ -20,11 +20,7 @@ constexpr int usage_error = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SIGXFSZ
-    // Past a file size limit a write then fails and is reported, and the temporary file goes,
-    // instead of the signal ending the program with a partial file beside the output.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    IgnoreFileSizeSignal();
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("brenwick-cli ") + BRENWICK_VERSION);

@@ -2,7 +2,7 @@
 #ifndef BRENWICK_PROGRESS_DISPLAY_H
 #define BRENWICK_PROGRESS_DISPLAY_H
 
-#include "export_progress.h"
+#include "export_control.h"
 
 #include <chrono>
 #include <ostream>

@@ -13,6 +13,7 @@
 #ifndef BRENWICK_DEMO_PROJECT_H
 #define BRENWICK_DEMO_PROJECT_H
 
+#include "engine_defaults.h"
 #include "material.h"
 #include "project_writer.h"
 
@@ -27,15 +28,11 @@ namespace brenwick {
 inline constexpr std::array<int, 3> kDemoDefaultMesh{41, 33, 29};
 
 // Tree path and field type under which the potential is stored.
-inline constexpr const char* kDemoPotentialPath = "2D/3D Results\\Potentials";
+inline constexpr const char* kDemoPotentialPath = kDefaultPotentialName;
 inline constexpr int kDemoPotentialFieldType = 4;  // real scalar field
 
 // Potential of the cathode plane (top z line); the lowest z line is grounded.
 inline constexpr double kDemoCathodeVoltage = -1000.0;
-
-// Quantity codes for which the demo stores a material matrix.
-inline constexpr int kQuantityPermittivity = 0;
-inline constexpr int kQuantityDensity = 3;
 
 // Material IDs of the demo catalogue.
 enum DemoMaterialId : unsigned char {

@@ -10,17 +10,34 @@ namespace {
 // Garfield++ takes an element's material byte as the position of a record, not as an ID.
 void CheckMaterialBytes(const MapFacts& facts, std::vector<std::string>& warnings) {
     const std::size_t records = facts.records.size();
+    std::uint64_t elements = 0;
+    std::vector<std::size_t> bytes;
     for (std::size_t byte = records; byte < facts.elements_per_byte.size(); ++byte) {
         if (facts.elements_per_byte[byte] == 0) continue;
-        warnings.push_back(std::to_string(facts.elements_per_byte[byte]) + " elements have the material byte " +
-                           std::to_string(byte) + ", which is no index into the " + std::to_string(records) +
-                           " material records (Garfield++ takes them by position)");
+        elements += facts.elements_per_byte[byte];
+        bytes.push_back(byte);
     }
-    for (std::size_t index = 0; index < records; ++index) {
-        if (facts.records[index].id == static_cast<float>(index)) continue;
+    if (!bytes.empty()) {
         std::ostringstream text;
-        text << "material record " << index << " has the ID " << facts.records[index].id
-             << ": Garfield++ gives it to the elements with the byte " << index;
+        text << elements << " elements have a material byte that is no index into the " << records
+             << " material records (byte " << bytes.front();
+        if (bytes.size() > 1) text << " and " << bytes.size() - 1 << " more";
+        text << "): Garfield++ takes the byte as a record's position; give the materials the IDs 0, 1, 2, ... in "
+                "file order";
+        warnings.push_back(text.str());
+    }
+    std::size_t misnumbered = 0;
+    std::size_t first = 0;
+    for (std::size_t index = records; index-- > 0;) {
+        if (facts.records[index].id == static_cast<float>(index)) continue;
+        ++misnumbered;
+        first = index;
+    }
+    if (misnumbered > 0) {
+        std::ostringstream text;
+        text << misnumbered << " material records have an ID other than their position (record " << first
+             << " has the ID " << facts.records[first].id << "): Garfield++ gives record " << first
+             << " to the elements with the byte " << first << "; give the materials the IDs 0, 1, 2, ... in file order";
         warnings.push_back(text.str());
     }
 }

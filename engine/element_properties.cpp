@@ -71,7 +71,8 @@ void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArr
 }
 
 template <unsigned Quantity>
-void ComputeAll(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines, float* properties) {
+void ComputeAll(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines, float* properties,
+                const std::stop_token& stop) {
     const AxisArrays x(lines.x), y(lines.y), z(lines.z);
     const std::size_t nx = static_cast<std::size_t>(dims[0]);
     const std::size_t ny = static_cast<std::size_t>(dims[1]);
@@ -86,7 +87,7 @@ void ComputeAll(const float* matrix, const std::array<int, 3>& dims, const MeshL
             ComputeRow<Quantity>(mx, mx + node_count, mx + 2 * node_count, x, y.At(j), z.At(k),
                                  properties + row * x.Cells());
         }
-    });
+    }, stop);
 }
 
 }  // namespace
@@ -114,13 +115,13 @@ float RootMeanSquare(const std::array<double, 3>& values) {
 }
 
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
-                              unsigned quantity, float* properties) {
+                              unsigned quantity, float* properties, const std::stop_token& stop) {
     switch (Category(quantity)) {
-    case 0: return ComputeAll<0>(matrix, dims, lines, properties);
-    case 1: return ComputeAll<1>(matrix, dims, lines, properties);
-    case 2: return ComputeAll<2>(matrix, dims, lines, properties);
-    case 3: return ComputeAll<3>(matrix, dims, lines, properties);
-    default: return ComputeAll<4>(matrix, dims, lines, properties);
+    case 0: return ComputeAll<0>(matrix, dims, lines, properties, stop);
+    case 1: return ComputeAll<1>(matrix, dims, lines, properties, stop);
+    case 2: return ComputeAll<2>(matrix, dims, lines, properties, stop);
+    case 3: return ComputeAll<3>(matrix, dims, lines, properties, stop);
+    default: return ComputeAll<4>(matrix, dims, lines, properties, stop);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstddef>
+#include <stop_token>
 
 namespace brenwick {
 
@@ -27,9 +28,10 @@ float RootMeanSquare(const std::array<double, 3>& values);
 
 // Fills properties[0 .. E) with the property of every element, in element order.
 // `matrix` holds 3 * NodeCount(dims) values. The elements are shared between WorkerCount()
-// threads; every element is computed exactly as on one thread.
+// threads; every element is computed exactly as on one thread. A request to stop ends the
+// loop with ExportCancelled.
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
-                              unsigned quantity, float* properties);
+                              unsigned quantity, float* properties, const std::stop_token& stop = {});
 
 }  // namespace brenwick
 

@@ -5,6 +5,7 @@
 
 #include "efm/writer.h"
 
+#include <stop_token>
 #include <string>
 
 namespace brenwick {
@@ -13,8 +14,9 @@ namespace brenwick {
 //   "BinaryFileFormat::Save: Error. Unable to open/create file:  <path>" when the output cannot
 //   be created, "BinaryFileFormat::Save: Error. Unable to write file:  <path>" when writing,
 //   closing or renaming fails, and as efm::HeaderOf when a count does not fit the header
-//   (then before the output is touched).
-void WriteExportFile(const std::string& path, const efm::Blocks& blocks);
+//   (then before the output is touched). A request to stop while the file is written ends
+//   the export with ExportCancelled and leaves the output as it was.
+void WriteExportFile(const std::string& path, const efm::Blocks& blocks, const std::stop_token& stop = {});
 
 }  // namespace brenwick
 

@@ -105,7 +105,7 @@ unsigned char MaterialByte(float id) {
 }
 
 void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
-                     std::vector<unsigned char>& materials_of_elements) {
+                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop) {
     const std::vector<Candidate> candidates = Candidates(materials, quantity);
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
     const bool permittivity_mode = quantity == 0;
@@ -119,7 +119,7 @@ void AssignMaterials(const std::vector<float>& properties, const std::vector<Mat
             AssignBlock(properties.data() + begin, count, candidates, threshold, permittivity_mode,
                         materials_of_elements.data() + begin);
         }
-    });
+    }, stop);
 }
 
 }  // namespace brenwick

@@ -9,6 +9,7 @@
 
 #include "material.h"
 
+#include <stop_token>
 #include <vector>
 
 namespace brenwick {
@@ -26,9 +27,10 @@ unsigned char MaterialByte(float id);
 
 // Fills materials_of_elements (sized like properties) with one byte per element. Throws
 // std::out_of_range "invalid vector<T> subscript" when an element must be matched against an
-// empty catalogue. The elements are shared between WorkerCount() threads.
+// empty catalogue. The elements are shared between WorkerCount() threads; a request to stop
+// ends the loop with ExportCancelled.
 void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
-                     std::vector<unsigned char>& materials_of_elements);
+                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop = {});
 
 }  // namespace brenwick
 

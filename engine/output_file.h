@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 namespace brenwick {
@@ -20,7 +21,9 @@ class OutputFile : public efm::ByteSink {
 public:
     // Throws std::runtime_error "BinaryFileFormat::Save: Error. Unable to open/create file:  <path>"
     // when the output cannot be written.
-    explicit OutputFile(const std::string& path);
+    // While the bytes go to a temporary file, a request to stop makes Write throw
+    // ExportCancelled, so that a cancelled export leaves the output as it was.
+    OutputFile(const std::string& path, std::stop_token stop);
     ~OutputFile() override;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -38,6 +41,7 @@ private:
     };
 
     std::string path_;                  // as the caller gave it, for the messages
+    std::stop_token stop_;
     std::filesystem::path final_path_;  // where the file goes, links followed
     std::filesystem::path temporary_path_;
     std::unique_ptr<std::FILE, FileCloser> file_;

@@ -1,5 +1,7 @@
 #include "parallel.h"
 
+#include "export_control.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -32,10 +34,21 @@ unsigned WorkerCount() {
 
 void SetWorkerCount(unsigned count) { chosen_count.store(count); }
 
-void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body) {
+void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body,
+                 const std::stop_token& stop) {
+    const auto cover = [&](std::size_t begin, std::size_t end) {
+        if (!stop.stop_possible()) return body(begin, end);
+        // Small enough that a stop request is noticed within a small part of the loop's time.
+        constexpr std::size_t pieces = 64;
+        const std::size_t piece = std::max<std::size_t>(1, (end - begin + pieces - 1) / pieces);
+        for (std::size_t first = begin; first < end; first += piece) {
+            StopIfRequested(stop);
+            body(first, std::min(end, first + piece));
+        }
+    };
     const std::size_t workers = std::min<std::size_t>(WorkerCount(), count);
     if (workers <= 1) {
-        if (count > 0) body(0, count);
+        if (count > 0) cover(0, count);
         return;
     }
     std::vector<std::exception_ptr> failures(workers);
@@ -43,7 +56,7 @@ void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::s
     threads.reserve(workers - 1);
     auto run = [&](std::size_t worker) {
         try {
-            body(count * worker / workers, count * (worker + 1) / workers);
+            cover(count * worker / workers, count * (worker + 1) / workers);
         } catch (...) {
             failures[worker] = std::current_exception();
         }

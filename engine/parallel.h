@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <stop_token>
 
 namespace brenwick {
 
@@ -14,7 +15,10 @@ void SetWorkerCount(unsigned count);  // 0 returns to the default
 
 // Calls body(begin, end) for consecutive ranges that together cover [0, count), each range
 // on its own thread. Returns when all are done; rethrows the first exception of a range.
-void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body);
+// With a stop token that can be asked to stop, each thread's range is handed to the body in
+// pieces, and a request to stop ends the loop with ExportCancelled after the current piece.
+void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body,
+                 const std::stop_token& stop = {});
 
 }  // namespace brenwick
 

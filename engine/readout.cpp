@@ -1,5 +1,6 @@
 #include "readout.h"
 
+#include "efm/garfield_limits.h"
 #include "element_properties.h"
 #include "export_file.h"
 #include "grid.h"
@@ -50,10 +51,11 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-CST_Readout::CST_Readout(std::string project_file) : project_path(project_file) {
+CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
+    : project_path(project_file), log(context.log ? std::move(context.log) : StandardOutputLog()) {
     int version = 0;
     CST_GetDLLVersion(&version);
-    std::cout << "CST DLL Version is: " << version << std::endl;
+    Log("CST DLL Version is: " + std::to_string(version));
 
     project_handle.id = 0;
     reader_status = CST_OpenProject(project_file.c_str(), &project_handle);
@@ -85,8 +87,8 @@ void CST_Readout::ReadMesh() {
     y_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx), lines.begin() + static_cast<std::ptrdiff_t>(nx + ny));
     z_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx + ny), lines.end());
     CheckMeshLines(MeshLines{x_lines, y_lines, z_lines});
-    std::cout << "xlines: " << x_lines.size() << "\t ylines: " << y_lines.size() << "\t zlines: " << z_lines.size()
-              << std::endl;
+    Log("xlines: " + std::to_string(x_lines.size()) + "\t ylines: " + std::to_string(y_lines.size()) +
+        "\t zlines: " + std::to_string(z_lines.size()));
 }
 
 CST_Readout::~CST_Readout() {
@@ -103,7 +105,7 @@ void CST_Readout::CloseProject() {
     project_open = false;
     reader_status = CST_CloseProject(&project_handle);
     if (reader_status != 0) throw std::runtime_error("Failed to close the CST project.");
-    std::cout << "Prejct was closed without problems" << std::endl;
+    Log("Prejct was closed without problems");
 }
 
 std::string CST_Readout::GetPotentialName() const { return potential_name; }
@@ -121,7 +123,7 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     if (reader_status != 0) FailFieldData(info_failure, result_path);
 
     field_type = type;
-    if (const char* line = FieldTypeLine(type)) std::cout << line << count << std::endl;
+    if (const char* line = FieldTypeLine(type)) Log(line + std::to_string(count));
 
     const std::size_t node_count = NodeCount(MeshDims());
     std::ostringstream refusal;
@@ -185,10 +187,10 @@ void CST_Readout::RetrieveMaterialProperties() {
     const auto quantity = static_cast<unsigned>(material_quantity);
     LoadMaterialMatrix(quantity);
     if (quantity > 3) {
-        for (std::size_t e = 0; e < element_count; ++e) std::cout << "unsupported material!" << std::endl;
+        for (std::size_t e = 0; e < element_count; ++e) Log("unsupported material!");
     }
     ComputeElementProperties(material_matrix.get(), dims, MeshLines{x_lines, y_lines, z_lines}, quantity,
-                             element_properties.data());
+                             element_properties.data(), stop_token);
 }
 
 std::array<double, 3> CST_Readout::GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity) {
@@ -208,7 +210,7 @@ std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int
     InvFactors inv;
     CalculateInv(i, j, k, inv.x, inv.y, inv.z, UsesDualOverPrimary(quantity));
     const auto s = static_cast<std::size_t>(superindex);
-    if (quantity > 3) std::cout << "unsupported material!" << std::endl;
+    if (quantity > 3) Log("unsupported material!");
     return ConvertNodeValues({matrix[s], matrix[s + node_count], matrix[s + 2 * node_count]}, inv, quantity);
 }
 
@@ -247,6 +249,9 @@ void CST_Readout::AssignElementMaterials() {
         Report(ExportStage::ReadingProperties);
         try {
             RetrieveMaterialProperties();
+        } catch (const ExportCancelled&) {
+            element_properties.clear();
+            throw;
         } catch (...) {
             element_properties.clear();  // so that the next export reads them again
             throw std::runtime_error("Failed to read material properties from CST.");
@@ -254,7 +259,7 @@ void CST_Readout::AssignElementMaterials() {
     }
     if (materials.empty()) PrepareMaterialData();
     Report(ExportStage::AssigningMaterials);
-    AssignMaterials(element_properties, materials, material_quantity, element_materials);
+    AssignMaterials(element_properties, materials, material_quantity, element_materials, stop_token);
 }
 
 void CST_Readout::RefuseInputAsOutput(const std::string& output_path) const {
@@ -282,11 +287,35 @@ void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potent
         records = MaterialRecords(materials);
         blocks.materials = records;
     }
+    ExportSummary summary = Summarize(output_path, blocks);
     Report(ExportStage::Writing);
-    WriteExportFile(output_path, blocks);
+    WriteExportFile(output_path, blocks, stop_token);
+    last_export = std::move(summary);
     Report(ExportStage::Finished);
 }
 
+ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::Blocks& blocks) const {
+    ExportSummary summary;
+    summary.project_path = project_path;
+    summary.output_path = output_path;
+    summary.file_size = efm::FileSize(blocks);
+    summary.nodes = NodeCount(MeshDims());
+    summary.elements = ElementCount(MeshDims());
+    summary.only_potentials = blocks.x_lines.empty();  // every mesh has lines unless they are left out
+    summary.records.assign(blocks.materials.begin(), blocks.materials.end());
+    for (const unsigned char byte : blocks.element_materials) ++summary.elements_per_byte[byte];
+
+    efm::MapFacts facts;
+    facts.file_size = summary.file_size;
+    facts.has_element_materials = !summary.only_potentials;
+    facts.records = summary.records;
+    facts.elements_per_byte = summary.elements_per_byte;
+    summary.warnings = efm::GarfieldWarnings(facts);
+    return summary;
+}
+
+// Each stage begins only while the export is still wanted.
 void CST_Readout::Report(ExportStage stage) const {
+    StopIfRequested(stop_token);
     if (progress_listener) progress_listener(stage);
 }

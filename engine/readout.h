@@ -6,21 +6,35 @@
 #ifndef BRENWICK_READOUT_H
 #define BRENWICK_READOUT_H
 
-#include "export_progress.h"
+#include "efm/writer.h"
+#include "engine_defaults.h"
+#include "export_control.h"
+#include "export_summary.h"
+#include "log_sink.h"
 #include "material.h"
 #include "result_reader.h"
 
 #include <array>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
+
+namespace brenwick {
+
+// What a readout works with besides its project; the defaults are the classic program's.
+struct ReadoutContext {
+    LogSink log;  // the informational lines; empty: standard output
+};
+
+}  // namespace brenwick
 
 class CST_Readout {
 public:
     // Opens the project and reads the mesh. Throws std::runtime_error
     // "Failed to open the CST project file: <path>" when the reader fails, and a
     // std::runtime_error naming the counts for a mesh that cannot be exported.
-    explicit CST_Readout(std::string project_file);
+    explicit CST_Readout(std::string project_file, brenwick::ReadoutContext context = {});
 
     // Closes the project if CloseProject has not done so. Never throws: a failure to close
     // is reported on standard error, since a destructor that throws can end the program.
@@ -55,6 +69,12 @@ public:
 
     // Receives the stages of every later export; an empty listener stops the reports.
     void SetProgressListener(brenwick::ExportProgressListener listener) { progress_listener = std::move(listener); }
+    // Later exports stop with brenwick::ExportCancelled, leaving the output as it was, once
+    // `stop` is asked to stop (from any thread): between stages, inside the element loops and
+    // while the file is written.
+    void SetCancellation(std::stop_token stop) { stop_token = std::move(stop); }
+    // What the last successful export wrote; empty before the first.
+    const brenwick::ExportSummary& LastExport() const { return last_export; }
 
     // Read access for the front ends and the tests.
     const CSTProjHandle& ProjectHandle() const { return project_handle; }
@@ -90,7 +110,7 @@ private:
 
 public:
     std::string material_file;
-    std::string potential_name = "2D/3D Results\\Potentials";
+    std::string potential_name = brenwick::kDefaultPotentialName;
 
 private:
     std::vector<Material> materials;
@@ -105,7 +125,10 @@ private:
     std::string project_path;
     unsigned matrix_quantity = 0;  // quantity code the material matrix was read with
     bool project_open = false;
+    brenwick::LogSink log;
     brenwick::ExportProgressListener progress_listener;
+    std::stop_token stop_token;
+    brenwick::ExportSummary last_export;
 
     void ReadMesh();
     void LoadMaterialMatrix(unsigned quantity);
@@ -113,6 +136,8 @@ private:
     void RefuseInputAsOutput(const std::string& output_path) const;
     void RefuseNonFinitePotential(const std::string& result_path);
     void Report(brenwick::ExportStage stage) const;
+    void Log(const std::string& line) const { log(line); }
+    brenwick::ExportSummary Summarize(const std::string& output_path, const brenwick::efm::Blocks& blocks) const;
 };
 
 #endif

@@ -107,7 +107,7 @@ TEST(InspectGarfieldWarnings, AnElementByteThatIndexesNoRecordIsFlagged) {
     e.element_materials = {0, 7};
     const efm::Report report = InspectBytes(Written(e.Blocks()));
     EXPECT_TRUE(report.Valid());
-    EXPECT_TRUE(Mentions(report.warnings, "material byte 7, which is no index into the 2 material records"));
+    EXPECT_TRUE(Mentions(report.warnings, "1 elements have a material byte that is no index into the 2 material records (byte 7)"));
 }
 
 TEST(InspectGarfieldWarnings, NoGasAndIdsThatDifferFromTheirPositionAreFlagged) {
@@ -117,7 +117,7 @@ TEST(InspectGarfieldWarnings, NoGasAndIdsThatDifferFromTheirPositionAreFlagged) 
     const efm::Report report = InspectBytes(Written(e.Blocks()));
     EXPECT_TRUE(report.Valid());
     EXPECT_TRUE(Mentions(report.warnings, "no material is described as \"gas\""));
-    EXPECT_TRUE(Mentions(report.warnings, "material record 1 has the ID 5"));
+    EXPECT_TRUE(Mentions(report.warnings, "(record 1 has the ID 5)"));
 }
 
 TEST(InspectMalformed, SizesThatDisagreeWithTheHeaderAreProblems) {

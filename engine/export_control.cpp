@@ -1,4 +1,4 @@
-#include "export_progress.h"
+#include "export_control.h"
 
 namespace brenwick {
 
@@ -11,6 +11,13 @@ const char* ExportStageName(ExportStage stage) {
     case ExportStage::Finished: return "done";
     }
     return "";
+}
+
+ExportCancelled::ExportCancelled()
+    : std::runtime_error("SaveBinaryFile: The export was cancelled; the output file was left as it was.") {}
+
+void StopIfRequested(const std::stop_token& stop) {
+    if (stop.stop_requested()) throw ExportCancelled();
 }
 
 }  // namespace brenwick

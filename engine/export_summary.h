@@ -1,0 +1,28 @@
+// What an export wrote, for the summary a front end shows and the warnings it passes on.
+#ifndef BRENWICK_EXPORT_SUMMARY_H
+#define BRENWICK_EXPORT_SUMMARY_H
+
+#include "efm/format.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brenwick {
+
+struct ExportSummary {
+    std::string project_path;
+    std::string output_path;
+    std::uint64_t file_size = 0;
+    std::uint64_t nodes = 0;
+    std::uint64_t elements = 0;
+    bool only_potentials = false;
+    std::vector<efm::MaterialRecord> records;            // the material table written; empty for potentials only
+    std::array<std::uint64_t, 256> elements_per_byte{};  // element material byte -> elements
+    std::vector<std::string> warnings;                   // what the user must know about the written file
+};
+
+}  // namespace brenwick
+
+#endif

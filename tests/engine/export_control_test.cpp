@@ -1,0 +1,113 @@
+// What a front end sees of an export and how it stops one: the log seam, the stages, a stop
+// request at every stage, and the summary of what was written.
+#include "engine_test_support.h"
+#include "readout.h"
+
+#include <gtest/gtest.h>
+
+#include <stop_token>
+
+using namespace engine_test;
+
+namespace {
+
+const std::vector<Material> catalogue{{0, 1, 1, 0.0012f, 0, "gas"}, {1, 4, 1, 1850, 0, "FR4"}};
+
+// A 5 x 4 x 3 mesh whose elements alternate between gas and FR4, exported by an engine that
+// logs into `lines` instead of standard output.
+class ExportControl : public testing::Test {
+protected:
+    ExportControl() {
+        std::vector<float> properties;
+        for (int e = 0; e < 4 * 3 * 2; ++e) properties.push_back(e % 2 == 0 ? 1.0f : 4.0f);
+        project.matrices[0] = MatrixForProperties(project, properties, 0);
+        WriteText(project_path, "the project");
+        WriteMaterialFile(material_path, catalogue);
+        fake_reader::Install(project);
+        ReadoutContext context;
+        context.log = [this](const std::string& line) { lines.push_back(line); };
+        engine = std::make_unique<CST_Readout>(project_path, context);
+        engine->material_file = material_path;
+    }
+
+    TempDir dir;
+    fake_reader::Project project = UniformProject(5, 4, 3);
+    std::string project_path = dir / "project.cst";
+    std::string material_path = dir / "materials.xml";
+    std::string output = dir / "out.efm";
+    std::vector<std::string> lines;
+    std::unique_ptr<CST_Readout> engine;
+};
+
+TEST_F(ExportControl, InformationalLinesGoToTheAttachedLogOnly) {
+    const std::string printed = StdoutOf([&] {
+        engine->SaveBinaryFile(output, false, false);
+        engine->CloseProject();
+    });
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(lines, (std::vector<std::string>{"CST DLL Version is: 2024", "xlines: 5\t ylines: 4\t zlines: 3",
+                                               "Number of data found (real scalar field -> #nodes): 60",
+                                               "Prejct was closed without problems"}));
+}
+
+TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
+    const std::vector<unsigned char> old{1, 2, 3};
+    for (const ExportStage stop_at : {ExportStage::ReadingProperties, ExportStage::AssigningMaterials,
+                                      ExportStage::ReadingPotential, ExportStage::Writing}) {
+        SCOPED_TRACE(ExportStageName(stop_at));
+        fake_reader::Install(project);
+        engine = std::make_unique<CST_Readout>(project_path, ReadoutContext{[](const std::string&) {}});
+        engine->material_file = material_path;
+        WriteBytes(output, old);
+        std::stop_source stop;
+        std::vector<ExportStage> seen;
+        engine->SetCancellation(stop.get_token());
+        engine->SetProgressListener([&](ExportStage stage) {
+            seen.push_back(stage);
+            if (stage == stop_at) stop.request_stop();
+        });
+        EXPECT_THROW(engine->SaveBinaryFile(output, false, true), ExportCancelled);
+        EXPECT_EQ(seen.back(), stop_at) << "no stage begins after the request";
+        EXPECT_EQ(ReadBytes(output), old);
+        EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml", "out.efm"}));
+
+        // The engine stays usable: a fresh token exports as if nothing had happened.
+        engine->SetCancellation({});
+        engine->SaveBinaryFile(output, false, true);
+        EXPECT_EQ(seen.back(), ExportStage::Finished);
+    }
+}
+
+TEST_F(ExportControl, SummaryTellsWhatWasWrittenWithGarfieldWarnings) {
+    EXPECT_TRUE(engine->LastExport().output_path.empty());
+    engine->SaveBinaryFile(output, false, false);
+    const ExportSummary& summary = engine->LastExport();
+    EXPECT_EQ(summary.project_path, project_path);
+    EXPECT_EQ(summary.output_path, output);
+    EXPECT_EQ(summary.file_size, ReadBytes(output).size());
+    EXPECT_EQ(summary.nodes, 60u);
+    EXPECT_EQ(summary.elements, 24u);
+    EXPECT_FALSE(summary.only_potentials);
+    ASSERT_EQ(summary.records.size(), 2u);
+    EXPECT_EQ(summary.records[1].description, "FR4");
+    EXPECT_EQ(summary.elements_per_byte[0], 12u);
+    EXPECT_EQ(summary.elements_per_byte[1], 12u);
+    EXPECT_TRUE(summary.warnings.empty()) << summary.warnings.front();
+
+    engine->SaveBinaryFile(output, true, false);
+    EXPECT_TRUE(engine->LastExport().only_potentials);
+    EXPECT_TRUE(engine->LastExport().records.empty());
+    EXPECT_EQ(engine->LastExport().file_size, 1000u + 4 * 60);
+
+    // Garfield++ takes the byte as a record's position: IDs 1 and 2 are misnumbered.
+    TempDir other;
+    WriteMaterialFile(other / "m.xml", {{1, 1, 1, 0, 0, "gas"}, {2, 4, 1, 0, 0, "FR4"}});
+    fake_reader::Install(project);
+    CST_Readout renumbered(project_path, ReadoutContext{[](const std::string&) {}});
+    renumbered.material_file = other / "m.xml";
+    renumbered.SaveBinaryFile(other / "out.efm", false, false);
+    ASSERT_FALSE(renumbered.LastExport().warnings.empty());
+    EXPECT_NE(renumbered.LastExport().warnings.back().find("(record 0 has the ID 1)"), std::string::npos);
+}
+
+}  // namespace
