@@ -6,6 +6,7 @@
 #include "grid.h"
 #include "large_array.h"
 #include "material_assignment.h"
+#include "value_checks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -147,19 +148,6 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
         FailFieldData(read_failure, result_path);
     }
     if (type != 4) std::copy_n(unknown_type_buffer.begin(), node_count, field_values.begin());
-    RefuseNonFinitePotential(result_path);
-}
-
-void CST_Readout::RefuseNonFinitePotential(const std::string& result_path) {
-    const auto not_finite = [](float value) { return !std::isfinite(value); };
-    const auto first = std::find_if(field_values.begin(), field_values.end(), not_finite);
-    if (first == field_values.end()) return;
-    std::ostringstream message;
-    message << "In CST_Readout::RetrieveFieldData the result " << result_path << " holds "
-            << std::count_if(first, field_values.end(), not_finite) << " values that are not finite numbers (the first at node "
-            << (first - field_values.begin()) << "); Garfield++ cannot drift through them.";
-    field_values.clear();  // never to be exported
-    throw std::runtime_error(message.str());
 }
 
 void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materials); }
@@ -305,12 +293,17 @@ ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::
     summary.records.assign(blocks.materials.begin(), blocks.materials.end());
     for (const unsigned char byte : blocks.element_materials) ++summary.elements_per_byte[byte];
 
+    if (auto warning = NonFiniteNodeWarning(blocks.node_values, MeshDims())) summary.warnings.push_back(*warning);
+    if (!summary.only_potentials) {
+        if (auto warning = NonFiniteElementWarning(element_properties, MeshDims())) summary.warnings.push_back(*warning);
+    }
     efm::MapFacts facts;
     facts.file_size = summary.file_size;
     facts.has_element_materials = !summary.only_potentials;
     facts.records = summary.records;
     facts.elements_per_byte = summary.elements_per_byte;
-    summary.warnings = efm::GarfieldWarnings(facts);
+    const std::vector<std::string> garfield = efm::GarfieldWarnings(facts);
+    summary.warnings.insert(summary.warnings.end(), garfield.begin(), garfield.end());
     return summary;
 }
 

@@ -134,7 +134,6 @@ private:
     void LoadMaterialMatrix(unsigned quantity);
     void DiscardMaterialDataOfOtherQuantity();
     void RefuseInputAsOutput(const std::string& output_path) const;
-    void RefuseNonFinitePotential(const std::string& result_path);
     void Report(brenwick::ExportStage stage) const;
     void Log(const std::string& line) const { log(line); }
     brenwick::ExportSummary Summarize(const std::string& output_path, const brenwick::efm::Blocks& blocks) const;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <limits>
 
 using namespace brenwick;
@@ -169,16 +171,13 @@ TEST(FieldData, AnUnknownTypeCodeWithAnotherCountIsRefused) {
         << retrieval.failure;
 }
 
-TEST(FieldData, APotentialWithValuesThatAreNoFiniteNumbersIsRefused) {
-    for (const float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity()}) {
-        fake_reader::Project project = UniformProject(3, 4, 5);
-        project.results[0].values[17] = bad;
-        project.results[0].values[40] = bad;
-        auto engine = OpenEngine(project);
-        EXPECT_EQ(Retrieve(*engine).failure,
-                  "In CST_Readout::RetrieveFieldData the result 2D/3D Results\\Potentials holds 2 values that are not "
-                  "finite numbers (the first at node 17); Garfield++ cannot drift through them.");
-        EXPECT_TRUE(engine->FieldValues().empty());
-    }
+TEST(FieldData, ValuesThatAreNoFiniteNumbersAreKeptAsRead) {
+    fake_reader::Project project = UniformProject(3, 4, 5);
+    project.results[0].values[17] = std::numeric_limits<float>::quiet_NaN();
+    project.results[0].values[40] = -std::numeric_limits<float>::infinity();
+    auto engine = OpenEngine(project);
+    EXPECT_EQ(Retrieve(*engine).failure, "");
+    ASSERT_EQ(engine->FieldValues().size(), 60u);
+    EXPECT_TRUE(std::isnan(engine->FieldValues()[17]));
+    EXPECT_EQ(engine->FieldValues()[40], -std::numeric_limits<float>::infinity());
 }

@@ -46,8 +46,8 @@ protected:
     // and no file made, changed or left behind anywhere in the scratch directory.
     void ExpectRefusalOnce(const std::vector<std::string>& arguments, const std::string& message,
                            std::optional<rlim_t> file_size_limit = std::nullopt) const;
-    // Runs the export and expects exit status 0, nothing on standard error and no change in
-    // the scratch directory but `output`; returns the inspection of `output`.
+    // Runs the export and expects exit status 0, nothing but warnings on standard error and no
+    // change in the scratch directory but `output`; returns the inspection of `output`.
     efm::Report ExpectExport(const std::vector<std::string>& arguments) const;
 
     test_files::TempDir dir;
