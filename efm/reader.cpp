@@ -4,6 +4,7 @@
 #include <charconv>
 #include <filesystem>
 #include <limits>
+#include <numeric>
 #include <sstream>
 #include <system_error>
 
@@ -166,6 +167,52 @@ void Reader::ReadElementProperties(std::uint64_t first, std::span<float> out) {
 
 void Reader::ReadElementMaterials(std::uint64_t first, std::span<unsigned char> out) {
     ReadValues(layout_.element_materials, Lines(header_, Key::elements_material), first, out, "element materials");
+}
+
+namespace {
+
+// Values at most this many bytes apart are read in one piece: a separate read costs more than
+// reading the bytes between them. No piece grows beyond the second limit, so buffers stay small.
+constexpr std::uint64_t kGatherGapBytes = 16 * 1024;
+constexpr std::uint64_t kGatherPieceBytes = 1024 * 1024;
+
+}  // namespace
+
+template <typename T>
+void Reader::Gather(std::uint64_t block_start, std::uint64_t count, std::span<const std::uint64_t> indices,
+                    std::span<T> out, std::string_view block) {
+    if (indices.size() != out.size()) throw std::invalid_argument("Gather: as many outputs as indices are needed");
+    std::vector<std::size_t> order(indices.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return indices[a] < indices[b]; });
+    if (!order.empty() && indices[order.back()] >= count) {
+        throw FormatError("the " + std::string(block) + " holds " + std::to_string(count) + " values; value " +
+                          std::to_string(indices[order.back()]) + " was asked for");
+    }
+    std::vector<T> piece;
+    for (std::size_t begin = 0; begin < order.size();) {
+        const std::uint64_t first = indices[order[begin]];
+        std::size_t end = begin + 1;
+        for (; end < order.size(); ++end) {
+            const std::uint64_t next = indices[order[end]];
+            if ((next - indices[order[end - 1]]) * sizeof(T) > kGatherGapBytes ||
+                (next - first + 1) * sizeof(T) > kGatherPieceBytes) {
+                break;
+            }
+        }
+        piece.resize(static_cast<std::size_t>(indices[order[end - 1]] - first + 1));
+        ReadValues(block_start, count, first, std::span<T>(piece), block);
+        for (std::size_t n = begin; n < end; ++n) out[order[n]] = piece[indices[order[n]] - first];
+        begin = end;
+    }
+}
+
+void Reader::GatherNodeValues(std::span<const std::uint64_t> indices, std::span<float> out) {
+    Gather(layout_.node_values, Lines(header_, Key::nodes_scalar), indices, out, "node values");
+}
+
+void Reader::GatherElementMaterials(std::span<const std::uint64_t> indices, std::span<unsigned char> out) {
+    Gather(layout_.element_materials, Lines(header_, Key::elements_material), indices, out, "element materials");
 }
 
 // A plane of a grid of dims[0] x dims[1] x dims[2] values in x-fastest order, read as runs of

@@ -66,6 +66,13 @@ public:
     void ReadElementProperties(std::uint64_t first, std::span<float> out);
     void ReadElementMaterials(std::uint64_t first, std::span<unsigned char> out);
 
+    // The values of a block at `indices`, in the order asked (out[n] is the value at
+    // indices[n]; repeats allowed). Values that lie close together in the file are read in one
+    // piece, so scattered look-ups cost few reads. Throws FormatError when an index is outside
+    // the block.
+    void GatherNodeValues(std::span<const std::uint64_t> indices, std::span<float> out);
+    void GatherElementMaterials(std::span<const std::uint64_t> indices, std::span<unsigned char> out);
+
     // The node values of the plane of nodes at line `index` of `axis`, x running fastest in
     // the plane, then y or z (for an x plane: y fastest, then z).
     std::vector<float> NodePlane(Axis axis, int index);
@@ -82,6 +89,9 @@ private:
     template <typename T>
     void ReadValues(std::uint64_t block_start, std::uint64_t count, std::uint64_t first, std::span<T> out,
                     std::string_view block);
+    template <typename T>
+    void Gather(std::uint64_t block_start, std::uint64_t count, std::span<const std::uint64_t> indices,
+                std::span<T> out, std::string_view block);
     template <typename T, typename ReadRun>
     std::vector<T> Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run);
 
