@@ -1,22 +1,22 @@
-// Writing one export file for the engine: the blocks in the export file format, into an
-// output that is replaced only once the new file is complete.
+// Writing one export file for the engine: the blocks in the export file format, into a file
+// or standard output, written so that nothing the export did not create is damaged.
 #ifndef BRENWICK_EXPORT_FILE_H
 #define BRENWICK_EXPORT_FILE_H
 
 #include "efm/writer.h"
+#include "output_destination.h"
 
 #include <stop_token>
-#include <string>
 
 namespace brenwick {
 
-// Writes the file. Throws std::runtime_error
-//   "BinaryFileFormat::Save: Error. Unable to open/create file:  <path>" when the output cannot
-//   be created, "BinaryFileFormat::Save: Error. Unable to write file:  <path>" when writing,
-//   closing or renaming fails, and as efm::HeaderOf when a count does not fit the header
-//   (then before the output is touched). A request to stop while the file is written ends
-//   the export with ExportCancelled and leaves the output as it was.
-void WriteExportFile(const std::string& path, const efm::Blocks& blocks, const std::stop_token& stop = {});
+// Writes the file, as OutputFile (output_file.h) writes its destination. Throws
+//   std::runtime_error "BinaryFileFormat::Save: Error. Unable to open/create file:  <name>"
+//   when the output cannot be opened, "BinaryFileFormat::Save: Error. Unable to write file:  <name>"
+//   when writing, closing or renaming fails, and as efm::HeaderOf when a count does not fit
+//   the header (then before the output is touched). A request to stop ends the export with
+//   ExportCancelled and leaves the output as it was.
+void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop = {});
 
 }  // namespace brenwick
 

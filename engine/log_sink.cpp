@@ -4,8 +4,16 @@
 
 namespace brenwick {
 
-LogSink StandardOutputLog() {
-    return [](const std::string& line) { std::cout << line << std::endl; };
+namespace {
+
+LogSink LinesTo(std::ostream& out) {
+    return [&out](const std::string& line) { out << line << std::endl; };
 }
+
+}  // namespace
+
+LogSink StandardOutputLog() { return LinesTo(std::cout); }
+
+LogSink StandardErrorLog() { return LinesTo(std::cerr); }
 
 }  // namespace brenwick

@@ -13,6 +13,8 @@ using LogSink = std::function<void(const std::string& line)>;
 
 // Writes each line to standard output and flushes it, as users of a terminal expect.
 LogSink StandardOutputLog();
+// The same on standard error, for when standard output carries the export itself.
+LogSink StandardErrorLog();
 
 }  // namespace brenwick
 

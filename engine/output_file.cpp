@@ -2,6 +2,15 @@
 
 #include "export_control.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <random>
 #include <stdexcept>
@@ -16,53 +25,108 @@ namespace {
 const char* const open_failure = "BinaryFileFormat::Save: Error. Unable to open/create file:  ";
 const char* const write_failure = "BinaryFileFormat::Save: Error. Unable to write file:  ";
 
-// Where the file goes: through symbolic links (also dangling ones) to their target, so that
-// the links survive. Empty when the path cannot name a file.
-fs::path FinalPath(const std::string& path) {
-    constexpr int link_limit = 40;  // as the system's own path resolution
-    fs::path final_path(path);
-    for (int links = 0; links < link_limit; ++links) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(final_path, error))) {
-            return final_path.has_filename() ? final_path : fs::path();
-        }
-        const fs::path target = fs::read_symlink(final_path, error);
-        if (error) return {};
-        final_path = target.is_absolute() ? target : final_path.parent_path() / target;
-    }
-    return {};
+// Gives a new file the owner and group of the file it replaces; false when the system refuses.
+bool GiveOwnership(std::FILE* file, const OutputTarget& target) {
+#if defined(_WIN32)
+    (void)file;
+    (void)target;
+    return true;
+#else
+    const int descriptor = fileno(file);
+    struct stat created {};
+    if (fstat(descriptor, &created) != 0) return false;
+    if (created.st_uid == target.owner && created.st_gid == target.group) return true;
+    return fchown(descriptor, static_cast<uid_t>(target.owner), static_cast<gid_t>(target.group)) == 0;
+#endif
 }
 
-// A path that cannot be examined, a directory, and a file its owner made read-only are left
-// alone. A missing file may be created, whatever error status() reports for it.
-bool MayBeReplaced(const fs::file_status& existing, const std::error_code& status_error) {
-    if (existing.type() == fs::file_type::not_found) return true;
-    if (status_error || fs::is_directory(existing)) return false;
-    return (existing.permissions() & fs::perms::owner_write) != fs::perms::none;
+// Opens an existing file or device for writing; never creates one.
+std::FILE* OpenExisting(const fs::path& path, bool truncate) {
+#if defined(_WIN32)
+    (void)path;
+    (void)truncate;
+    return nullptr;  // ExamineOutput chooses no such output there
+#else
+    const int descriptor = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (truncate ? O_TRUNC : 0));
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) close(descriptor);
+    return file;
+#endif
+}
+
+// Standard output, passing bytes as they are also where the system would translate line ends.
+std::FILE* StandardOutputForBytes() {
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    return stdout;
 }
 
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path, std::stop_token stop)
-    : path_(path), stop_(std::move(stop)), final_path_(FinalPath(path)) {
-    std::error_code error;
-    const fs::file_status existing = fs::status(final_path_, error);
-    if (final_path_.empty() || !MayBeReplaced(existing, error)) throw std::runtime_error(open_failure + path_);
-    keep_permissions_ = fs::exists(existing);
-    permissions_ = existing.permissions();
+OutputFile::OutputFile(const OutputDestination& destination, std::stop_token stop)
+    : name_(destination.Name()), stop_(std::move(stop)) {
+    if (destination.IsStandardOutput()) {
+        StopIfRequested(stop_);
+        stream_ = StandardOutputForBytes();
+        return;
+    }
+    const OutputTarget target = ExamineOutput(name_);
+    switch (target.method) {
+    case OutputMethod::Refused:
+        FailToOpen();
+    case OutputMethod::Replace:
+        if (!OpenTemporaryFile(target)) OpenWhereItIs(target.path, true);
+        break;
+    case OutputMethod::InPlace:
+        OpenWhereItIs(target.path, true);
+        break;
+    case OutputMethod::Straight:
+        OpenWhereItIs(target.path, false);  // a device or FIFO has nothing to truncate
+        break;
+    }
+}
 
+void OutputFile::FailToOpen() const { throw std::runtime_error(open_failure + name_); }
+
+// Throws the open message when no temporary file can be made; false when the new file cannot
+// take over the owner, group or permissions of the file it replaces (it is then removed again).
+bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
     // A short name of its own, so that it fits wherever the final name fits.
     std::random_device random;
+    std::error_code error;
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        temporary_path_ = final_path_.parent_path() / (".brenwick-" + std::to_string(random()) + ".tmp");
+        temporary_path_ = target.path.parent_path() / (".brenwick-" + std::to_string(random()) + ".tmp");
         // "x": fail rather than reuse a file that exists, whoever made it.
         file_.reset(std::fopen(temporary_path_.string().c_str(), "wbx"));
         if (!file_ && !fs::exists(temporary_path_, error)) break;
     }
     if (!file_) {
         temporary_path_.clear();
-        throw std::runtime_error(open_failure + path_);
+        FailToOpen();
     }
+    stream_ = file_.get();
+    final_path_ = target.path;
+    if (!target.replaces_file) return true;
+    // The owner first: a change of owner clears the set-user-ID and set-group-ID bits.
+    if (GiveOwnership(file_.get(), target)) {
+        fs::permissions(temporary_path_, target.permissions, error);
+        if (!error) return true;
+    }
+    file_.reset();
+    stream_ = nullptr;
+    fs::remove(temporary_path_, error);
+    temporary_path_.clear();
+    return false;
+}
+
+void OutputFile::OpenWhereItIs(const fs::path& path, bool truncate) {
+    // Once opened, such an output is written to the end: a stop now, or not at all.
+    StopIfRequested(stop_);
+    file_.reset(OpenExisting(path, truncate));
+    if (!file_) FailToOpen();
+    stream_ = file_.get();
 }
 
 OutputFile::~OutputFile() {
@@ -76,11 +140,12 @@ OutputFile::~OutputFile() {
 bool OutputFile::Write(const void* data, std::size_t bytes) {
     // Large blocks go in pieces, so that a request to stop is noticed within a fraction of a second.
     constexpr std::size_t piece = std::size_t{64} << 20;
+    const bool may_stop = !temporary_path_.empty();  // only a temporary file may be left unfinished
     const auto* next = static_cast<const unsigned char*>(data);
     for (std::size_t left = bytes; left > 0 && !write_failed_;) {
-        StopIfRequested(stop_);
+        if (may_stop) StopIfRequested(stop_);
         const std::size_t n = std::min(left, piece);
-        if (std::fwrite(next, 1, n, file_.get()) != n) write_failed_ = true;
+        if (std::fwrite(next, 1, n, stream_) != n) write_failed_ = true;
         next += n;
         left -= n;
     }
@@ -88,18 +153,16 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
 }
 
 void OutputFile::Commit() {
-    const bool flushed = std::fflush(file_.get()) == 0;
-    const bool closed = std::fclose(file_.release()) == 0;
-    std::error_code error;
-    if (!write_failed_ && flushed && closed) {
-        if (keep_permissions_) fs::permissions(temporary_path_, permissions_, error);
+    bool complete = !write_failed_ && std::fflush(stream_) == 0;
+    stream_ = nullptr;
+    if (file_ && std::fclose(file_.release()) != 0) complete = false;
+    if (complete && !temporary_path_.empty()) {
+        std::error_code error;
         fs::rename(temporary_path_, final_path_, error);
-        if (!error) {
-            temporary_path_.clear();
-            return;
-        }
+        if (error) complete = false;
+        else temporary_path_.clear();
     }
-    throw std::runtime_error(write_failure + path_);
+    if (!complete) throw std::runtime_error(write_failure + name_);
 }
 
 }  // namespace brenwick

@@ -258,6 +258,15 @@ void CST_Readout::RefuseInputAsOutput(const std::string& output_path) const {
 
 void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property) {
     RefuseInputAsOutput(output_path);
+    Export(OutputDestination(std::move(output_path)), write_only_potentials, write_material_property);
+}
+
+void CST_Readout::SaveBinaryFileToStandardOutput(bool write_only_potentials, bool write_material_property) {
+    Export(OutputDestination::StandardOutput(), write_only_potentials, write_material_property);
+}
+
+void CST_Readout::Export(const OutputDestination& destination, bool write_only_potentials,
+                         bool write_material_property) {
     if (!write_only_potentials) AssignElementMaterials();
     Report(ExportStage::ReadingPotential);
     RetrieveFieldData(potential_name);
@@ -275,9 +284,9 @@ void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potent
         records = MaterialRecords(materials);
         blocks.materials = records;
     }
-    ExportSummary summary = Summarize(output_path, blocks);
+    ExportSummary summary = Summarize(destination.Name(), blocks);
     Report(ExportStage::Writing);
-    WriteExportFile(output_path, blocks, stop_token);
+    WriteExportFile(destination, blocks, stop_token);
     last_export = std::move(summary);
     Report(ExportStage::Finished);
 }
@@ -307,8 +316,9 @@ ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::
     return summary;
 }
 
-// Each stage begins only while the export is still wanted.
+// Each stage begins only while the export is still wanted. A finished export is reported as
+// finished: its output is in place, whatever was asked in the meantime.
 void CST_Readout::Report(ExportStage stage) const {
-    StopIfRequested(stop_token);
+    if (stage != ExportStage::Finished) StopIfRequested(stop_token);
     if (progress_listener) progress_listener(stage);
 }

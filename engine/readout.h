@@ -12,6 +12,7 @@
 #include "export_summary.h"
 #include "log_sink.h"
 #include "material.h"
+#include "output_destination.h"
 #include "result_reader.h"
 
 #include <array>
@@ -64,14 +65,18 @@ public:
                       bool dual_over_primary) const;
     // Gives every element the byte of its nearest catalogue material.
     void AssignElementMaterials();
-    // Writes the export file; an existing file is replaced only once the new one is complete.
+    // Writes the export file, as brenwick::OutputFile writes a path: an existing file is
+    // replaced only once the new one is complete wherever that can be done safely.
     void SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property);
+    // Writes the same export to the program's standard output, which must already be open.
+    void SaveBinaryFileToStandardOutput(bool write_only_potentials, bool write_material_property);
 
     // Receives the stages of every later export; an empty listener stops the reports.
     void SetProgressListener(brenwick::ExportProgressListener listener) { progress_listener = std::move(listener); }
     // Later exports stop with brenwick::ExportCancelled, leaving the output as it was, once
     // `stop` is asked to stop (from any thread): between stages, inside the element loops and
-    // while the file is written.
+    // while a temporary file is written. An output written where it is (see
+    // brenwick::OutputFile) is written to the end once it was opened.
     void SetCancellation(std::stop_token stop) { stop_token = std::move(stop); }
     // What the last successful export wrote; empty before the first.
     const brenwick::ExportSummary& LastExport() const { return last_export; }
@@ -134,6 +139,7 @@ private:
     void LoadMaterialMatrix(unsigned quantity);
     void DiscardMaterialDataOfOtherQuantity();
     void RefuseInputAsOutput(const std::string& output_path) const;
+    void Export(const brenwick::OutputDestination& destination, bool write_only_potentials, bool write_material_property);
     void Report(brenwick::ExportStage stage) const;
     void Log(const std::string& line) const { log(line); }
     brenwick::ExportSummary Summarize(const std::string& output_path, const brenwick::efm::Blocks& blocks) const;

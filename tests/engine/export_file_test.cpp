@@ -7,11 +7,14 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <stop_token>
+#include <thread>
 
 using namespace brenwick;
 
@@ -343,6 +346,17 @@ TEST_F(Export, AMissingDirectoryGivesTheOpenMessageAndNoFile) {
     EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml"}));
 }
 
+TEST_F(Export, ADashIsAFileNamedDash) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    std::string printed;
+    const std::string failure = FailureOf([&] { printed = StdoutOf([&] { engine->SaveBinaryFile("-", true, false); }); });
+    fs::current_path(previous);
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(printed.find("mesh_nx="), std::string::npos) << "the export went to standard output";
+    EXPECT_EQ(fs::file_size(dir / "-"), 1000 + 4 * 60u);
+}
+
 TEST_F(Export, AnEmptyPathGivesTheOpenMessageAndNoFile) {
     const fs::path previous = fs::current_path();
     fs::current_path(dir.path());
@@ -391,42 +405,6 @@ TEST_F(Export, AFailedFieldReadLeavesTheOldFile) {
         EXPECT_EQ(ReadBytes(output), old) << "failing step " << step;
         ExpectOnlyTheOriginalFiles();
     }
-}
-
-TEST_F(Export, AReadOnlyOutputGivesTheOpenMessageAndStaysAsItWas) {
-    const auto old = ExistingOutput();
-    fs::permissions(output, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(Save(output, false, false), open_failure + output);
-    EXPECT_EQ(ReadBytes(output), old);
-    EXPECT_EQ(fs::status(output).permissions(), fs::perms::owner_read | fs::perms::group_read);
-    ExpectOnlyTheOriginalFiles();
-}
-
-TEST_F(Export, AReadOnlyTargetBehindALinkStaysAsItWas) {
-    WriteText(dir / "target.efm", "old");
-    fs::permissions(dir / "target.efm", fs::perms::owner_read);
-    fs::create_symlink("target.efm", output);
-    EXPECT_EQ(Save(output, true, false), open_failure + output);
-    EXPECT_EQ(ReadBytes(dir / "target.efm"), Bytes({'o', 'l', 'd'}));
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(output)));
-    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"project.cst", "materials.xml", "out.efm", "target.efm"}));
-}
-
-TEST_F(Export, ADirectoryAsOutputGivesTheOpenMessage) {
-    fs::create_directory(dir / "out.efm");
-    WriteText(dir / "out.efm/inside", "kept");
-    EXPECT_EQ(Save(output, true, false), open_failure + output);
-    EXPECT_TRUE(fs::is_directory(output));
-    EXPECT_EQ(ReadBytes(dir / "out.efm/inside"), Bytes({'k', 'e', 'p', 't'}));
-    ExpectOnlyTheOriginalFiles();
-}
-
-TEST_F(Export, AReplacedFileKeepsItsPermissions) {
-    ExistingOutput();
-    const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
-    fs::permissions(output, chosen);
-    ASSERT_EQ(Save(output, true, false), "");
-    EXPECT_EQ(fs::status(output).permissions(), chosen);
 }
 
 TEST_F(Export, ASymbolicLinkIsWrittenThroughToItsTarget) {
@@ -572,6 +550,50 @@ TEST_F(Export, NoFreeFileDescriptorGivesTheOpenMessageAndLeavesTheOldFile) {
     EXPECT_EQ(failure, open_failure + output);
     EXPECT_EQ(ReadBytes(output), old);
     ExpectOnlyTheOriginalFiles();
+}
+
+TEST_F(Export, AStopAsAnOutputWrittenInPlaceIsOpenedLeavesItUntouched) {
+    const auto old = ExistingOutput();
+    fs::create_hard_link(output, dir / "second name.efm");  // a file with two links is written in place
+    std::stop_source stop;
+    engine->SetCancellation(stop.get_token());
+    engine->SetProgressListener([&](ExportStage stage) {
+        if (stage == ExportStage::Writing) stop.request_stop();
+    });
+    EXPECT_THROW(StdoutOf([&] { engine->SaveBinaryFile(output, false, true); }), ExportCancelled);
+    EXPECT_EQ(ReadBytes(output), old);
+}
+
+TEST_F(Export, AStopWhileAFifoIsWrittenDoesNotCutTheExportShort) {
+    // More than a pipe holds, so that the export is still writing when the reader asks to stop.
+    fake_reader::Project large = UniformProject(40, 40, 40);
+    large.matrices[0] = MatrixForProperties(large, std::vector<float>(39 * 39 * 39, 4.0f), 0);
+    engine = OpenEngine(large, project_path);
+    engine->material_file = material_path;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::stop_source stop;
+    engine->SetCancellation(stop.get_token());
+    std::vector<unsigned char> received;
+    std::thread reader([&] {
+        const int descriptor = open(fifo.c_str(), O_RDONLY);
+        unsigned char buffer[1000];
+        for (ssize_t n; (n = read(descriptor, buffer, sizeof buffer)) > 0;) {
+            received.insert(received.end(), buffer, buffer + n);
+            stop.request_stop();
+        }
+        close(descriptor);
+    });
+    const std::string failure = Save(fifo, false, true);
+    // Should the export never have opened the FIFO, the reader would wait for it for ever.
+    const int release = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (release >= 0) close(release);
+    reader.join();
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(received.size(), engine->LastExport().file_size);
+    engine->SetCancellation({});
+    ASSERT_EQ(Save(output, false, true), "");
+    EXPECT_EQ(received, ReadBytes(output));
 }
 
 namespace {
