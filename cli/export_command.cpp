@@ -2,6 +2,7 @@
 
 #include "progress_display.h"
 #include "readout.h"
+#include "terminal.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,16 +11,35 @@
 
 namespace brenwick {
 
+namespace {
+
+constexpr int kUsageError = 2;
+
+}  // namespace
+
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress) {
+    const bool to_standard_output = options.output_path == kStandardOutputPath;
+    if (to_standard_output && IsTerminal(stdout)) {
+        err << "--output -: standard output is a terminal; redirect it to a file or a pipe" << std::endl;
+        return kUsageError;
+    }
+    // Standard output may carry only the export file itself.
+    std::ostream& info = to_standard_output ? std::cerr : std::cout;
     try {
-        CST_Readout readout(options.project_path);
+        ReadoutContext context;
+        if (to_standard_output) context.log = StandardErrorLog();
+        CST_Readout readout(options.project_path, std::move(context));
         if (progress != nullptr) readout.SetProgressListener(ProgressDisplay(*progress));
         readout.material_file = options.materials_path;
         if (options.potential_name) readout.potential_name = *options.potential_name;
         readout.material_quantity = options.density ? kQuantityDensity : kQuantityPermittivity;
-        readout.SaveBinaryFile(options.output_path, options.only_potentials, options.write_property);
+        if (to_standard_output) {
+            readout.SaveBinaryFileToStandardOutput(options.only_potentials, options.write_property);
+        } else {
+            readout.SaveBinaryFile(options.output_path, options.only_potentials, options.write_property);
+        }
         readout.CloseProject();
-        std::cout << "Export written to: " << options.output_path << std::endl;
+        info << "Export written to: " << readout.LastExport().output_path << std::endl;
         for (const std::string& warning : readout.LastExport().warnings) err << "Warning: " << warning << std::endl;
         return 0;
     } catch (const std::exception& failure) {
@@ -31,7 +51,8 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
 CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options) {
     CLI::App* command = app.add_subcommand("export", "Export the potential, mesh and materials of a project to an .efm file");
     command->add_option("PROJECT", options.project_path, "Project file (.cst)")->required();
-    command->add_option("-o,--output", options.output_path, "Export file to write (.efm)")->required();
+    command->add_option("-o,--output", options.output_path, "Export file to write (.efm); - for standard output")
+        ->required();
     command->add_option("-m,--materials", options.materials_path, "Material file (.xml)");
     command->add_option("-p,--potential", options.potential_name,
                         std::string("Project tree path of the potential (default \"") + kDefaultPotentialName + "\")");

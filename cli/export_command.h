@@ -12,9 +12,12 @@ class App;
 
 namespace brenwick {
 
+// The output path that means standard output.
+inline constexpr const char* kStandardOutputPath = "-";
+
 struct ExportOptions {
     std::string project_path;
-    std::string output_path;
+    std::string output_path;  // kStandardOutputPath: standard output
     std::string materials_path;                 // empty: no material file
     std::optional<std::string> potential_name;  // absent: the engine's default tree path
     bool only_potentials = false;
@@ -23,8 +26,9 @@ struct ExportOptions {
 };
 
 // Returns the exit status: 0 written (warnings about the written file on `err`), 1 failed (the
-// engine's text on `err`). With `progress`, each stage of the export is reported there as it
-// begins.
+// engine's text on `err`), 2 for standard output as the output while it is a terminal. With
+// `progress`, each stage of the export is reported there as it begins. While the export goes to
+// standard output, the engine's lines and "Export written to:" go to standard error.
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress = nullptr);
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).

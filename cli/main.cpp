@@ -5,7 +5,7 @@
 #include "inspect_command.h"
 #include "make_project.h"
 #include "parallel.h"
-#include "progress_display.h"
+#include "terminal.h"
 
 #include <CLI/CLI.hpp>
 
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     SetWorkerCount(threads);
 
     if (export_command->parsed()) {
-        return RunExport(export_options, std::cerr, StandardErrorIsTerminal() ? &std::cerr : nullptr);
+        return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr);
     }
     if (inspect_command->parsed()) return RunInspect(inspect_options, std::cout);
     if (make_project_command->parsed()) return RunMakeProject(make_project_options, std::cout, std::cerr);

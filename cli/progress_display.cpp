@@ -1,23 +1,8 @@
 #include "progress_display.h"
 
-#include <cstdio>
 #include <iomanip>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace brenwick {
-
-bool StandardErrorIsTerminal() {
-#if defined(_WIN32)
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
 
 ProgressDisplay::ProgressDisplay(std::ostream& out) : out_(&out), start_(std::chrono::steady_clock::now()) {}
 

@@ -9,9 +9,6 @@
 
 namespace brenwick {
 
-// Whether standard error is a terminal: only a person watching needs progress lines.
-bool StandardErrorIsTerminal();
-
 class ProgressDisplay {
 public:
     explicit ProgressDisplay(std::ostream& out);

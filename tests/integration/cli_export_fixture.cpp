@@ -36,41 +36,44 @@ std::vector<std::string> CliExport::ExportArguments(const std::vector<std::strin
 }
 
 void CliExport::ExpectRefusal(const std::vector<std::string>& arguments, const std::string& message,
-                              std::optional<rlim_t> file_size_limit) const {
+                              const CliSetup& setup) const {
     {
         SCOPED_TRACE("without an earlier output");
         std::filesystem::remove(output);
-        ExpectRefusalOnce(arguments, message, file_size_limit);
+        ExpectRefusalOnce(arguments, message, setup);
     }
     SCOPED_TRACE("with an earlier output");
     std::vector<unsigned char> earlier(1500);
     for (std::size_t i = 0; i < earlier.size(); ++i) earlier[i] = static_cast<unsigned char>(i * 7);
     test_files::WriteBytes(output, earlier);
-    ExpectRefusalOnce(arguments, message, file_size_limit);
+    ExpectRefusalOnce(arguments, message, setup);
 }
 
 void CliExport::ExpectRefusalOnce(const std::vector<std::string>& arguments, const std::string& message,
-                                  std::optional<rlim_t> file_size_limit) const {
+                                  const CliSetup& setup) const {
     const Snapshot before = TakeSnapshot(dir.path());
-    const CliRun run = RunCli(arguments, file_size_limit);
+    const CliRun run = RunCli(arguments, setup);
     EXPECT_TRUE(run.exited && run.status == 1) << Describe(run) << "\nstandard error:\n" << run.err;
     EXPECT_EQ(run.err, message + "\n");
     EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
 }
 
-efm::Report CliExport::ExpectExport(const std::vector<std::string>& arguments) const {
+efm::Report CliExport::ExpectExport(const std::vector<std::string>& arguments, const CliSetup& setup) const {
     const std::string output_name = std::filesystem::path(output).filename().string();
     Snapshot before = TakeSnapshot(dir.path());
-    const CliRun run = RunCli(arguments);
-    EXPECT_TRUE(run.exited && run.status == 0) << Describe(run) << "\nstandard error:\n" << run.err;
-    std::istringstream err_lines(run.err);
-    for (std::string line; std::getline(err_lines, line);) EXPECT_EQ(line.rfind("Warning: ", 0), 0u) << line;
+    ExpectSuccess(RunCli(arguments, setup));
     Snapshot after = TakeSnapshot(dir.path());
     EXPECT_EQ(after.count(output_name), 1u);
     before.erase(output_name);
     after.erase(output_name);
     EXPECT_EQ(Differences(before, after), "");
     return efm::InspectFile(output);
+}
+
+void CliExport::ExpectSuccess(const CliRun& run) {
+    EXPECT_TRUE(run.exited && run.status == 0) << Describe(run) << "\nstandard error:\n" << run.err;
+    std::istringstream err_lines(run.err);
+    for (std::string line; std::getline(err_lines, line);) EXPECT_EQ(line.rfind("Warning: ", 0), 0u) << line;
 }
 
 }  // namespace integration

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,14 +40,16 @@ protected:
     // Runs brenwick-cli twice, first without a file at `output`, then with an earlier field
     // map there, and expects both runs to refuse as ExpectRefusalOnce says.
     void ExpectRefusal(const std::vector<std::string>& arguments, const std::string& message,
-                       std::optional<rlim_t> file_size_limit = std::nullopt) const;
+                       const CliSetup& setup = {}) const;
     // Runs brenwick-cli once and expects exit status 1, exactly `message` on standard error,
     // and no file made, changed or left behind anywhere in the scratch directory.
     void ExpectRefusalOnce(const std::vector<std::string>& arguments, const std::string& message,
-                           std::optional<rlim_t> file_size_limit = std::nullopt) const;
+                           const CliSetup& setup = {}) const;
     // Runs the export and expects exit status 0, nothing but warnings on standard error and no
     // change in the scratch directory but `output`; returns the inspection of `output`.
-    efm::Report ExpectExport(const std::vector<std::string>& arguments) const;
+    efm::Report ExpectExport(const std::vector<std::string>& arguments, const CliSetup& setup = {}) const;
+    // Expects exit status 0 and nothing but warnings on standard error.
+    static void ExpectSuccess(const CliRun& run);
 
     test_files::TempDir dir;
     const std::string project = dir / "project.cst";

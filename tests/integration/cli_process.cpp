@@ -3,6 +3,7 @@
 #include "test_files.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,14 +21,18 @@ std::string ReadText(const std::string& path) {
 }
 
 // The child's side, between fork and exec: only async-signal-safe calls.
-[[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path,
-                          const std::optional<rlim_t>& file_size_limit) {
-    const int out = open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+[[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path, const CliSetup& setup) {
+    const int out = setup.standard_output >= 0 ? setup.standard_output : open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
-    if (file_size_limit) {
-        const rlimit limit{*file_size_limit, *file_size_limit};
+    if (setup.file_size_limit) {
+        const rlimit limit{*setup.file_size_limit, *setup.file_size_limit};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
+    // The group first: without root's rights the group can no longer be changed.
+    if (setup.identity && (setgroups(0, nullptr) != 0 || setgid(setup.identity->group) != 0 ||
+                           setuid(setup.identity->user) != 0)) {
+        _exit(126);
     }
     execv(argv[0], argv);
     _exit(127);
@@ -35,7 +40,25 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-CliRun RunCli(const std::vector<std::string>& arguments, std::optional<rlim_t> file_size_limit) {
+CliSetup WithFileSizeLimit(rlim_t bytes) {
+    CliSetup setup;
+    setup.file_size_limit = bytes;
+    return setup;
+}
+
+CliSetup RunningAs(std::optional<Identity> identity) {
+    CliSetup setup;
+    setup.identity = identity;
+    return setup;
+}
+
+CliSetup WithStandardOutput(int descriptor) {
+    CliSetup setup;
+    setup.standard_output = descriptor;
+    return setup;
+}
+
+CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
     const test_files::TempDir capture;
     const std::string out_path = capture / "stdout";
     const std::string err_path = capture / "stderr";
@@ -47,7 +70,7 @@ CliRun RunCli(const std::vector<std::string>& arguments, std::optional<rlim_t> f
 
     const pid_t child = fork();
     if (child < 0) throw std::runtime_error(std::string("fork failed: ") + std::strerror(errno));
-    if (child == 0) ExecCli(argv.data(), out_path.c_str(), err_path.c_str(), file_size_limit);
+    if (child == 0) ExecCli(argv.data(), out_path.c_str(), err_path.c_str(), setup);
 
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
@@ -57,7 +80,7 @@ CliRun RunCli(const std::vector<std::string>& arguments, std::optional<rlim_t> f
     run.exited = WIFEXITED(status);
     if (run.exited) run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    run.out = ReadText(out_path);
+    if (setup.standard_output < 0) run.out = ReadText(out_path);
     run.err = ReadText(err_path);
     if (run.exited && (run.status == 126 || run.status == 127)) {
         throw std::runtime_error(std::string("could not start ") + BRENWICK_CLI);

@@ -3,6 +3,7 @@
 #define BRENWICK_TESTS_CLI_PROCESS_H
 
 #include <sys/resource.h>
+#include <sys/types.h>
 
 #include <optional>
 #include <string>
@@ -15,14 +16,35 @@ struct CliRun {
     bool exited = false;  // ended through exit; false when a signal ended it
     int status = -1;      // the exit status, when exited
     int signal = 0;       // the signal that ended it, when not exited
-    std::string out;
+    std::string out;  // empty when standard output went elsewhere (CliSetup::standard_output)
     std::string err;
 };
 
-// Runs brenwick-cli with these arguments. With file_size_limit, files may not grow beyond that
-// many bytes (RLIMIT_FSIZE, as `prlimit --fsize` sets it), which makes every write past the
-// limit fail like a full disk.
-CliRun RunCli(const std::vector<std::string>& arguments, std::optional<rlim_t> file_size_limit = std::nullopt);
+// A user and group to run as.
+struct Identity {
+    uid_t user = 0;
+    gid_t group = 0;
+};
+
+// How the child runs besides its arguments.
+struct CliSetup {
+    // Files may not grow beyond that many bytes (RLIMIT_FSIZE, as `prlimit --fsize` sets it),
+    // which makes every write past the limit fail like a full disk.
+    std::optional<rlim_t> file_size_limit;
+    // Runs as this user and group, with no supplementary groups; the test must run as root.
+    std::optional<Identity> identity;
+    // A descriptor to give the child as its standard output (a pipe, a terminal) instead of
+    // the file that CliRun::out is read from; -1: that file.
+    int standard_output = -1;
+};
+
+CliSetup WithFileSizeLimit(rlim_t bytes);
+// Without an identity, as the user running the tests.
+CliSetup RunningAs(std::optional<Identity> identity);
+CliSetup WithStandardOutput(int descriptor);
+
+// Runs brenwick-cli with these arguments.
+CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup = {});
 
 // "exit status 1" or "signal 11 (Segmentation fault)", for failure messages.
 std::string Describe(const CliRun& run);

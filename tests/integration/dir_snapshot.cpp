@@ -2,7 +2,10 @@
 
 #include "test_files.h"
 
+#include <sys/stat.h>
+
 #include <set>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -15,6 +18,13 @@ SnapshotEntry EntryOf(const fs::directory_entry& entry) {
     const fs::file_status status = entry.symlink_status();
     snapshot.type = status.type();
     snapshot.permissions = status.permissions();
+    struct stat node {};
+    if (lstat(entry.path().c_str(), &node) != 0) throw std::runtime_error("cannot examine " + entry.path().string());
+    snapshot.owner = node.st_uid;
+    snapshot.group = node.st_gid;
+    snapshot.inode = node.st_ino;
+    snapshot.links = node.st_nlink;
+    snapshot.device = node.st_rdev;
     if (snapshot.type == fs::file_type::regular) {
         snapshot.contents = test_files::ReadBytes(entry.path().string());
     } else if (snapshot.type == fs::file_type::symlink) {
@@ -27,6 +37,9 @@ SnapshotEntry EntryOf(const fs::directory_entry& entry) {
 std::string Change(const SnapshotEntry& before, const SnapshotEntry& after) {
     if (before.type != after.type) return "changed its kind";
     if (before.permissions != after.permissions) return "changed its permissions";
+    if (before.owner != after.owner || before.group != after.group) return "changed its owner or group";
+    if (before.inode != after.inode || before.links != after.links) return "was replaced or changed its links";
+    if (before.device != after.device) return "changed the device it stands for";
     return "changed its contents (" + std::to_string(before.contents.size()) + " -> " +
            std::to_string(after.contents.size()) + " bytes)";
 }
