@@ -1,6 +1,6 @@
 #include "garfield_limits.h"
 
-#include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace brenwick::efm {
@@ -42,16 +42,46 @@ void CheckMaterialBytes(const MapFacts& facts, std::vector<std::string>& warning
     }
 }
 
+// Garfield++ makes the records described exactly "gas" its drift medium, but its SetGas gives
+// the gas only to materials whose eps is within 1e-4 of 1.
 void CheckDriftGas(const MapFacts& facts, std::vector<std::string>& warnings) {
-    const bool has_gas = std::any_of(facts.records.begin(), facts.records.end(),
-                                     [](const MaterialRecord& record) { return record.description == "gas"; });
-    if (!has_gas) warnings.push_back("no material is described as \"gas\": Garfield++ finds no drift medium");
+    bool has_gas = false;
+    for (std::size_t index = 0; index < facts.records.size(); ++index) {
+        const MaterialRecord& record = facts.records[index];
+        if (record.description != kDriftGasDescription) continue;
+        has_gas = true;
+        // Garfield++'s own comparison, under which a NaN eps counts as 1.
+        if (!(std::fabs(static_cast<double>(record.eps) - 1.0) > kGasEpsTolerance)) continue;
+        std::ostringstream text;
+        text << "material record " << index << " is described \"gas\" but has eps = " << record.eps
+             << ": Garfield++'s SetGas gives the gas only to materials with eps within 1e-4 of 1; call SetMedium("
+             << index << ", gas) on the component to give it this record";
+        warnings.push_back(text.str());
+    }
+    if (!has_gas) {
+        warnings.push_back(
+            "no material record is described exactly \"gas\" (lower case): Garfield++ drifts electrons only in "
+            "such a record, so nothing will drift; describe the drift gas as \"gas\" in the material file and export "
+            "again, or call DriftMedium(record index) on the component");
+    }
+}
+
+void CheckFileSize(const MapFacts& facts, std::vector<std::string>& warnings) {
+    if (!GarfieldMisreadsSize(facts.file_size)) return;
+    std::ostringstream text;
+    text << "the file has " << facts.file_size << " bytes, 2 GiB or more: Garfield++ holds the size of a field map in "
+         << "a 32-bit int when it reads it, so it refuses the file as too short or misjudges its size; use a "
+         << "coarser mesh or a smaller region to stay below " << kGarfieldSizeLimit << " bytes";
+    warnings.push_back(text.str());
 }
 
 }  // namespace
 
+bool GarfieldMisreadsSize(std::uint64_t file_size) { return file_size >= kGarfieldSizeLimit; }
+
 std::vector<std::string> GarfieldWarnings(const MapFacts& facts) {
     std::vector<std::string> warnings;
+    CheckFileSize(facts, warnings);
     if (facts.has_element_materials) {
         CheckMaterialBytes(facts, warnings);
         CheckDriftGas(facts, warnings);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brenwick::efm {
@@ -21,6 +22,16 @@ struct MapFacts {
     std::span<const MaterialRecord> records;
     std::array<std::uint64_t, 256> elements_per_byte{};  // element material byte -> elements
 };
+
+// The description that makes a record Garfield++'s drift medium, exactly (case matters).
+inline constexpr std::string_view kDriftGasDescription = "gas";
+// How far from 1 the eps of a material may be for Garfield++'s SetGas to give it the gas.
+inline constexpr double kGasEpsTolerance = 1e-4;
+// The first file size Garfield++ cannot hold in its 32-bit int: 2 GiB.
+inline constexpr std::uint64_t kGarfieldSizeLimit = std::uint64_t{1} << 31;
+
+// Whether Garfield++ refuses or misreads a file of this size.
+bool GarfieldMisreadsSize(std::uint64_t file_size);
 
 // The warnings for a file with these facts, each worded so that the user knows what to do.
 std::vector<std::string> GarfieldWarnings(const MapFacts& facts);

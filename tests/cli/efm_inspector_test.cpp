@@ -116,7 +116,7 @@ TEST(InspectGarfieldWarnings, NoGasAndIdsThatDifferFromTheirPositionAreFlagged) 
     e.materials[1].id = 5;
     const efm::Report report = InspectBytes(Written(e.Blocks()));
     EXPECT_TRUE(report.Valid());
-    EXPECT_TRUE(Mentions(report.warnings, "no material is described as \"gas\""));
+    EXPECT_TRUE(Mentions(report.warnings, "no material record is described exactly \"gas\""));
     EXPECT_TRUE(Mentions(report.warnings, "(record 1 has the ID 5)"));
 }
 
