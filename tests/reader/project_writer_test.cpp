@@ -1,11 +1,8 @@
-// The project writer: the HDF5 types it stores, its failures, and the speed of writing and
-// reading a large project.
+// The project writer: the HDF5 types it stores and its failures. How fast it writes and how
+// fast the reader reads a large project is measured in bench/ (project_io_bench).
 #include "reader_test_support.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <fstream>
 
 using namespace brenwick;
 
@@ -120,65 +117,6 @@ TEST_F(ProjectWriter, FailuresNameTheFileAndLeaveNothingBehind) {
     ProjectContents twice = contents_;
     twice.results.push_back(twice.results.front());
     ExpectWriteFailure((dir_.path() / "twice.cst"), twice, "/results/potential");
-}
-
-// A 256 x 256 x 256 project: writing it and reading a 200 MB material matrix take about as
-// long as moving the same bytes through plain file streams.
-TEST_F(ProjectWriter, LargeProjectIsWrittenAndReadAtFileSpeed) {
-    using Clock = std::chrono::steady_clock;
-    const std::size_t n = 256;
-    const std::size_t nodes = n * n * n;
-    ProjectContents large;
-    for (std::size_t i = 0; i < n; ++i) {
-        large.x_lines.push_back(0.001 * static_cast<double>(i));
-        large.y_lines.push_back(0.002 * static_cast<double>(i));
-        large.z_lines.push_back(0.003 * static_cast<double>(i));
-    }
-    large.results.push_back({"potential", kPotentialPath, 4, Ramp(nodes, 0.0f, 1.0f)});
-    large.material_matrices[0] = Ramp(3 * nodes, 1.0f, 1.0f);
-    large.material_matrices[3] = Ramp(3 * nodes, -1.0f, -0.5f);
-    const std::vector<float>& expected = large.material_matrices[0];
-
-    const std::filesystem::path path = (dir_.path() / "large.cst");
-    const auto write_start = Clock::now();
-    WriteProject(path, large);
-    const std::chrono::duration<double> write_time = Clock::now() - write_start;
-
-    // The same bytes through plain streams, for comparison.
-    const std::filesystem::path plain = (dir_.path() / "plain.bin");
-    const auto plain_start = Clock::now();
-    {
-        std::ofstream out(plain, std::ios::binary);
-        for (const auto& [code, values] : large.material_matrices) {
-            out.write(reinterpret_cast<const char*>(values.data()),
-                      static_cast<std::streamsize>(values.size() * sizeof(float)));
-        }
-    }
-    std::vector<float> plain_back(expected.size());
-    {
-        std::ifstream in(plain, std::ios::binary);
-        in.read(reinterpret_cast<char*>(plain_back.data()),
-                static_cast<std::streamsize>(plain_back.size() * sizeof(float)));
-    }
-    const std::chrono::duration<double> plain_time = Clock::now() - plain_start;
-
-    OpenedProject project(path.string());
-    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
-    GuardedArray<float> matrix(expected.size(), 0.0f, -1.0f);
-    const auto read_start = Clock::now();
-    ASSERT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()), BRENWICK_READER_OK);
-    const std::chrono::duration<double> read_time = Clock::now() - read_start;
-
-    EXPECT_TRUE(matrix.GuardIntact());
-    for (std::size_t i = 0; i < expected.size(); i += 4099) ASSERT_EQ(matrix[i], expected[i]) << i;
-    EXPECT_EQ(matrix[expected.size() - 1], expected.back());
-
-    std::cout << "write " << write_time.count() << " s, read matrix " << read_time.count()
-              << " s, plain streams " << plain_time.count() << " s\n";
-    // Generous bounds: a copy through a temporary or a read in small pieces would show here
-    // only on slow disks, but a per-value conversion or chunked re-reading would not pass.
-    EXPECT_LT(read_time.count(), 2.0 + 4.0 * plain_time.count());
-    EXPECT_LT(write_time.count(), 5.0 + 8.0 * plain_time.count());
 }
 
 }  // namespace
