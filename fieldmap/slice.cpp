@@ -1,0 +1,69 @@
+#include "slice.h"
+
+#include "mesh_axis.h"
+
+#include <numeric>
+#include <stdexcept>
+#include <string>
+
+namespace brenwick::fieldmap {
+
+namespace {
+
+// Mesh lines of an axis, or the node indices 0, 1, ... in a file without mesh lines.
+std::vector<double> AxisLines(efm::Reader& reader, efm::Axis axis) {
+    if (reader.header().HasMesh()) return reader.MeshLines(axis);
+    std::vector<double> indices(static_cast<std::size_t>(reader.MeshDims()[static_cast<std::size_t>(axis)]));
+    std::iota(indices.begin(), indices.end(), 0.0);
+    return indices;
+}
+
+}  // namespace
+
+std::array<efm::Axis, 2> PlaneAxes(efm::Axis axis) {
+    switch (axis) {
+        case efm::Axis::x: return {efm::Axis::y, efm::Axis::z};
+        case efm::Axis::y: return {efm::Axis::x, efm::Axis::z};
+        case efm::Axis::z: return {efm::Axis::x, efm::Axis::y};
+    }
+    throw std::invalid_argument("PlaneAxes: no such axis");
+}
+
+int SliceIndex(const SliceRequest& request, const std::vector<double>& lines, bool has_mesh) {
+    const int count = static_cast<int>(lines.size());
+    if (request.index) {
+        if (*request.index < 0 || *request.index >= count) {
+            throw std::out_of_range("the plane index " + std::to_string(*request.index) + " lies outside 0 to " +
+                                    std::to_string(count - 1) + " along " + AxisName(request.axis));
+        }
+        return *request.index;
+    }
+    if (request.at) {
+        if (!has_mesh) {
+            throw std::invalid_argument("the file holds only potentials, without mesh lines: choose the plane by its index");
+        }
+        return static_cast<int>(NearestLine(lines, *request.at, request.axis));
+    }
+    return (count - 1) / 2;
+}
+
+Slice ReadSlice(efm::Reader& reader, const SliceRequest& request) {
+    Slice slice;
+    slice.axis = request.axis;
+    slice.has_mesh = reader.header().HasMesh();
+    const std::vector<double> lines = AxisLines(reader, request.axis);
+    slice.planes = static_cast<int>(lines.size());
+    slice.index = SliceIndex(request, lines, slice.has_mesh);
+    slice.position = lines[static_cast<std::size_t>(slice.index)];
+    slice.plane_axes = PlaneAxes(request.axis);
+    for (std::size_t a = 0; a < 2; ++a) slice.lines[a] = AxisLines(reader, slice.plane_axes[a]);
+    slice.potential = reader.NodePlane(request.axis, slice.index);
+    if (reader.header()[efm::Key::elements_material] > 0) {
+        slice.element_layer = slice.index == 0 ? 0 : slice.index - 1;
+        slice.materials = reader.ElementMaterialLayer(request.axis, *slice.element_layer);
+        slice.records = reader.MaterialRecords();
+    }
+    return slice;
+}
+
+}  // namespace brenwick::fieldmap

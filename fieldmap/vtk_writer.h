@@ -1,0 +1,30 @@
+// An export file as a VTK XML RectilinearGrid file (.vtr), which ParaView, VisIt and PyVista
+// open as it is:
+//
+//   coordinates  the mesh lines (Float64); in a file of potentials only, the node indices
+//   point data   potential    (Float32) the node values
+//   cell data    material     (UInt8)   the element's material byte, the position of its record
+//                material_id  (Float32) the ID of that record; NaN for a byte that names no record
+//                eps          (Float32) the eps of that record; NaN likewise
+//                property     (Float32) the element property, when the file holds them
+//
+// A file without element materials has no cell data but `property`, when present. The data
+// follow the XML as raw little-endian appended data, each array behind a 64-bit byte count
+// (header_type="UInt64"), so that arrays beyond 4 GiB work.
+#ifndef BRENWICK_FIELDMAP_VTK_WRITER_H
+#define BRENWICK_FIELDMAP_VTK_WRITER_H
+
+#include "efm/reader.h"
+
+#include <string>
+
+namespace brenwick::fieldmap {
+
+// Writes the .vtr file, block by block without holding a block whole in memory; the output
+// appears only once complete (see ReplacingFile). Throws efm::FormatError when the export file
+// cannot be read and std::runtime_error when the output cannot be written.
+void WriteVtr(efm::Reader& reader, const std::string& path);
+
+}  // namespace brenwick::fieldmap
+
+#endif
