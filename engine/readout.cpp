@@ -53,19 +53,19 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
-    : project_path(project_file), log(context.log ? std::move(context.log) : StandardOutputLog()) {
-    int version = 0;
-    CST_GetDLLVersion(&version);
-    Log("CST DLL Version is: " + std::to_string(version));
+    : project_path(project_file),
+      reader(context.reader ? std::move(context.reader) : LinkedReader()),
+      log(context.log ? std::move(context.log) : StandardOutputLog()) {
+    Log("CST DLL Version is: " + std::to_string(ReaderVersion(*reader)));
 
-    project_handle.id = 0;
-    reader_status = CST_OpenProject(project_file.c_str(), &project_handle);
+    project_handle = CSTProjHandle{};
+    reader_status = reader->functions.open_project(project_file.c_str(), &project_handle);
     if (reader_status != 0) FailToOpen(project_file);
     try {
         ReadMesh();
     } catch (...) {
         // The object will not exist, so nobody else could close the project.
-        CST_CloseProject(&project_handle);
+        reader->functions.close_project(&project_handle);
         throw;
     }
     project_open = true;
@@ -73,7 +73,7 @@ CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
 
 void CST_Readout::ReadMesh() {
     mesh_dims = std::make_unique<int[]>(3);
-    reader_status = CST_GetHexMeshInfo(&project_handle, mesh_dims.get());
+    reader_status = reader->functions.get_hex_mesh_info(&project_handle, mesh_dims.get());
     if (reader_status != 0) FailToOpen(project_path);
     CheckMeshDims(MeshDims());
 
@@ -81,7 +81,7 @@ void CST_Readout::ReadMesh() {
     const auto ny = static_cast<std::size_t>(mesh_dims[1]);
     const auto nz = static_cast<std::size_t>(mesh_dims[2]);
     std::vector<double> lines(nx + ny + nz);
-    reader_status = CST_GetHexMesh(&project_handle, lines.data());
+    reader_status = reader->functions.get_hex_mesh(&project_handle, lines.data());
     if (reader_status != 0) FailToOpen(project_path);
 
     x_lines.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(nx));
@@ -104,7 +104,7 @@ CST_Readout::~CST_Readout() {
 void CST_Readout::CloseProject() {
     if (!project_open) return;
     project_open = false;
-    reader_status = CST_CloseProject(&project_handle);
+    reader_status = reader->functions.close_project(&project_handle);
     if (reader_status != 0) throw std::runtime_error("Failed to close the CST project.");
     Log("Prejct was closed without problems");
 }
@@ -117,10 +117,10 @@ const std::string& CST_Readout::FieldTypeName(int code) const {
 
 void CST_Readout::RetrieveFieldData(std::string result_path) {
     int count = 0;
-    reader_status = CST_Get3DHexResultSize(&project_handle, result_path.c_str(), 0, &count);
+    reader_status = reader->functions.get_3d_hex_result_size(&project_handle, result_path.c_str(), 0, &count);
     if (reader_status != 0) FailFieldData(info_failure, result_path);
     int type = 0;
-    reader_status = CST_Get3DHexResultInfo(&project_handle, result_path.c_str(), 0, 1, 0, 0, &type, 0);
+    reader_status = reader->functions.get_3d_hex_result_info(&project_handle, result_path.c_str(), 0, 1, 0, 0, &type, 0);
     if (reader_status != 0) FailFieldData(info_failure, result_path);
 
     field_type = type;
@@ -137,17 +137,19 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     }
     if (!refusal.str().empty()) throw std::runtime_error(refusal.str());
 
-    // A real scalar field has one value per node and goes straight into place. Of an unknown
-    // type nobody knows how many values the reader writes, so it gets room for six per node.
-    std::vector<float> unknown_type_buffer(type == 4 ? 0 : 6 * node_count);
+    // A real scalar field of a reader whose writes are known goes straight into place. Any
+    // other reader, and a result of an unknown type, gets room for six values per counted value,
+    // as such a reader may expect; the first value per node is kept.
+    const bool direct = type == 4 && reader->writes_known;
+    std::vector<float> buffer(direct ? 0 : 6 * node_count);
     ResizeLargeArray(field_values, node_count);
-    float* destination = type == 4 ? field_values.data() : unknown_type_buffer.data();
-    reader_status = CST_Get3DHexResult(&project_handle, result_path.c_str(), 0, destination);
+    float* destination = direct ? field_values.data() : buffer.data();
+    reader_status = reader->functions.get_3d_hex_result(&project_handle, result_path.c_str(), 0, destination);
     if (reader_status != 0) {
         field_values.clear();  // partly overwritten; never to be exported
         FailFieldData(read_failure, result_path);
     }
-    if (type != 4) std::copy_n(unknown_type_buffer.begin(), node_count, field_values.begin());
+    if (!direct) std::copy_n(buffer.begin(), node_count, field_values.begin());
 }
 
 void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materials); }
@@ -155,7 +157,7 @@ void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materi
 void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
     if (material_matrix) return;
     auto matrix = MakeLargeArray<float>(3 * NodeCount(MeshDims()));
-    reader_status = CST_GetMaterialMatrixHexMesh(&project_handle, static_cast<int>(quantity), matrix.get());
+    reader_status = reader->functions.get_material_matrix_hex_mesh(&project_handle, static_cast<int>(quantity), matrix.get());
     if (reader_status != 0) {
         std::ostringstream message;
         message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";

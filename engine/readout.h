@@ -13,6 +13,7 @@
 #include "log_sink.h"
 #include "material.h"
 #include "output_destination.h"
+#include "reader_functions.h"
 #include "result_reader.h"
 
 #include <array>
@@ -25,7 +26,8 @@ namespace brenwick {
 
 // What a readout works with besides its project; the defaults are the classic program's.
 struct ReadoutContext {
-    LogSink log;  // the informational lines; empty: standard output
+    LogSink log;                                  // the informational lines; empty: standard output
+    std::shared_ptr<const ResultReader> reader;   // null: the reader linked into the program
 };
 
 }  // namespace brenwick
@@ -82,6 +84,7 @@ public:
     const brenwick::ExportSummary& LastExport() const { return last_export; }
 
     // Read access for the front ends and the tests.
+    const brenwick::ResultReader& Reader() const { return *reader; }
     const CSTProjHandle& ProjectHandle() const { return project_handle; }
     int ReaderStatus() const { return reader_status; }
     int FieldType() const { return field_type; }
@@ -130,6 +133,7 @@ private:
     std::string project_path;
     unsigned matrix_quantity = 0;  // quantity code the material matrix was read with
     bool project_open = false;
+    std::shared_ptr<const brenwick::ResultReader> reader;
     brenwick::LogSink log;
     brenwick::ExportProgressListener progress_listener;
     std::stop_token stop_token;

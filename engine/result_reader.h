@@ -1,8 +1,8 @@
 // The nine operations through which the engine reads a simulation project.
 //
-// Any library that provides these C functions can stand behind the engine. Brenwick ships
-// its own implementation (engine/builtin_reader), which reads the HDF5 project format
-// described in docs/project-format.md.
+// Any library that exports these C functions can stand behind the engine: the one linked into
+// the program (Brenwick's built-in reader of the HDF5 project format, docs/project-format.md)
+// or one loaded at run time (docs/readers.md tells how to write and select one).
 //
 // Every function returns 0 on success and a non-zero status on failure. The caller supplies
 // every array; a reader writes no more into an array than the sizes it reported before allow.
@@ -15,9 +15,21 @@
 extern "C" {
 #endif
 
-/* Identifies an open project; filled by CST_OpenProject, opaque to the caller. */
-typedef struct CSTProjHandle {
-    int32_t id;
+/* A reader built as a shared library exports exactly these nine functions. */
+#if defined(_WIN32) && defined(BRENWICK_READER_EXPORTS)
+#define BRENWICK_READER_API __declspec(dllexport)
+#elif defined(BRENWICK_READER_EXPORTS)
+#define BRENWICK_READER_API __attribute__((visibility("default")))
+#else
+#define BRENWICK_READER_API
+#endif
+
+/* Identifies an open project; filled by CST_OpenProject, opaque to the caller. Large enough and
+ * aligned for a reader that keeps an address in it; the caller zeroes it before opening. */
+typedef union CSTProjHandle {
+    int32_t id;       /* the built-in reader's project number */
+    void* address;    /* room for a reader that keeps a pointer */
+    uint64_t bits;    /* at least 8 bytes on every platform */
 } CSTProjHandle;
 
 /* Statuses of the built-in reader. Other readers may use other non-zero values. */
@@ -34,41 +46,42 @@ enum {
 };
 
 /* Receives the reader's version. */
-int CST_GetDLLVersion(int* version);
+BRENWICK_READER_API int CST_GetDLLVersion(int* version);
 
 /* Opens the project file at path and fills *handle. */
-int CST_OpenProject(const char* path, CSTProjHandle* handle);
+BRENWICK_READER_API int CST_OpenProject(const char* path, CSTProjHandle* handle);
 
 /* Receives nx, ny, nz: the numbers of mesh lines along x, y and z. */
-int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims);
+BRENWICK_READER_API int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims);
 
 /* Receives the nx + ny + nz mesh line coordinates: x lines, then y, then z. */
-int CST_GetHexMesh(CSTProjHandle* handle, double* lines);
+BRENWICK_READER_API int CST_GetHexMesh(CSTProjHandle* handle, double* lines);
 
-/* Receives the number of values per node component stored for the result at tree_path
- * (the stored length divided by the values per node of its field type). */
-int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
+/* Receives the number of values stored for the result at tree_path: the node count times 6, 3,
+ * 2 or 1 for field types 1 to 4. */
+BRENWICK_READER_API int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
                            int* count);
 
 /* Receives the field type code (1 complex vector, 2 real vector, 3 complex scalar,
  * 4 real scalar) of the result at tree_path in *field_type. The other arguments select
  * parts of the result information this program does not use; the engine passes 0, 1, 0, 0
  * and 0 for them. */
-int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
+BRENWICK_READER_API int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
                            int info_count, int reserved_a, int reserved_b, int* field_type,
                            int reserved_c);
 
-/* Receives all stored values of the result at tree_path, in stored order: count times the
- * values per node of its field type. */
-int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
+/* Receives all stored values of the result at tree_path, in stored order: as many as
+ * CST_Get3DHexResultSize reported. A library loaded at run time receives an array with room for
+ * six times that count, as such a reader may expect. */
+BRENWICK_READER_API int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
                        float* values);
 
 /* Receives the material matrix for a quantity code: 3 * nx * ny * nz values, the x block,
  * then the y block, then the z block, each in node order. */
-int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* matrix);
+BRENWICK_READER_API int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* matrix);
 
 /* Closes the project; the handle is invalid afterwards. */
-int CST_CloseProject(CSTProjHandle* handle);
+BRENWICK_READER_API int CST_CloseProject(CSTProjHandle* handle);
 
 #ifdef __cplusplus
 }

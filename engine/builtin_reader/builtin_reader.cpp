@@ -1,7 +1,7 @@
 // Brenwick's built-in result reader: the nine operations of result_reader.h for the HDF5
 // project format of docs/project-format.md.
 //
-// Reader version 1001 (reader 1.1, format version 1).
+// Reader version 1002 (reader 1.2, format version 1).
 //
 // An open project is one read-only HDF5 file, kept open from CST_OpenProject to
 // CST_CloseProject, in a table keyed by the handle's id. The mesh is checked when the project
@@ -29,7 +29,7 @@ namespace {
 
 using namespace brenwick::h5;
 
-constexpr int kReaderVersion = 1001;
+constexpr int kReaderVersion = 1002;
 constexpr const char* kFormatName = "brenwick-project";
 constexpr long long kFormatVersion = 1;
 
@@ -242,8 +242,7 @@ int ValuesPerNode(long long field_type) {
 struct Result {
     Object dataset;
     int field_type = 0;
-    int count = 0;        // stored length / values per node
-    hsize_t length = 0;   // stored length
+    hsize_t length = 0;  // values stored: the node count times the values per node of the type
 };
 
 // Finds the result whose tree_path equals tree_path exactly and checks it.
@@ -280,12 +279,10 @@ Result FindResult(hid_t file, const char* tree_path, int result_number) {
     if (per_node == 0) Fail(BRENWICK_READER_READ_ERROR);
     result.field_type = static_cast<int>(*field_type);
     result.length = FloatVectorLength(result.dataset.get());
-    if (result.length % static_cast<hsize_t>(per_node) != 0) {
+    // Whole nodes only, and a count that the caller's int can hold.
+    if (result.length % static_cast<hsize_t>(per_node) != 0 || result.length > static_cast<hsize_t>(INT_MAX)) {
         Fail(BRENWICK_READER_INCONSISTENT_SIZES);
     }
-    const hsize_t count = result.length / static_cast<hsize_t>(per_node);
-    if (count > static_cast<hsize_t>(INT_MAX)) Fail(BRENWICK_READER_INCONSISTENT_SIZES);
-    result.count = static_cast<int>(count);
     return result;
 }
 
@@ -299,13 +296,13 @@ std::optional<uint64_t> CheckedMultiply(uint64_t a, uint64_t b) {
 
 extern "C" {
 
-int CST_GetDLLVersion(int* version) {
+BRENWICK_READER_API int CST_GetDLLVersion(int* version) {
     if (version == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     *version = kReaderVersion;
     return BRENWICK_READER_OK;
 }
 
-int CST_OpenProject(const char* path, CSTProjHandle* handle) {
+BRENWICK_READER_API int CST_OpenProject(const char* path, CSTProjHandle* handle) {
     if (handle == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     handle->id = 0;  // no project: 0 is never the id of an open project
     if (path == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
@@ -337,7 +334,7 @@ int CST_OpenProject(const char* path, CSTProjHandle* handle) {
     });
 }
 
-int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims) {
+BRENWICK_READER_API int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims) {
     if (handle == nullptr || mesh_dims == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     return Guarded([&](Registry& registry) {
         const OpenProject& project = FindProject(registry, handle);
@@ -346,7 +343,7 @@ int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims) {
     });
 }
 
-int CST_GetHexMesh(CSTProjHandle* handle, double* lines) {
+BRENWICK_READER_API int CST_GetHexMesh(CSTProjHandle* handle, double* lines) {
     if (handle == nullptr || lines == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     return Guarded([&](Registry& registry) {
         const OpenProject& project = FindProject(registry, handle);
@@ -369,7 +366,7 @@ int CST_GetHexMesh(CSTProjHandle* handle, double* lines) {
     });
 }
 
-int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
+BRENWICK_READER_API int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
                            int* count) {
     if (handle == nullptr || tree_path == nullptr || count == nullptr) {
         return BRENWICK_READER_INVALID_ARGUMENT;
@@ -377,12 +374,12 @@ int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int res
     return Guarded([&](Registry& registry) {
         const OpenProject& project = FindProject(registry, handle);
         const Result result = FindResult(project.file.get(), tree_path, result_number);
-        *count = result.count;
+        *count = static_cast<int>(result.length);
         return int{BRENWICK_READER_OK};
     });
 }
 
-int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
+BRENWICK_READER_API int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
                            int info_count, int reserved_a, int reserved_b, int* field_type,
                            int reserved_c) {
     // info_count and the reserved arguments select nothing in this format; they are ignored.
@@ -401,7 +398,7 @@ int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int res
     });
 }
 
-int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
+BRENWICK_READER_API int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
                        float* values) {
     if (handle == nullptr || tree_path == nullptr || values == nullptr) {
         return BRENWICK_READER_INVALID_ARGUMENT;
@@ -409,16 +406,13 @@ int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_
     return Guarded([&](Registry& registry) {
         const OpenProject& project = FindProject(registry, handle);
         const Result result = FindResult(project.file.get(), tree_path, result_number);
-        // count * values per node, which FindResult checked to equal the stored length.
-        const hsize_t total =
-            static_cast<hsize_t>(result.count) * static_cast<hsize_t>(ValuesPerNode(result.field_type));
-        if (total != result.length) return int{BRENWICK_READER_INCONSISTENT_SIZES};
-        ReadWhole(result.dataset.get(), H5T_NATIVE_FLOAT, total, values);
+        // Exactly the count CST_Get3DHexResultSize reported.
+        ReadWhole(result.dataset.get(), H5T_NATIVE_FLOAT, result.length, values);
         return int{BRENWICK_READER_OK};
     });
 }
 
-int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* matrix) {
+BRENWICK_READER_API int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* matrix) {
     if (handle == nullptr || matrix == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     return Guarded([&](Registry& registry) {
         const OpenProject& project = FindProject(registry, handle);
@@ -446,7 +440,7 @@ int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int quantity, float* mat
     });
 }
 
-int CST_CloseProject(CSTProjHandle* handle) {
+BRENWICK_READER_API int CST_CloseProject(CSTProjHandle* handle) {
     if (handle == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     return Guarded([&](Registry& registry) {
         const auto it = registry.projects.find(handle->id);

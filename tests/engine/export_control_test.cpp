@@ -11,6 +11,12 @@ using namespace engine_test;
 
 namespace {
 
+ReadoutContext Quiet() {
+    ReadoutContext context;
+    context.log = [](const std::string&) {};
+    return context;
+}
+
 const std::vector<Material> catalogue{{0, 1, 1, 0.0012f, 0, "gas"}, {1, 4, 1, 1850, 0, "FR4"}};
 
 // A 5 x 4 x 3 mesh whose elements alternate between gas and FR4, exported by an engine that
@@ -56,7 +62,7 @@ TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
                                       ExportStage::ReadingPotential, ExportStage::Writing}) {
         SCOPED_TRACE(ExportStageName(stop_at));
         fake_reader::Install(project);
-        engine = std::make_unique<CST_Readout>(project_path, ReadoutContext{[](const std::string&) {}});
+        engine = std::make_unique<CST_Readout>(project_path, Quiet());
         engine->material_file = material_path;
         WriteBytes(output, old);
         std::stop_source stop;
@@ -103,7 +109,7 @@ TEST_F(ExportControl, SummaryTellsWhatWasWrittenWithGarfieldWarnings) {
     TempDir other;
     WriteMaterialFile(other / "m.xml", {{1, 1, 1, 0, 0, "gas"}, {2, 4, 1, 0, 0, "FR4"}});
     fake_reader::Install(project);
-    CST_Readout renumbered(project_path, ReadoutContext{[](const std::string&) {}});
+    CST_Readout renumbered(project_path, Quiet());
     renumbered.material_file = other / "m.xml";
     renumbered.SaveBinaryFile(other / "out.efm", false, false);
     ASSERT_FALSE(renumbered.LastExport().warnings.empty());

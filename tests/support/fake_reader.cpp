@@ -33,15 +33,6 @@ const Result* find_result(const char* tree_path) {
     return it == results.end() ? nullptr : &*it;
 }
 
-int values_per_node(int field_type) {
-    switch (field_type) {
-    case 1: return 6;
-    case 2: return 3;
-    case 3: return 2;
-    default: return 1;
-    }
-}
-
 }  // namespace
 
 void Install(Project project) {
@@ -98,7 +89,7 @@ int CST_Get3DHexResultSize(CSTProjHandle*, const char* tree_path, int, int* coun
     if (state().project.result_size_status != 0) return state().project.result_size_status;
     const auto* result = fake_reader::find_result(tree_path);
     if (result == nullptr) return 4;
-    *count = static_cast<int>(result->values.size()) / fake_reader::values_per_node(result->field_type);
+    *count = static_cast<int>(result->values.size());
     return 0;
 }
 

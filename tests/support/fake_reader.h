@@ -14,7 +14,7 @@ namespace fake_reader {
 struct Result {
     std::string tree_path;
     int field_type = 4;
-    std::vector<float> values;  // all stored values; the reported count is size / values per node
+    std::vector<float> values;  // all stored values; the reported count is their number
 };
 
 struct Project {

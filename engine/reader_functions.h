@@ -1,0 +1,50 @@
+// A result reader as the engine uses it: the addresses of its nine operations, wherever they
+// come from, and what keeps them usable.
+#ifndef BRENWICK_READER_FUNCTIONS_H
+#define BRENWICK_READER_FUNCTIONS_H
+
+#include "result_reader.h"
+
+#include <memory>
+#include <string>
+
+namespace brenwick {
+
+// A reader may keep an address in the handle.
+static_assert(sizeof(CSTProjHandle) >= 8 && alignof(CSTProjHandle) >= alignof(void*));
+
+struct ReaderFunctions {
+    decltype(&CST_GetDLLVersion) get_dll_version = nullptr;
+    decltype(&CST_OpenProject) open_project = nullptr;
+    decltype(&CST_GetHexMeshInfo) get_hex_mesh_info = nullptr;
+    decltype(&CST_GetHexMesh) get_hex_mesh = nullptr;
+    decltype(&CST_Get3DHexResultSize) get_3d_hex_result_size = nullptr;
+    decltype(&CST_Get3DHexResultInfo) get_3d_hex_result_info = nullptr;
+    decltype(&CST_Get3DHexResult) get_3d_hex_result = nullptr;
+    decltype(&CST_GetMaterialMatrixHexMesh) get_material_matrix_hex_mesh = nullptr;
+    decltype(&CST_CloseProject) close_project = nullptr;
+};
+
+struct ResultReader {
+    // "built-in" for the reader linked into the program, else the library's path.
+    std::string name;
+    ReaderFunctions functions;
+    // Whether the project knows how much the reader writes into a result array: only then may
+    // the engine let it fill the potential directly instead of a buffer of six times the count.
+    bool writes_known = false;
+    // Keeps a loaded library mapped for as long as anything uses its functions.
+    std::shared_ptr<const void> library;
+};
+
+// The reader whose functions are linked into the program: the built-in one, or in tests a
+// scripted stand-in.
+std::shared_ptr<const ResultReader> LinkedReader();
+
+// The version the reader reports (0 when it reports none), and a line naming the reader and
+// that version, as --version and the About box show it.
+int ReaderVersion(const ResultReader& reader);
+std::string DescribeReader(const ResultReader& reader);
+
+}  // namespace brenwick
+
+#endif
