@@ -12,7 +12,8 @@ class AboutDlg;
 
 class CAboutDlg : public QDialog {
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    // `reader` names the result reader in use and its version (or why it cannot be used).
+    explicit CAboutDlg(QWidget* parent = nullptr, const QString& reader = {});
     ~CAboutDlg() override;
 
 private:

@@ -3,7 +3,13 @@
 #include "brenwick_version.h"
 #include "brenwick_window.h"
 
+#include "reader_library.h"
+
+#include <QCommandLineParser>
 #include <QIcon>
+
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -24,6 +30,22 @@ CBrenwickApp::CBrenwickApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 void CBrenwickApp::InitInstance() {
-    brenwick::CBrenwickWindow dialog;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Exports the potential of a CST project as a field map for Garfield++ (*.efm)."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption reader_option(
+        QStringLiteral("reader"),
+        QStringLiteral("Result reader library that opens the projects (default: the library named by %1, else "
+                       "the built-in reader).")
+            .arg(QString::fromLatin1(brenwick::kReaderVariable)),
+        QStringLiteral("LIBRARY"));
+    parser.addOption(reader_option);
+    parser.process(*this);  // answers --help and --version, and refuses unknown options
+
+    std::optional<std::string> reader;
+    if (parser.isSet(reader_option)) reader = parser.value(reader_option).toLocal8Bit().toStdString();
+    brenwick::CBrenwickWindow dialog(brenwick::ChooseDialogReader(reader));
     dialog.exec();
 }

@@ -1,7 +1,10 @@
 #include "brenwick_dlg.h"
 
+#include "reader_library.h"
+
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 
 using namespace brenwick;
 
@@ -21,7 +24,23 @@ private:
 
 }  // namespace
 
-CBrenwickDlg::CBrenwickDlg(DialogView& view) : m_view(view) {}
+DialogReader brenwick::ChooseDialogReader(const std::optional<std::string>& option) {
+    try {
+        return {ChooseReader(option), ""};
+    } catch (const std::exception& failure) {
+        return {nullptr, failure.what()};
+    }
+}
+
+CBrenwickDlg::CBrenwickDlg(DialogView& view, DialogReader reader) : m_view(view), m_reader(std::move(reader)) {}
+
+void CBrenwickDlg::OnInitDialog() {
+    if (!m_reader.reader) SetStatus(m_reader.failure);
+}
+
+std::string CBrenwickDlg::ReaderDescription() const {
+    return m_reader.reader ? DescribeReader(*m_reader.reader) : m_reader.failure;
+}
 
 void CBrenwickDlg::OnEnChange(ControlId id) {
     switch (id) {
@@ -43,7 +62,7 @@ void CBrenwickDlg::OnEnChangeInputFile() {
     try {
         const bool replacing = m_pReadout != nullptr;
         if (replacing) DeleteReadout();
-        m_pReadout = std::make_unique<CST_Readout>(path);
+        m_pReadout = OpenReadout(path);
         SetStatus("Open the input file...done!");
         if (replacing)
             m_pReadout->material_file = m_view.GetItemText(ControlId::MaterialFile);
@@ -115,6 +134,14 @@ void CBrenwickDlg::OnBnClickedClose() {
 void CBrenwickDlg::DeleteReadout() {
     const std::unique_ptr<CST_Readout> readout = std::move(m_pReadout);
     readout->CloseProject();
+}
+
+// Every attempt to open a project with a reader that cannot be used fails with its reason.
+std::unique_ptr<CST_Readout> CBrenwickDlg::OpenReadout(const std::string& path) const {
+    if (!m_reader.reader) throw std::runtime_error(m_reader.failure);
+    ReadoutContext context;
+    context.reader = m_reader.reader;
+    return std::make_unique<CST_Readout>(path, std::move(context));
 }
 
 void CBrenwickDlg::SetStatus(const std::string& text) { m_view.SetItemText(ControlId::Status, text); }

@@ -5,14 +5,34 @@
 #define BRENWICK_BRENWICK_DLG_H
 
 #include "dialog_view.h"
+#include "reader_functions.h"
 #include "readout.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+
+namespace brenwick {
+
+// The result reader the dialog opens projects with, or, when the one the user chose cannot be
+// used, why not (the reader is then null).
+struct DialogReader {
+    std::shared_ptr<const ResultReader> reader = LinkedReader();
+    std::string failure;
+};
+
+// The reader of the --reader option, BRENWICK_READER or the built-in one (see ChooseReader);
+// a failure is kept for the dialog to show instead of ending the program.
+DialogReader ChooseDialogReader(const std::optional<std::string>& option);
+
+}  // namespace brenwick
 
 class CBrenwickDlg {
 public:
-    explicit CBrenwickDlg(brenwick::DialogView& view);
+    explicit CBrenwickDlg(brenwick::DialogView& view, brenwick::DialogReader reader = {});
+
+    // Once the window stands: a reader that cannot be used is named in the status line.
+    void OnInitDialog();
 
     CBrenwickDlg(const CBrenwickDlg&) = delete;
     CBrenwickDlg& operator=(const CBrenwickDlg&) = delete;
@@ -31,12 +51,16 @@ public:
     // The engine of the open project, null while none is open.
     const CST_Readout* Readout() const { return m_pReadout.get(); }
     const std::string& OutputFile() const { return m_strOutputFile; }
+    // The reader and its version, or why the chosen one cannot be used, for the About box.
+    std::string ReaderDescription() const;
 
 private:
     void DeleteReadout();
+    std::unique_ptr<CST_Readout> OpenReadout(const std::string& path) const;
     void SetStatus(const std::string& text);
 
     brenwick::DialogView& m_view;
+    brenwick::DialogReader m_reader;
     std::unique_ptr<CST_Readout> m_pReadout;
     std::string m_strOutputFile;
 };

@@ -22,8 +22,8 @@ QString FromNarrow(const std::string& text) {
 
 }  // namespace
 
-CBrenwickWindow::CBrenwickWindow(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this) {
+CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this, std::move(reader)) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -35,6 +35,7 @@ CBrenwickWindow::CBrenwickWindow(QWidget* parent)
     AcceptLocalFileDrops(*m_ui->editOutputFile, [this](const QString& path) { PutPath(ControlId::OutputFile, path); });
     connect(m_ui->actionAbout, &QAction::triggered, this, &CBrenwickWindow::ShowAbout);
     AddAboutToSystemMenu(*this, m_ui->actionAbout->text(), [this] { ShowAbout(); });
+    m_dlg.OnInitDialog();
 }
 
 CBrenwickWindow::~CBrenwickWindow() = default;
@@ -91,7 +92,7 @@ void CBrenwickWindow::PutPath(ControlId id, const QString& path) {
 }
 
 void CBrenwickWindow::ShowAbout() {
-    CAboutDlg about(this);
+    CAboutDlg about(this, FromNarrow(m_dlg.ReaderDescription()));
     about.exec();
 }
 

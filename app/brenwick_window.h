@@ -22,7 +22,7 @@ namespace brenwick {
 
 class CBrenwickWindow : public QDialog, public DialogView {
 public:
-    explicit CBrenwickWindow(QWidget* parent = nullptr);
+    explicit CBrenwickWindow(DialogReader reader = {}, QWidget* parent = nullptr);
     ~CBrenwickWindow() override;
 
     const CBrenwickDlg& Logic() const { return m_dlg; }

@@ -27,6 +27,7 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
     std::ostream& info = to_standard_output ? std::cerr : std::cout;
     try {
         ReadoutContext context;
+        context.reader = options.reader;
         if (to_standard_output) context.log = StandardErrorLog();
         CST_Readout readout(options.project_path, std::move(context));
         if (progress != nullptr) readout.SetProgressListener(ProgressDisplay(*progress));

@@ -2,6 +2,9 @@
 #ifndef BRENWICK_EXPORT_COMMAND_H
 #define BRENWICK_EXPORT_COMMAND_H
 
+#include "reader_functions.h"
+
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -23,6 +26,7 @@ struct ExportOptions {
     bool only_potentials = false;
     bool density = false;
     bool write_property = false;
+    std::shared_ptr<const ResultReader> reader;  // null: the reader linked into the program
 };
 
 // Returns the exit status: 0 written (warnings about the written file on `err`), 1 failed (the

@@ -5,11 +5,14 @@
 #include "inspect_command.h"
 #include "make_project.h"
 #include "parallel.h"
+#include "reader_library.h"
 #include "terminal.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <optional>
+#include <string>
 
 using namespace brenwick;
 
@@ -22,8 +25,14 @@ constexpr int usage_error = 2;
 int main(int argc, char** argv) {
     IgnoreFileSizeSignal();
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
-    app.require_subcommand(1);
-    app.set_version_flag("--version", std::string("brenwick-cli ") + BRENWICK_VERSION);
+    // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.
+    app.require_subcommand(0, 1);
+    bool show_version = false;
+    app.add_flag("--version", show_version, "Show the program's version and the result reader it uses, then exit");
+    std::optional<std::string> reader_library;
+    app.add_option("--reader", reader_library,
+                   std::string("Result reader library that opens projects (default: ") + kReaderVariable +
+                       ", else the built-in reader)");
     unsigned threads = 0;
     app.add_option("--threads", threads, "Threads for the element computations (default: BRENWICK_THREADS or all cores)")
         ->check(CLI::Range(1u, 1024u));
@@ -41,13 +50,30 @@ int main(int argc, char** argv) {
         return app.exit(request);
     } catch (const CLI::CallForAllHelp& request) {
         return app.exit(request);
-    } catch (const CLI::CallForVersion& request) {
-        return app.exit(request);
     } catch (const CLI::ParseError& error) {
         app.exit(error);
         return usage_error;
     }
+    if (!show_version && app.get_subcommands().empty()) {
+        app.exit(CLI::RequiredError("A subcommand"));
+        return usage_error;
+    }
     SetWorkerCount(threads);
+
+    // Only what opens a project needs the reader; a library that cannot be used ends the run
+    // before any project is touched.
+    if (show_version || export_command->parsed()) {
+        try {
+            export_options.reader = ChooseReader(reader_library);
+        } catch (const std::exception& failure) {
+            std::cerr << failure.what() << std::endl;
+            return 1;
+        }
+    }
+    if (show_version) {
+        std::cout << "brenwick-cli " << BRENWICK_VERSION << "\n" << DescribeReader(*export_options.reader) << std::endl;
+        return 0;
+    }
 
     if (export_command->parsed()) {
         return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr);

@@ -2,11 +2,14 @@
 #include "brenwick_dlg.h"
 #include "fake_reader.h"
 #include "potential_project.h"
+#include "reader_library.h"
 #include "recording_view.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -373,6 +376,49 @@ TEST_F(DialogCloseTest, AFailedCloseStillEndsTheDialog) {
 
     EXPECT_EQ(dialog.Readout(), nullptr);
     EXPECT_TRUE(view.Ended());
+}
+
+// --- The result reader ---
+
+TEST(DialogReaderTest, AnUnusableReaderIsShownAtStartAndAtEveryOpenAttempt) {
+    fake_reader::Install(PotentialProject());
+    const std::string failure = "The result reader library /opt/vendor/reader.so does not exist.";
+    RecordingView view;
+    CBrenwickDlg dialog{view, DialogReader{nullptr, failure}};
+    view.Attach(dialog);
+
+    dialog.OnInitDialog();
+    EXPECT_EQ(view.Status(), failure);
+    EXPECT_EQ(dialog.ReaderDescription(), failure);
+    for (const std::string project : {"/data/a.cst", "/data/b.cst"}) {
+        view.Type(ControlId::InputFile, project);
+        EXPECT_EQ(view.Status(), "Open the input file...failed with message:\n" + failure);
+        EXPECT_EQ(dialog.Readout(), nullptr);
+        EXPECT_FALSE(view.Enabled(ControlId::MaterialFile));
+    }
+    EXPECT_EQ(fake_reader::CallCount("CST_OpenProject"), 0);
+}
+
+// Through the real loading path: the minimal reader of docs/readers.md, built apart.
+TEST(DialogReaderTest, OptionBeforeEnvironmentBeforeTheBuiltInReader) {
+    const std::string library = BRENWICK_MINIMAL_READER_LIBRARY;
+    EXPECT_EQ(ChooseDialogReader(std::nullopt).reader, LinkedReader());
+    setenv(kReaderVariable, "/nowhere/reader.so", 1);
+    const DialogReader from_environment = ChooseDialogReader(std::nullopt);
+    const DialogReader from_option = ChooseDialogReader(library);
+    unsetenv(kReaderVariable);
+    EXPECT_EQ(from_environment.reader, nullptr);
+    EXPECT_NE(from_environment.failure.find("/nowhere/reader.so"), std::string::npos) << from_environment.failure;
+    ASSERT_NE(from_option.reader, nullptr) << from_option.failure;
+
+    RecordingView view;
+    CBrenwickDlg dialog{view, from_option};
+    view.Attach(dialog);
+    view.Type(ControlId::InputFile, "/any/chamber.cst");
+    ASSERT_NE(dialog.Readout(), nullptr) << view.Status();
+    EXPECT_EQ(dialog.Readout()->Reader().name, library);
+    EXPECT_EQ(dialog.Readout()->MeshDims(), (std::array<int, 3>{4, 3, 3}));
+    EXPECT_EQ(dialog.ReaderDescription(), "result reader " + library + ", version 1");
 }
 
 }  // namespace

@@ -304,6 +304,7 @@ TEST_F(DialogWindowTest, F1ShowsTheAboutBoxAndReturnsToTheOpenProject) {
         EXPECT_EQ(about.windowTitle(), "About Brenwick");
         EXPECT_EQ(about.findChild<QLabel*>("labelVersion")->text(), "Brenwick, Version 1.1");
         EXPECT_EQ(about.findChild<QLabel*>("pictureAbout")->pixmap().size(), QSize(67, 58));
+        EXPECT_EQ(about.findChild<QLabel*>("labelReader")->text(), "built-in result reader, version 2024");
         QTest::keyClick(&about, Qt::Key_Escape);
     });
 

@@ -1,0 +1,134 @@
+// Result readers loaded at run time by brenwick-cli: the built-in reader as a library, a reader
+// built apart from Brenwick (the minimal reader of docs/readers.md), libraries that cannot be
+// used, and the choice between the option and the environment.
+#include "cli_export_fixture.h"
+#include "dir_snapshot.h"
+#include "reader_library.h"
+
+#include <cstdlib>
+
+using namespace brenwick;
+
+namespace integration {
+namespace {
+
+const std::string kBuiltInLibrary = BRENWICK_HDF5_READER_LIBRARY;
+const std::string kMinimalLibrary = BRENWICK_MINIMAL_READER_LIBRARY;
+const std::string kIncompleteLibrary = BRENWICK_INCOMPLETE_READER_LIBRARY;
+
+// Sets an environment variable for one scope.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(const char* name, const std::string& value) : name_(name) { setenv(name, value.c_str(), 1); }
+    ~EnvironmentVariable() { unsetenv(name_); }
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    const char* name_;
+};
+
+std::vector<std::string> WithReader(const std::string& library, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--reader", library});
+    return arguments;
+}
+
+// What a reader serves, read through its own functions, as a project of the built-in format.
+ProjectContents ContentsServedBy(const ResultReader& reader) {
+    const ReaderFunctions& f = reader.functions;
+    CSTProjHandle handle{};
+    EXPECT_EQ(f.open_project("any.cst", &handle), 0);
+    int dims[3] = {0, 0, 0};
+    EXPECT_EQ(f.get_hex_mesh_info(&handle, dims), 0);
+    std::vector<double> lines(static_cast<std::size_t>(dims[0] + dims[1] + dims[2]));
+    EXPECT_EQ(f.get_hex_mesh(&handle, lines.data()), 0);
+    ProjectContents contents;
+    contents.x_lines.assign(lines.begin(), lines.begin() + dims[0]);
+    contents.y_lines.assign(lines.begin() + dims[0], lines.begin() + dims[0] + dims[1]);
+    contents.z_lines.assign(lines.begin() + dims[0] + dims[1], lines.end());
+    int count = 0;
+    EXPECT_EQ(f.get_3d_hex_result_size(&handle, kDefaultPotentialName, 0, &count), 0);
+    std::vector<float> values(6 * static_cast<std::size_t>(count));
+    EXPECT_EQ(f.get_3d_hex_result(&handle, kDefaultPotentialName, 0, values.data()), 0);
+    values.resize(static_cast<std::size_t>(count));
+    contents.results.push_back({"potential", kDefaultPotentialName, 4, values});
+    for (const int quantity : {kQuantityPermittivity, kQuantityDensity}) {
+        std::vector<float>& matrix = contents.material_matrices[quantity];
+        matrix.resize(3 * static_cast<std::size_t>(dims[0] * dims[1] * dims[2]));
+        EXPECT_EQ(f.get_material_matrix_hex_mesh(&handle, quantity, matrix.data()), 0);
+    }
+    EXPECT_EQ(f.close_project(&handle), 0);
+    return contents;
+}
+
+using ReaderLibrary = CliExport;
+
+TEST_F(ReaderLibrary, BuiltInReaderLoadedAsALibraryExportsTheSameBytes) {
+    WriteProject(demo.contents);
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--write-property"},
+                                                    std::vector<std::string>{"--density", "--write-property"},
+                                                    std::vector<std::string>{"--only-potentials"}}) {
+        SCOPED_TRACE(options.front());
+        ExpectExport(ExportArguments(options));
+        const std::vector<unsigned char> linked = test_files::ReadBytes(output);
+        ExpectExport(WithReader(kBuiltInLibrary, ExportArguments(options)));
+        EXPECT_EQ(test_files::ReadBytes(output), linked);
+    }
+}
+
+// The minimal reader stores the address of its own record in the handle and checks it on
+// every call, and fills all six times the count it reported of the potential's array.
+TEST_F(ReaderLibrary, ReaderBuiltApartExportsWhatAnEquivalentProjectGives) {
+    WriteProject(ContentsServedBy(*LoadReaderLibrary(kMinimalLibrary)));
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--write-property"}, std::vector<std::string>{"--density", "--write-property"}}) {
+        SCOPED_TRACE(options.front());
+        ExpectExport(ExportArguments(options));
+        const std::vector<unsigned char> built_in = test_files::ReadBytes(output);
+        const efm::Report report = ExpectExport(WithReader(kMinimalLibrary, ExportArguments(options)));
+        EXPECT_TRUE(report.Valid());
+        EXPECT_EQ(test_files::ReadBytes(output), built_in);
+    }
+}
+
+TEST_F(ReaderLibrary, UnusableLibrariesAreRefusedByNameBeforeAnyProjectIsTouched) {
+    WriteProject(demo.contents);
+    const std::string text_file = dir / "notes.so";
+    test_files::WriteText(text_file, "not a library");
+    struct Case {
+        std::string library;
+        std::string message_start;
+    };
+    const std::vector<Case> cases{
+        {dir / "missing.so", "The result reader library " + (dir / "missing.so") + " does not exist."},
+        {text_file, "The result reader library " + text_file + " cannot be loaded: "},
+        {kIncompleteLibrary,
+         "The result reader library " + kIncompleteLibrary + " lacks the function CST_OpenProject."},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.library);
+        const Snapshot before = TakeSnapshot(dir.path());
+        const CliRun run = RunCli(WithReader(test.library, ExportArguments()));
+        EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
+        EXPECT_EQ(run.err.rfind(test.message_start, 0), 0u) << run.err;
+        EXPECT_EQ(run.out, "") << "nothing may be opened or written";
+        EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+    }
+}
+
+TEST_F(ReaderLibrary, TheOptionWinsOverTheEnvironmentAndVersionNamesTheReader) {
+    WriteProject(demo.contents);
+    {
+        const EnvironmentVariable unusable(kReaderVariable, dir / "missing.so");
+        EXPECT_EQ(RunCli(ExportArguments()).status, 1) << "the environment alone chooses the reader";
+        ExpectExport(WithReader(kBuiltInLibrary, ExportArguments()));
+    }
+    const EnvironmentVariable minimal(kReaderVariable, kMinimalLibrary);
+    const CliRun version = RunCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find("result reader " + kMinimalLibrary + ", version 1\n"), std::string::npos)
+        << version.out;
+}
+
+}  // namespace
+}  // namespace integration
