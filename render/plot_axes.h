@@ -1,0 +1,30 @@
+// The frame of a plot with round ticks and their labels along its bottom and left side, and
+// the axis titles.
+#ifndef BRENWICK_RENDER_PLOT_AXES_H
+#define BRENWICK_RENDER_PLOT_AXES_H
+
+#include "picture_style.h"
+#include "plot_area.h"
+
+#include <QPainter>
+#include <QString>
+
+namespace brenwick::render {
+
+// The parts of a panel: its title line, and the room for the plot with its axes outside it
+// and `side_width` pixels beside it for a legend or a colour bar.
+struct PanelRooms {
+    QRect title, plot;
+};
+PanelRooms SplitPanel(QRect panel, int side_width, const PictureStyle& style);
+
+// The room for a legend or colour bar of `width` pixels beside a plot, down to the bottom of
+// the plot's room.
+QRect SideRoom(const PlotArea& plot, const PanelRooms& rooms, int width, const PictureStyle& style);
+
+void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style, const QString& across_title,
+              const QString& up_title);
+
+}  // namespace brenwick::render
+
+#endif

@@ -1,0 +1,43 @@
+// The picture of one slice of an export file: the element materials and the potential of the
+// same plane side by side, under a title that names the file and the plane; a file of
+// potentials only gets the potential alone, on its grid of node indices. Painting text needs a
+// QGuiApplication (the font database); the program makes one before it asks for a picture.
+#ifndef BRENWICK_RENDER_SLICE_PICTURE_H
+#define BRENWICK_RENDER_SLICE_PICTURE_H
+
+#include "fieldmap/slice.h"
+#include "plot_area.h"
+#include "potential_panel.h"
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace brenwick::render {
+
+inline constexpr int kDefaultPictureWidth = 1400;
+inline constexpr QSize kSmallestPictureSize{480, 240};
+inline constexpr QSize kLargestPictureSize{10000, 10000};
+
+struct SlicePicture {
+    QImage image;
+    std::optional<PlotArea> materials;     // absent when the slice has no element layer
+    std::vector<QColor> material_colours;  // one per record, as the legend shows them
+    PotentialPanel potential;
+};
+
+// The size of a picture `width` pixels wide whose height suits the shape of the slice, so that
+// a flat plane makes a flat picture; within the smallest and largest sizes.
+QSize FittedPictureSize(const fieldmap::Slice& slice, int width = kDefaultPictureWidth);
+
+// Draws the slice of the file named file_name (for the title) into a picture of `size` pixels.
+// Throws std::invalid_argument for a size outside the smallest and largest sizes.
+SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size);
+
+}  // namespace brenwick::render
+
+#endif

@@ -1,0 +1,24 @@
+// Round values for axes, colour bars and equipotential levels.
+#ifndef BRENWICK_RENDER_TICKS_H
+#define BRENWICK_RENDER_TICKS_H
+
+#include <string>
+#include <vector>
+
+namespace brenwick::render {
+
+struct Ticks {
+    std::vector<double> values;  // ascending multiples of step within [low, high]
+    double step = 0;             // 1, 2 or 5 times a power of ten
+};
+
+// About `target` round values from low to high (both ends included when they are round).
+// Empty when the range is empty or not finite.
+Ticks NiceTicks(double low, double high, int target);
+
+// A tick value as text, with as many decimals as the step needs and never "-0".
+std::string TickLabel(double value, double step);
+
+}  // namespace brenwick::render
+
+#endif

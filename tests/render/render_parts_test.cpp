@@ -1,0 +1,107 @@
+// The parts of a picture on their own: the colour map, round tick values and equipotential
+// lines.
+#include "render/colour_map.h"
+#include "render/contours.h"
+#include "render/ticks.h"
+
+#include <QColor>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace brenwick::render;
+
+namespace {
+
+TEST(ColourMap, RunsFromViridisDarkPurpleToYellowGettingLighterAllTheWay) {
+    EXPECT_EQ(ColourMap(0), qRgb(0x44, 0x01, 0x54));
+    EXPECT_EQ(ColourMap(1), qRgb(0xFD, 0xE7, 0x25));
+    EXPECT_EQ(ColourMap(-3), ColourMap(0));
+    EXPECT_EQ(ColourMap(7), ColourMap(1));
+    // A perceptually uniform map rises in lightness (CIE L*) from end to end; a scrambled or
+    // mistyped table would not. Entries two apart differ by about 0.3 in L*; single entries,
+    // rounded to 8 bits, may tie.
+    const auto lightness = [](QRgb rgb) {
+        const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        const QColor colour(rgb);
+        const double y = 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+        return y > 0.008856 ? 116 * std::cbrt(y) - 16 : 903.3 * y;
+    };
+    const auto entry = [](std::size_t n) { return ColourMap(static_cast<double>(n) / (kColourMapSize - 1)); };
+    for (std::size_t n = 0; n + 2 < kColourMapSize; ++n) EXPECT_GT(lightness(entry(n + 2)), lightness(entry(n))) << n;
+    EXPECT_NEAR(lightness(entry(0)), 14.9, 0.1);
+    EXPECT_NEAR(lightness(entry(kColourMapSize - 1)), 90.9, 0.1);
+}
+
+TEST(Ticks, AreRoundValuesThatCoverTheRange) {
+    struct Case {
+        double low, high;
+        int target;
+        std::vector<double> values;
+    };
+    const std::vector<Case> cases{
+        {0, 12, 5, {0, 2, 4, 6, 8, 10, 12}},
+        {-1000, 0, 4, {-1000, -800, -600, -400, -200, 0}},
+        {0.0013, 0.0091, 4, {0.002, 0.004, 0.006, 0.008}},
+        {-0.35, 0.35, 3, {-0.2, 0, 0.2}},
+    };
+    for (const Case& c : cases) {
+        const Ticks ticks = NiceTicks(c.low, c.high, c.target);
+        ASSERT_EQ(ticks.values.size(), c.values.size()) << c.low << " " << c.high;
+        for (std::size_t n = 0; n < c.values.size(); ++n) EXPECT_NEAR(ticks.values[n], c.values[n], 1e-12) << n;
+    }
+    EXPECT_TRUE(NiceTicks(1, 1, 5).values.empty());
+    EXPECT_TRUE(NiceTicks(0, std::numeric_limits<double>::infinity(), 5).values.empty());
+}
+
+TEST(Ticks, LabelsShowTheDecimalsOfTheStepAndNeverMinusZero) {
+    EXPECT_EQ(TickLabel(-800, 200), "-800");
+    EXPECT_EQ(TickLabel(0.25, 0.05), "0.25");
+    EXPECT_EQ(TickLabel(0.004, 0.002), "0.004");
+    EXPECT_EQ(TickLabel(-1e-17, 0.1), "0.0");
+    EXPECT_EQ(TickLabel(-0.0, 1), "0");
+    EXPECT_EQ(TickLabel(2.5e7, 5e6), "2.5e+07");
+}
+
+// Node values on lines u = {0, 1, 3}, v = {0, 2}, as a grid across-fastest.
+TEST(Contours, LineOfALinearFieldRunsWhereTheValueIsTheLevel) {
+    const std::vector<double> u{0, 1, 3}, v{0, 2};
+    const std::vector<float> values{0, 1, 3, 0, 1, 3};  // the value is u
+    const std::vector<Segment> segments = ContourSegments(u, v, values, 2.0);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_DOUBLE_EQ(segments[0].u0, 2.0);
+    EXPECT_DOUBLE_EQ(segments[0].u1, 2.0);
+    EXPECT_DOUBLE_EQ(std::min(segments[0].v0, segments[0].v1), 0.0);
+    EXPECT_DOUBLE_EQ(std::max(segments[0].v0, segments[0].v1), 2.0);
+    EXPECT_TRUE(ContourSegments(u, v, values, 5.0).empty());
+}
+
+// A saddle: corners high, low, high, low counter-clockwise from the lower left. Its mean
+// decides which corners the lines cut off.
+TEST(Contours, SaddleIsResolvedByTheMeanOfTheCorners) {
+    const std::vector<double> u{0, 1}, v{0, 1};
+    const auto near_corner = [](const Segment& s, double cu, double cv) {
+        return std::abs(s.u0 - cu) + std::abs(s.v0 - cv) <= 1 && std::abs(s.u1 - cu) + std::abs(s.v1 - cv) <= 1;
+    };
+    // Mean 0.5 below the level 0.6: the high corners (0, 0) and (1, 1) are cut off.
+    std::vector<Segment> segments = ContourSegments(u, v, std::vector<float>{1, 0, 0, 1}, 0.6);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_TRUE(near_corner(segments[0], 0, 0) || near_corner(segments[0], 1, 1));
+    EXPECT_TRUE(near_corner(segments[1], 0, 0) || near_corner(segments[1], 1, 1));
+    // Mean 0.5 above the level 0.4: the low corners (1, 0) and (0, 1) are cut off.
+    segments = ContourSegments(u, v, std::vector<float>{1, 0, 0, 1}, 0.4);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_TRUE(near_corner(segments[0], 1, 0) || near_corner(segments[0], 0, 1));
+    EXPECT_TRUE(near_corner(segments[1], 1, 0) || near_corner(segments[1], 0, 1));
+}
+
+TEST(Contours, CellsWithValuesThatAreNoNumbersHaveNoLine) {
+    const std::vector<double> u{0, 1, 2}, v{0, 1};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<Segment> segments = ContourSegments(u, v, std::vector<float>{0, 1, nan, 0, 1, 2}, 0.5);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_DOUBLE_EQ(segments[0].u0, 0.5);
+}
+
+}  // namespace
