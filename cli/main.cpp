@@ -1,10 +1,13 @@
 // brenwick-cli: the export engine for scripts and batch work.
 #include "brenwick_version.h"
+#include "convert_command.h"
 #include "export_command.h"
 #include "file_size_signal.h"
 #include "inspect_command.h"
 #include "make_project.h"
 #include "parallel.h"
+#include "preview_command.h"
+#include "probe_command.h"
 #include "reader_library.h"
 #include "terminal.h"
 
@@ -43,6 +46,12 @@ int main(int argc, char** argv) {
     CLI::App* export_command = AddExportCommand(app, export_options);
     CLI::App* inspect_command = AddInspectCommand(app, inspect_options);
     CLI::App* make_project_command = AddMakeProjectCommand(app, make_project_options);
+    PreviewOptions preview_options;
+    ConvertOptions convert_options;
+    ProbeOptions probe_options;
+    CLI::App* preview_command = AddPreviewCommand(app, preview_options);
+    CLI::App* convert_command = AddConvertCommand(app, convert_options);
+    CLI::App* probe_command = AddProbeCommand(app, probe_options);
 
     try {
         app.parse(argc, argv);
@@ -80,5 +89,8 @@ int main(int argc, char** argv) {
     }
     if (inspect_command->parsed()) return RunInspect(inspect_options, std::cout);
     if (make_project_command->parsed()) return RunMakeProject(make_project_options, std::cout, std::cerr);
+    if (preview_command->parsed()) return RunPreview(preview_options, std::cout, std::cerr);
+    if (convert_command->parsed()) return RunConvert(convert_options, std::cout, std::cerr);
+    if (probe_command->parsed()) return RunProbe(probe_options, std::cout, std::cerr);
     return usage_error;
 }

@@ -1,0 +1,35 @@
+#include "command_failure.h"
+
+#include "efm/reader.h"
+
+#include <exception>
+#include <filesystem>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
+namespace brenwick {
+
+void RefuseToReplaceInput(const std::string& input, const std::string& output) {
+    std::error_code error;
+    if (std::filesystem::equivalent(input, output, error)) {
+        throw std::runtime_error("the output " + output + " is the input file; choose another output");
+    }
+}
+
+std::string FailureText(const char* command, const std::string& input, std::exception_ptr failure) {
+    const std::string prefix = std::string(command) + ": ";
+    try {
+        std::rethrow_exception(failure);
+    } catch (const efm::FormatError& error) {
+        return prefix + input + " is no readable export file: " + error.what();
+    } catch (const std::bad_alloc&) {
+        return prefix + "not enough memory";
+    } catch (const std::exception& error) {
+        return prefix + error.what();
+    } catch (...) {
+        return prefix + "unknown failure";
+    }
+}
+
+}  // namespace brenwick

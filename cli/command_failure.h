@@ -1,0 +1,35 @@
+// How the commands that read an export file report a failure: one line on the error stream,
+// "<command>: <reason>", and the exit status 1.
+#ifndef BRENWICK_COMMAND_FAILURE_H
+#define BRENWICK_COMMAND_FAILURE_H
+
+#include <ostream>
+#include <string>
+
+namespace brenwick {
+
+// Runs work() and returns its exit status; an exception becomes the line and status 1. A file
+// that is no well-formed export file is named in the line.
+template <typename Work>
+int ReportFailure(const char* command, const std::string& input, std::ostream& err, Work work);
+
+// Throws std::runtime_error when `output` names the file `input` in any spelling (relative
+// parts, links): writing there would destroy what is being read.
+void RefuseToReplaceInput(const std::string& input, const std::string& output);
+
+// The text of a failure for the user.
+std::string FailureText(const char* command, const std::string& input, std::exception_ptr failure);
+
+template <typename Work>
+int ReportFailure(const char* command, const std::string& input, std::ostream& err, Work work) {
+    try {
+        return work();
+    } catch (...) {
+        err << FailureText(command, input, std::current_exception()) << std::endl;
+        return 1;
+    }
+}
+
+}  // namespace brenwick
+
+#endif

@@ -1,0 +1,128 @@
+#include "preview_command.h"
+
+#include "command_failure.h"
+#include "fieldmap/slice.h"
+#include "render/slice_picture.h"
+
+#include <CLI/CLI.hpp>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <regex>
+#include <stdexcept>
+
+namespace brenwick {
+
+namespace {
+
+// Qt's notes about its own set-up (a missing runtime directory and the like) say nothing about
+// the picture; only its errors reach the user.
+void ShowOnlyQtErrors(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << std::endl;
+}
+
+// Painting text needs a QGuiApplication, and a command line may run without a display: the
+// offscreen platform stands in unless the user chose another. Only preview makes one, so the
+// other commands never touch Qt.
+class GuiSession {
+public:
+    GuiSession() {
+        if (QGuiApplication::instance() != nullptr) return;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        previous_handler_ = qInstallMessageHandler(ShowOnlyQtErrors);
+        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    }
+    ~GuiSession() {
+        if (!application_) return;
+        application_.reset();
+        qInstallMessageHandler(previous_handler_);
+    }
+    GuiSession(const GuiSession&) = delete;
+    GuiSession& operator=(const GuiSession&) = delete;
+
+private:
+    QtMessageHandler previous_handler_ = nullptr;
+    int argc_ = 1;
+    char name_[13] = "brenwick-cli";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> application_;
+};
+
+efm::Axis AxisOf(const std::string& name) {
+    if (name == "x") return efm::Axis::x;
+    if (name == "y") return efm::Axis::y;
+    if (name == "z") return efm::Axis::z;
+    throw std::invalid_argument("the axis must be x, y or z, not \"" + name + "\"");
+}
+
+// The size asked for, or the default width with a height that suits the slice.
+QSize PictureSize(const std::string& text, const fieldmap::Slice& slice) {
+    if (text.empty()) return render::FittedPictureSize(slice);
+    const std::optional<std::array<int, 2>> size = ParsePictureSize(text);
+    if (!size) throw std::invalid_argument("the picture size must be WIDTHxHEIGHT, not \"" + text + "\"");
+    return {(*size)[0], (*size)[1]};
+}
+
+void SavePng(const QImage& image, const std::string& path) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        throw std::runtime_error("cannot write " + path + ": " + file.errorString().toStdString());
+    }
+}
+
+}  // namespace
+
+std::optional<std::array<int, 2>> ParsePictureSize(const std::string& text) {
+    static const std::regex pattern("([0-9]{1,5})x([0-9]{1,5})");
+    std::smatch match;
+    if (!std::regex_match(text, match, pattern)) return std::nullopt;
+    const std::array<int, 2> size{std::stoi(match[1]), std::stoi(match[2])};
+    const QSize& smallest = render::kSmallestPictureSize;
+    if (size[0] < smallest.width() || size[1] < smallest.height() || size[0] > render::kLargestPictureSize.width() ||
+        size[1] > render::kLargestPictureSize.height()) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
+    return ReportFailure("preview", options.path, err, [&] {
+        RefuseToReplaceInput(options.path, options.output_path);
+        efm::FileReader reader(options.path);
+        const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {AxisOf(options.axis), options.at, options.index});
+        const GuiSession session;
+        const QSize size = PictureSize(options.size, slice);
+        const QString file_name = QString::fromStdString(std::filesystem::path(options.path).filename().string());
+        SavePng(render::RenderSlice(slice, file_name, size).image, options.output_path);
+        out << "Picture written to: " << options.output_path << std::endl;
+        return 0;
+    });
+}
+
+CLI::App* AddPreviewCommand(CLI::App& app, PreviewOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "preview", "Draw one slice of an .efm file to a PNG picture: element materials and potential side by side");
+    command->add_option("FILE", options.path, "Export file (.efm)")->required();
+    command->add_option("-o,--output", options.output_path, "Picture to write (.png)")->required();
+    command->add_option("--axis", options.axis, "Axis across which the slice lies")
+        ->check(CLI::IsMember({"x", "y", "z"}))
+        ->capture_default_str();
+    CLI::Option* at = command->add_option("--at", options.at,
+                                          "Coordinate along the axis: the nearest plane of nodes (default: the middle one)");
+    CLI::Option* index = command->add_option("--index", options.index, "Line index of the plane along the axis");
+    at->excludes(index);
+    const auto size_text = [](QSize size) { return std::to_string(size.width()) + "x" + std::to_string(size.height()); };
+    const std::string size_error = "expected WIDTHxHEIGHT from " + size_text(render::kSmallestPictureSize) + " to " +
+                                   size_text(render::kLargestPictureSize);
+    command->add_option("--size", options.size,
+                        "Picture size in pixels, WIDTHxHEIGHT (default " + std::to_string(render::kDefaultPictureWidth) +
+                            " wide, as tall as the slice's shape asks)")
+        ->check(CLI::Validator(
+            [size_error](std::string& text) { return ParsePictureSize(text) ? std::string() : size_error; }, "WxH"));
+    return command;
+}
+
+}  // namespace brenwick
