@@ -215,10 +215,11 @@ void Reader::GatherElementMaterials(std::span<const std::uint64_t> indices, std:
     Gather(layout_.element_materials, Lines(header_, Key::elements_material), indices, out, "element materials");
 }
 
-// A plane of a grid of dims[0] x dims[1] x dims[2] values in x-fastest order, read as runs of
-// consecutive values: read_run(first index, values) fills the values.
-template <typename T, typename ReadRun>
-std::vector<T> Reader::Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run) {
+// A plane of a grid of dims[0] x dims[1] x dims[2] values in x-fastest order. Planes across y
+// and z are runs of consecutive values, which read_run(first index, values) fills; a plane
+// across x has no two values side by side, so gather(indices, values) collects them.
+template <typename T, typename ReadRun, typename GatherValues>
+std::vector<T> Reader::Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run, GatherValues gather) {
     const auto a = static_cast<std::size_t>(axis);
     if (index < 0 || index >= dims[a]) {
         throw std::out_of_range("index " + std::to_string(index) + " is outside the " + std::to_string(dims[a]) +
@@ -238,25 +239,29 @@ std::vector<T> Reader::Plane(std::array<int, 3> dims, Axis axis, int index, Read
         plane.resize(nx * nz);
         for (std::uint64_t k = 0; k < nz; ++k) read_run(nx * (at + ny * k), std::span<T>(plane).subspan(k * nx, nx));
         break;
-    case Axis::x:
-        plane.resize(ny * nz);
-        for (std::uint64_t k = 0; k < nz; ++k) {
-            for (std::uint64_t j = 0; j < ny; ++j) read_run(at + nx * (j + ny * k), std::span<T>(plane).subspan(j + ny * k, 1));
-        }
+    case Axis::x: {
+        std::vector<std::uint64_t> indices(ny * nz);
+        for (std::uint64_t n = 0; n < indices.size(); ++n) indices[n] = at + nx * n;
+        plane.resize(indices.size());
+        gather(std::span<const std::uint64_t>(indices), std::span<T>(plane));
         break;
+    }
     }
     return plane;
 }
 
 std::vector<float> Reader::NodePlane(Axis axis, int index) {
-    return Plane<float>(MeshDims(), axis, index,
-                        [this](std::uint64_t first, std::span<float> out) { ReadNodeValues(first, out); });
+    return Plane<float>(
+        MeshDims(), axis, index, [this](std::uint64_t first, std::span<float> out) { ReadNodeValues(first, out); },
+        [this](std::span<const std::uint64_t> indices, std::span<float> out) { GatherNodeValues(indices, out); });
 }
 
 std::vector<unsigned char> Reader::ElementMaterialLayer(Axis axis, int index) {
     const std::array<int, 3> nodes = MeshDims();
-    return Plane<unsigned char>({nodes[0] - 1, nodes[1] - 1, nodes[2] - 1}, axis, index,
-                                [this](std::uint64_t first, std::span<unsigned char> out) { ReadElementMaterials(first, out); });
+    return Plane<unsigned char>(
+        {nodes[0] - 1, nodes[1] - 1, nodes[2] - 1}, axis, index,
+        [this](std::uint64_t first, std::span<unsigned char> out) { ReadElementMaterials(first, out); },
+        [this](std::span<const std::uint64_t> indices, std::span<unsigned char> out) { GatherElementMaterials(indices, out); });
 }
 
 std::vector<MaterialRecord> Reader::MaterialRecords() {

@@ -92,8 +92,8 @@ private:
     template <typename T>
     void Gather(std::uint64_t block_start, std::uint64_t count, std::span<const std::uint64_t> indices,
                 std::span<T> out, std::string_view block);
-    template <typename T, typename ReadRun>
-    std::vector<T> Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run);
+    template <typename T, typename ReadRun, typename GatherValues>
+    std::vector<T> Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run, GatherValues gather);
 
     std::istream& in_;
     std::uint64_t size_;
