@@ -6,28 +6,48 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <sstream>
 
 namespace brenwick {
 
 namespace {
 
-std::string Triple(const std::array<double, 3>& values) {
-    std::ostringstream text;
-    text.precision(9);
-    text << "(" << values[0] << ", " << values[1] << ", " << values[2] << ")";
-    return text.str();
+// A number with nine significant digits, written with to_chars: thousands of points print
+// several times faster than through the stream's own formatting.
+struct Number {
+    double value;
+};
+
+std::ostream& operator<<(std::ostream& out, Number number) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, number.value, std::chars_format::general, 9).ptr;
+    return out.write(text, end - text);
 }
 
-std::string MaterialText(const fieldmap::ProbeResult& result) {
-    if (!result.material_index) return "no element materials in the file";
-    std::ostringstream text;
-    text << "material " << *result.material_index;
-    if (!result.material) return text.str() + " (the byte names no material record)";
-    text << " (ID " << result.material->id << ", \"" << result.material->description << "\"";
-    if (fieldmap::IsDriftGas(*result.material)) text << ", drift gas";
-    text << ")";
-    return text.str();
+// Three numbers in parentheses.
+struct Triple {
+    const std::array<double, 3>& values;
+};
+
+std::ostream& operator<<(std::ostream& out, Triple triple) {
+    return out << "(" << Number{triple.values[0]} << ", " << Number{triple.values[1]} << ", " << Number{triple.values[2]}
+               << ")";
+}
+
+void WriteMaterial(std::ostream& out, const fieldmap::ProbeResult& result) {
+    if (!result.material_index) {
+        out << "no element materials in the file";
+        return;
+    }
+    out << "material " << *result.material_index;
+    if (!result.material) {
+        out << " (the byte names no material record)";
+        return;
+    }
+    out << " (ID " << Number{result.material->id} << ", \"" << result.material->description << "\"";
+    if (fieldmap::IsDriftGas(*result.material)) out << ", drift gas";
+    out << ")";
 }
 
 nlohmann::json MaterialJson(const fieldmap::ProbeResult& result) {
@@ -53,16 +73,15 @@ std::vector<fieldmap::Point> Points(const std::vector<double>& coordinates) {
 
 std::string FormatProbeText(std::span<const fieldmap::ProbeResult> results) {
     std::ostringstream text;
-    text.precision(9);
     for (const fieldmap::ProbeResult& result : results) {
-        text << "point " << Triple(result.point) << ": ";
+        text << "point " << Triple{result.point} << ": ";
         if (!result.inside) {
             text << "outside the mesh\n";
             continue;
         }
-        text << "element (" << result.element[0] << ", " << result.element[1] << ", " << result.element[2] << "), "
-             << MaterialText(result) << ", potential " << result.potential << " V, field " << Triple(result.field)
-             << " V per length unit\n";
+        text << "element (" << result.element[0] << ", " << result.element[1] << ", " << result.element[2] << "), ";
+        WriteMaterial(text, result);
+        text << ", potential " << Number{result.potential} << " V, field " << Triple{result.field} << " V per length unit\n";
     }
     return text.str();
 }

@@ -19,7 +19,12 @@ ReplacingFile::ReplacingFile(const std::string& path) : path_(path) {
     if (!target.has_filename()) Fail(std::make_error_code(std::errc::is_a_directory));
     std::random_device random;
     for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
-        temporary_ = target.parent_path() / ("." + target.filename().string() + "." + std::to_string(random()) + ".part");
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += std::to_string(random());
+        name += ".part";
+        temporary_ = target.parent_path() / name;
         // "x" refuses a name that exists, so no other file is ever taken over.
         file_.reset(std::fopen(temporary_.string().c_str(), "wbx"));
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -23,52 +24,100 @@ static_assert(std::endian::native == std::endian::little,
 // Values per piece while streaming a block: a few MiB, so that memory stays small whatever the map.
 constexpr std::uint64_t kPieceValues = std::uint64_t{1} << 20;
 
+// The file being written and the buffer that every piece of every array passes through, so
+// that streaming allocates its memory once.
+struct Output {
+    ReplacingFile& file;
+    std::vector<unsigned char> piece;
+
+    void Write(const void* data, std::size_t bytes) { file.Write(data, bytes); }
+};
+
 // One data array of the file: what the XML says of it and how its values are streamed.
 struct DataArray {
     std::string name;
     std::string type;
     std::uint64_t bytes = 0;
-    std::function<void(ReplacingFile&)> write;
+    std::function<void(Output&)> write;
 };
 
 // Streams `count` values that read(first, piece) delivers, piece by piece.
 template <typename T, typename Read>
-void Stream(std::uint64_t count, Read read, ReplacingFile& out) {
-    std::vector<T> piece(static_cast<std::size_t>(std::min(count, kPieceValues)));
-    for (std::uint64_t first = 0; first < count; first += piece.size()) {
-        const std::span<T> part(piece.data(), static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), count - first)));
-        read(first, part);
-        out.Write(part.data(), part.size_bytes());
+void Stream(std::uint64_t count, Read read, Output& out) {
+    for (std::uint64_t first = 0; first < count; first += kPieceValues) {
+        const auto values = static_cast<std::size_t>(std::min(kPieceValues, count - first));
+        if (out.piece.size() < values * sizeof(T)) out.piece.resize(values * sizeof(T));
+        const std::span<T> piece(reinterpret_cast<T*>(out.piece.data()), values);
+        read(first, piece);
+        out.Write(piece.data(), piece.size_bytes());
     }
 }
 
-DataArray Float32Array(std::string name, std::uint64_t count, std::function<void(ReplacingFile&)> write) {
+DataArray Float32Array(std::string name, std::uint64_t count, std::function<void(Output&)> write) {
     return {std::move(name), "Float32", count * sizeof(float), std::move(write)};
 }
 
 DataArray Coordinates(const std::string& name, std::vector<double> lines) {
     const std::uint64_t bytes = lines.size() * sizeof(double);
-    return {name, "Float64", bytes, [lines = std::move(lines)](ReplacingFile& out) {
+    return {name, "Float64", bytes, [lines = std::move(lines)](Output& out) {
                 out.Write(lines.data(), lines.size() * sizeof(double));
             }};
 }
 
-// A record property per element, through a table of the 256 bytes: NaN where a byte names no record.
-DataArray RecordProperty(std::string name, efm::Reader& reader, const std::array<float, 256>& by_byte) {
-    const auto count = static_cast<std::uint64_t>(reader.header()[efm::Key::elements_material]);
-    return Float32Array(std::move(name), count, [&reader, by_byte, count](ReplacingFile& out) {
-        std::vector<unsigned char> bytes;
-        Stream<float>(count, [&](std::uint64_t first, std::span<float> values) {
-            bytes.resize(values.size());
-            reader.ReadElementMaterials(first, bytes);
-            std::transform(bytes.begin(), bytes.end(), values.begin(), [&](unsigned char b) { return by_byte[b]; });
-        }, out);
+// A value per element through a table of the 256 material bytes, which are read piece by piece.
+template <typename T>
+DataArray ByteTable(efm::Reader& reader, std::string name, std::string type, std::uint64_t count,
+                    const std::array<T, 256>& table) {
+    return {std::move(name), std::move(type), count * sizeof(T), [&reader, table, count](Output& out) {
+                std::vector<unsigned char> bytes;
+                Stream<T>(count, [&](std::uint64_t first, std::span<T> values) {
+                    bytes.resize(values.size());
+                    reader.ReadElementMaterials(first, bytes);
+                    std::transform(bytes.begin(), bytes.end(), values.begin(), [&](unsigned char b) { return table[b]; });
+                }, out);
+            }};
+}
+
+// A property of the records per element: the property of the record a byte names, `none` for
+// a byte that names no record.
+template <typename T, typename Property>
+std::array<T, 256> RecordTable(const std::vector<efm::MaterialRecord>& records, T none, Property property) {
+    std::array<T, 256> table;
+    table.fill(none);
+    for (std::size_t byte = 0; byte < std::min<std::size_t>(records.size(), table.size()); ++byte) {
+        table[byte] = static_cast<T>(property(records[byte]));
+    }
+    return table;
+}
+
+bool IdsFitAByte(const std::vector<efm::MaterialRecord>& records) {
+    return std::all_of(records.begin(), records.end(), [](const efm::MaterialRecord& record) {
+        return record.id >= 0 && record.id < kNoRecordByteId && record.id == std::floor(record.id);
     });
+}
+
+std::vector<DataArray> MaterialData(efm::Reader& reader, std::uint64_t count) {
+    const std::vector<efm::MaterialRecord> records = reader.MaterialRecords();
+    const auto id = [](const efm::MaterialRecord& record) { return record.id; };
+    const auto eps = [](const efm::MaterialRecord& record) { return record.eps; };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<DataArray> arrays;
+    arrays.push_back({"material", "UInt8", count, [&reader, count](Output& out) {
+                          Stream<unsigned char>(count, [&](std::uint64_t first, std::span<unsigned char> bytes) {
+                              reader.ReadElementMaterials(first, bytes);
+                          }, out);
+                      }});
+    arrays.push_back(IdsFitAByte(records)
+                         ? ByteTable(reader, "material_id", "UInt8", count,
+                                     RecordTable<std::uint8_t>(records, kNoRecordByteId, id))
+                         : ByteTable(reader, "material_id", "Float32", count, RecordTable<float>(records, nan, id)));
+    arrays.push_back(ByteTable(reader, "eps", "Float32", count, RecordTable<float>(records, nan, eps)));
+    return arrays;
 }
 
 std::vector<DataArray> PointData(efm::Reader& reader) {
     const auto count = static_cast<std::uint64_t>(reader.header()[efm::Key::nodes_scalar]);
-    return {Float32Array("potential", count, [&reader, count](ReplacingFile& out) {
+    return {Float32Array("potential", count, [&reader, count](Output& out) {
         Stream<float>(count, [&](std::uint64_t first, std::span<float> values) { reader.ReadNodeValues(first, values); }, out);
     })};
 }
@@ -77,24 +126,10 @@ std::vector<DataArray> CellData(efm::Reader& reader) {
     std::vector<DataArray> arrays;
     const efm::Header& header = reader.header();
     if (const auto count = static_cast<std::uint64_t>(header[efm::Key::elements_material]); count > 0) {
-        arrays.push_back({"material", "UInt8", count, [&reader, count](ReplacingFile& out) {
-                              Stream<unsigned char>(count, [&](std::uint64_t first, std::span<unsigned char> bytes) {
-                                  reader.ReadElementMaterials(first, bytes);
-                              }, out);
-                          }});
-        std::array<float, 256> ids, eps;
-        ids.fill(std::numeric_limits<float>::quiet_NaN());
-        eps.fill(std::numeric_limits<float>::quiet_NaN());
-        const std::vector<efm::MaterialRecord> records = reader.MaterialRecords();
-        for (std::size_t byte = 0; byte < std::min<std::size_t>(records.size(), 256); ++byte) {
-            ids[byte] = records[byte].id;
-            eps[byte] = records[byte].eps;
-        }
-        arrays.push_back(RecordProperty("material_id", reader, ids));
-        arrays.push_back(RecordProperty("eps", reader, eps));
+        arrays = MaterialData(reader, count);
     }
     if (const auto count = static_cast<std::uint64_t>(header[efm::Key::elements_scalar]); count > 0) {
-        arrays.push_back(Float32Array("property", count, [&reader, count](ReplacingFile& out) {
+        arrays.push_back(Float32Array("property", count, [&reader, count](Output& out) {
             Stream<float>(count, [&](std::uint64_t first, std::span<float> values) {
                 reader.ReadElementProperties(first, values);
             }, out);
@@ -165,7 +200,8 @@ void WriteVtr(efm::Reader& reader, const std::string& path) {
     const std::vector<DataArray> cells = CellData(reader);
     const std::vector<DataArray> coordinates = CoordinateData(reader);
 
-    ReplacingFile out(path);
+    ReplacingFile file(path);
+    Output out{file, {}};
     const std::string head = XmlHead(reader.MeshDims(), points, cells, coordinates);
     out.Write(head.data(), head.size());
     for (const std::vector<DataArray>* group : {&points, &cells, &coordinates}) {
@@ -177,7 +213,7 @@ void WriteVtr(efm::Reader& reader, const std::string& path) {
     }
     const std::string tail = "\n  </AppendedData>\n</VTKFile>\n";
     out.Write(tail.data(), tail.size());
-    out.Commit();
+    file.Commit();
 }
 
 }  // namespace brenwick::fieldmap

@@ -4,8 +4,10 @@
 //   coordinates  the mesh lines (Float64); in a file of potentials only, the node indices
 //   point data   potential    (Float32) the node values
 //   cell data    material     (UInt8)   the element's material byte, the position of its record
-//                material_id  (Float32) the ID of that record; NaN for a byte that names no record
-//                eps          (Float32) the eps of that record; NaN likewise
+//                material_id            the ID of that record: UInt8 when every ID is a whole
+//                                       number from 0 to 254, with 255 for a byte that names no
+//                                       record; otherwise Float32, with NaN for such a byte
+//                eps          (Float32) the eps of that record; NaN for a byte that names none
 //                property     (Float32) the element property, when the file holds them
 //
 // A file without element materials has no cell data but `property`, when present. The data
@@ -20,9 +22,13 @@
 
 namespace brenwick::fieldmap {
 
-// Writes the .vtr file, block by block without holding a block whole in memory; the output
-// appears only once complete (see ReplacingFile). Throws efm::FormatError when the export file
-// cannot be read and std::runtime_error when the output cannot be written.
+// The material_id of a byte that names no record, when the IDs are written as bytes.
+inline constexpr unsigned char kNoRecordByteId = 255;
+
+// Writes the .vtr file, block by block in pieces of a few MiB, so that memory stays small
+// whatever the size of the map. The output appears only once complete (see ReplacingFile).
+// Throws efm::FormatError when the export file cannot be read and std::runtime_error when the
+// output cannot be written.
 void WriteVtr(efm::Reader& reader, const std::string& path);
 
 }  // namespace brenwick::fieldmap

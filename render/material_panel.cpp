@@ -127,10 +127,6 @@ void DrawMeshLines(QPainter& painter, const fieldmap::Slice& slice, const PlotAr
 
 }  // namespace
 
-QString AxisTitle(const fieldmap::Slice& slice, std::size_t plane_axis) {
-    return QString::fromStdString(fieldmap::AxisName(slice.plane_axes[plane_axis]));
-}
-
 int MaterialLegendWidth(const fieldmap::Slice& slice, const PictureStyle& style) {
     const QFontMetrics metrics(style.TextFont());
     int width = metrics.horizontalAdvance(kLegendHeading);
@@ -158,7 +154,7 @@ PlotArea DrawMaterialPanel(QPainter& painter, const fieldmap::Slice& slice, QRec
     });
     painter.drawImage(plot.pixels().topLeft(), elements);
     DrawMeshLines(painter, slice, plot);
-    DrawAxes(painter, plot, style, AxisTitle(slice, 0), AxisTitle(slice, 1));
+    DrawAxes(painter, plot, style, slice);
 
     painter.save();
     painter.setFont(style.TextFont());

@@ -15,9 +15,6 @@
 
 namespace brenwick::render {
 
-// The title of a plane axis: its name (the picture's title says what the coordinates count).
-QString AxisTitle(const fieldmap::Slice& slice, std::size_t plane_axis);
-
 // The width the legend of the slice's records needs to show them whole.
 int MaterialLegendWidth(const fieldmap::Slice& slice, const PictureStyle& style);
 

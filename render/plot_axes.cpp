@@ -1,5 +1,6 @@
 #include "plot_axes.h"
 
+#include "fieldmap/mesh_axis.h"
 #include "ticks.h"
 
 #include <QFontMetrics>
@@ -33,6 +34,10 @@ namespace {
 
 QString Label(double value, double step) { return QString::fromStdString(TickLabel(value, step)); }
 
+QString AxisTitle(const fieldmap::Slice& slice, std::size_t plane_axis) {
+    return QString::fromStdString(fieldmap::AxisName(slice.plane_axes[plane_axis]));
+}
+
 void DrawAcrossTicks(QPainter& painter, const PlotArea& plot, const PictureStyle& style) {
     const QRect& box = plot.pixels();
     const Ticks ticks = NiceTicks(plot.across().low, plot.across().high, std::max(2, box.width() / style.Text(5)));
@@ -60,8 +65,8 @@ void DrawUpTicks(QPainter& painter, const PlotArea& plot, const PictureStyle& st
 
 }  // namespace
 
-void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style, const QString& across_title,
-              const QString& up_title) {
+void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style, const fieldmap::Slice& slice) {
+    const QString across_title = AxisTitle(slice, 0), up_title = AxisTitle(slice, 1);
     const QRect& box = plot.pixels();
     painter.save();
     painter.setFont(style.TextFont());

@@ -3,11 +3,11 @@
 #ifndef BRENWICK_RENDER_PLOT_AXES_H
 #define BRENWICK_RENDER_PLOT_AXES_H
 
+#include "fieldmap/slice.h"
 #include "picture_style.h"
 #include "plot_area.h"
 
 #include <QPainter>
-#include <QString>
 
 namespace brenwick::render {
 
@@ -22,8 +22,9 @@ PanelRooms SplitPanel(QRect panel, int side_width, const PictureStyle& style);
 // the plot's room.
 QRect SideRoom(const PlotArea& plot, const PanelRooms& rooms, int width, const PictureStyle& style);
 
-void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style, const QString& across_title,
-              const QString& up_title);
+// Draws the frame, ticks and labels of a plot of the slice; the axis titles are the names of
+// the plane's axes (the picture's title says what the coordinates count).
+void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style, const fieldmap::Slice& slice);
 
 }  // namespace brenwick::render
 

@@ -2,7 +2,6 @@
 
 #include "colour_map.h"
 #include "contours.h"
-#include "material_panel.h"
 #include "plot_axes.h"
 #include "ticks.h"
 
@@ -159,7 +158,7 @@ PotentialPanel DrawPotentialPanel(QPainter& painter, const fieldmap::Slice& slic
 
     painter.drawImage(result.plot.pixels().topLeft(), PotentialRaster(slice, result.plot, result.colours, style));
     DrawContours(painter, slice, result.plot, levels, style);
-    DrawAxes(painter, result.plot, style, AxisTitle(slice, 0), AxisTitle(slice, 1));
+    DrawAxes(painter, result.plot, style, slice);
 
     // A flat plot gets a taller bar, so that its labels stay apart.
     const QRect side = SideRoom(result.plot, rooms, side_width, style);

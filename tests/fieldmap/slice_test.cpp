@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <istream>
 #include <limits>
+#include <streambuf>
+#include <utility>
 #include <stdexcept>
 
 using namespace brenwick;
@@ -84,6 +88,56 @@ TEST(Slice, HoldsThePlanesValuesLayerAndLinesAsTheFileHasThem) {
             EXPECT_EQ(slice.records.size(), 2u);
         }
     }
+}
+
+// A stream over bytes in memory that counts the bytes it hands out.
+class CountingBuffer : public std::streambuf {
+public:
+    explicit CountingBuffer(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::uint64_t delivered = 0;
+
+protected:
+    std::streamsize xsgetn(char* out, std::streamsize count) override {
+        const std::streamsize n = std::min<std::streamsize>(count, static_cast<std::streamsize>(bytes_.size()) - position_);
+        std::copy_n(bytes_.data() + position_, n, out);
+        position_ += n;
+        delivered += static_cast<std::uint64_t>(n);
+        return n;
+    }
+    pos_type seekpos(pos_type position, std::ios_base::openmode) override {
+        position_ = position;
+        return position;
+    }
+    pos_type seekoff(off_type offset, std::ios_base::seekdir from, std::ios_base::openmode mode) override {
+        const std::streamoff base = from == std::ios_base::beg ? 0 : from == std::ios_base::cur ? position_ : bytes_.size();
+        return seekpos(base + offset, mode);
+    }
+
+private:
+    std::string bytes_;
+    std::streamoff position_ = 0;
+};
+
+// A picture must not cost a read of the whole map: only the header, the lines, the plane, its
+// layer of elements and the records are read.
+TEST(Slice, ReadsOnlyThePlaneItsLayerTheLinesAndTheRecords) {
+    test_efm::MapContents map;
+    map.dims = {60, 50, 40};
+    for (auto [lines, count] : {std::pair{&map.x, 60}, {&map.y, 50}, {&map.z, 40}}) {
+        for (int n = 0; n < count; ++n) lines->push_back(n);
+    }
+    map.nodes.assign(60 * 50 * 40, 1.0f);
+    map.bytes.assign(59 * 49 * 39, 0);
+    map.records = {{0, "gas", 1, 1, 0}};
+    const std::string bytes = test_efm::Bytes(map.Blocks());
+    CountingBuffer buffer(bytes);
+    std::istream in(&buffer);
+    efm::Reader reader(in, bytes.size());
+    const std::uint64_t header = buffer.delivered;
+    fieldmap::ReadSlice(reader, {});
+    const std::uint64_t expected = 8 * (60 + 50 + 40) * 2 + 4 * 60 * 50 + 59 * 49 + 24;
+    EXPECT_LE(buffer.delivered - header, expected);
+    EXPECT_GE(buffer.delivered - header, 4 * 60 * 50 + 59 * 49);
 }
 
 TEST(Slice, FileOfPotentialsOnlyGivesNodeIndicesAndNoLayer) {

@@ -88,7 +88,7 @@ TEST(VtkFile, HoldsTheGridValuesMaterialsAndPropertiesOfTheExport) {
     EXPECT_EQ(piece.child("Coordinates").select_nodes("DataArray").size(), 3u);
 
     const std::map<std::string, std::string> types{{"potential", "Float32"}, {"material", "UInt8"},
-                                                   {"material_id", "Float32"}, {"eps", "Float32"},
+                                                   {"material_id", "UInt8"}, {"eps", "Float32"},
                                                    {"property", "Float32"}, {"x", "Float64"},
                                                    {"y", "Float64"}, {"z", "Float64"}};
     ASSERT_EQ(vtk.arrays.size(), types.size());
@@ -100,7 +100,7 @@ TEST(VtkFile, HoldsTheGridValuesMaterialsAndPropertiesOfTheExport) {
     EXPECT_EQ(vtk.arrays.at("x").Values<double>(), map.x);
     EXPECT_EQ(vtk.arrays.at("y").Values<double>(), map.y);
     EXPECT_EQ(vtk.arrays.at("z").Values<double>(), map.z);
-    const std::vector<float> ids = vtk.arrays.at("material_id").Values<float>();
+    const std::vector<unsigned char> ids = vtk.arrays.at("material_id").Values<unsigned char>();
     const std::vector<float> eps = vtk.arrays.at("eps").Values<float>();
     ASSERT_EQ(ids.size(), map.bytes.size());
     for (std::size_t e = 0; e < map.bytes.size(); ++e) {
@@ -108,7 +108,27 @@ TEST(VtkFile, HoldsTheGridValuesMaterialsAndPropertiesOfTheExport) {
             EXPECT_EQ(ids[e], map.records[map.bytes[e]].id) << e;
             EXPECT_EQ(eps[e], map.records[map.bytes[e]].eps) << e;
         } else {
-            EXPECT_TRUE(std::isnan(ids[e]) && std::isnan(eps[e])) << e;
+            EXPECT_EQ(ids[e], fieldmap::kNoRecordByteId) << e;
+            EXPECT_TRUE(std::isnan(eps[e])) << e;
+        }
+    }
+}
+
+// IDs that are no whole numbers from 0 to 254 cannot be bytes; 255 could be a real ID.
+TEST(VtkFile, IdsThatAreNoBytesAreWrittenAsFloatsWithNanForBytesWithoutRecord) {
+    for (const float odd_id : {2.5f, 255.0f, -1.0f}) {
+        SmallMap map;
+        map.records[1].id = odd_id;
+        const TempDir dir;
+        const VtkFile vtk = Converted(map.Blocks(), dir);
+        ASSERT_EQ(vtk.arrays.at("material_id").type, "Float32") << odd_id;
+        const std::vector<float> ids = vtk.arrays.at("material_id").Values<float>();
+        for (std::size_t e = 0; e < map.bytes.size(); ++e) {
+            if (map.bytes[e] < map.records.size()) {
+                EXPECT_EQ(ids[e], map.records[map.bytes[e]].id) << e;
+            } else {
+                EXPECT_TRUE(std::isnan(ids[e])) << e;
+            }
         }
     }
 }
