@@ -1,5 +1,6 @@
 #include "brenwick_dlg.h"
 
+#include "export_summary_text.h"
 #include "reader_library.h"
 
 #include <exception>
@@ -7,22 +8,6 @@
 #include <stdexcept>
 
 using namespace brenwick;
-
-namespace {
-
-// Keeps the wait cursor up for one scope, so that it ends whatever the export does.
-class WaitCursor {
-public:
-    explicit WaitCursor(DialogView& view) : m_view(view) { m_view.BeginWaitCursor(); }
-    ~WaitCursor() { m_view.EndWaitCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    DialogView& m_view;
-};
-
-}  // namespace
 
 DialogReader brenwick::ChooseDialogReader(const std::optional<std::string>& option) {
     try {
@@ -33,6 +18,8 @@ DialogReader brenwick::ChooseDialogReader(const std::optional<std::string>& opti
 }
 
 CBrenwickDlg::CBrenwickDlg(DialogView& view, DialogReader reader) : m_view(view), m_reader(std::move(reader)) {}
+
+CBrenwickDlg::~CBrenwickDlg() { StopExport(); }
 
 void CBrenwickDlg::OnInitDialog() {
     if (!m_reader.reader) SetStatus(m_reader.failure);
@@ -59,15 +46,16 @@ void CBrenwickDlg::OnEnChangeInputFile() {
         return;
     }
     SetStatus("Open the input file ...");
+    m_view.ClearPreview();
     try {
         const bool replacing = m_pReadout != nullptr;
         if (replacing) DeleteReadout();
         m_pReadout = OpenReadout(path);
         SetStatus("Open the input file...done!");
-        if (replacing)
-            m_pReadout->material_file = m_view.GetItemText(ControlId::MaterialFile);
-        else
-            m_view.EnableItem(ControlId::MaterialFile, true);
+        // Also a first open, and one after a failed open, takes the path the field shows, so
+        // that the field and the engine never disagree.
+        m_pReadout->material_file = m_view.GetItemText(ControlId::MaterialFile);
+        if (!replacing) m_view.EnableItem(ControlId::MaterialFile, true);
         m_view.EnableItem(ControlId::PotentialName, true);
         // Runs OnEnChangePotentialName at once, which hands the name back to the new readout.
         m_view.SetItemText(ControlId::PotentialName, m_pReadout->GetPotentialName());
@@ -99,25 +87,37 @@ void CBrenwickDlg::OnEnChangePotentialName() {
 }
 
 void CBrenwickDlg::OnBnClickedExport() {
-    if (!m_pReadout || m_strOutputFile.empty()) return;
+    if (!m_pReadout || m_strOutputFile.empty() || m_export) return;
     SetStatus("Start to extract data now...");
-    // Set on every export, so that the export always does what the box shows.
+    m_view.ClearPreview();
+    // Set on every export, so that the export always does what the box shows. The boxes are
+    // read here, on the user-interface thread, before the worker starts.
     m_pReadout->material_quantity =
         m_view.IsChecked(ControlId::UseDensity) ? kQuantityDensity : kQuantityPermittivity;
-    const WaitCursor wait(m_view);
-    try {
-        const bool only_potentials = m_view.IsChecked(ControlId::OnlyPotentials);
-        const bool write_property = m_view.IsChecked(ControlId::WriteProperty);
-        m_pReadout->SaveBinaryFile(m_strOutputFile, only_potentials, write_property);
-        SetStatus("Start to extract data now...done!");
-    } catch (const std::exception& e) {
-        SetStatus(std::string("Start to extract data now...failed!\n") + e.what());
-    } catch (...) {
-        SetStatus("Start to extract data now...failed!");
-    }
+    const bool only_potentials = m_view.IsChecked(ControlId::OnlyPotentials);
+    const bool write_property = m_view.IsChecked(ControlId::WriteProperty);
+
+    m_export = std::make_unique<ExportSession>(m_view);
+    m_pReadout->SetCancellation(m_export->StopToken());
+    m_pReadout->SetProgressListener([this](ExportStage stage) {
+        m_view.PostToUserInterface([this, stage] {
+            if (m_export) m_export->ShowStage(stage);
+        });
+    });
+    m_view.RunInBackground(
+        [session = m_export.get(), readout = m_pReadout.get(), output = m_strOutputFile, only_potentials,
+         write_property] {
+            session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); });
+        },
+        [this] { FinishExport(); });
+}
+
+void CBrenwickDlg::OnBnClickedCancel() {
+    if (m_export) m_export->RequestStop();
 }
 
 void CBrenwickDlg::OnBnClickedClose() {
+    StopExport();
     if (m_pReadout) {
         // The dialog ends either way; a project that fails to close is only reported.
         try {
@@ -127,6 +127,34 @@ void CBrenwickDlg::OnBnClickedClose() {
         }
     }
     m_view.EndDialog();
+}
+
+void CBrenwickDlg::FinishExport() {
+    // Ending the session gives the inputs back once the outcome is shown.
+    const std::unique_ptr<ExportSession> session = std::move(m_export);
+    ShowExportOutcome(session->Failure());
+}
+
+void CBrenwickDlg::ShowExportOutcome(const std::exception_ptr& failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+        const ExportSummary& summary = m_pReadout->LastExport();
+        SetStatus("Start to extract data now...done!\n" + ExportSummaryText(summary));
+        m_view.ShowPreview(summary.output_path);
+    } catch (const std::exception& e) {
+        SetStatus(std::string("Start to extract data now...failed!\n") + e.what());
+    } catch (...) {
+        SetStatus("Start to extract data now...failed!");
+    }
+}
+
+// Nothing may touch the readout while the worker uses it, so a running export is stopped and
+// its worker waited for before the readout may go.
+void CBrenwickDlg::StopExport() {
+    if (!m_export) return;
+    m_export->RequestStop();
+    m_view.WaitForBackgroundWork();
+    m_export.reset();
 }
 
 // The readout is gone afterwards even when closing its project fails, so that the failure

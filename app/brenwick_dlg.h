@@ -1,13 +1,16 @@
 // The main dialog's handler logic: owns at most one CST_Readout, hands it the user's inputs as
-// the fields change and starts the export. It reaches the widgets only through DialogView, so
-// it builds and runs without a window toolkit.
+// the fields change and runs the export on a worker, during which only Cancel and Close act.
+// It reaches the widgets only through DialogView, so it builds and runs without a window
+// toolkit.
 #ifndef BRENWICK_BRENWICK_DLG_H
 #define BRENWICK_BRENWICK_DLG_H
 
 #include "dialog_view.h"
+#include "export_session.h"
 #include "reader_functions.h"
 #include "readout.h"
 
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +33,8 @@ DialogReader ChooseDialogReader(const std::optional<std::string>& option);
 class CBrenwickDlg {
 public:
     explicit CBrenwickDlg(brenwick::DialogView& view, brenwick::DialogReader reader = {});
+    // Stops a running export and waits for its worker, which uses the readout.
+    ~CBrenwickDlg();
 
     // Once the window stands: a reader that cannot be used is named in the status line.
     void OnInitDialog();
@@ -44,8 +49,11 @@ public:
     void OnEnChangeMaterialFile();
     void OnEnChangeOutputFile();
     void OnEnChangePotentialName();
+    // Starts the export on the worker; the status and the inputs follow once it has finished.
     void OnBnClickedExport();
-    // "Close", Escape and the close box.
+    // Asks a running export to stop; it ends as a failed export and leaves the output as it was.
+    void OnBnClickedCancel();
+    // "Close", Escape and the close box; a running export is stopped first.
     void OnBnClickedClose();
 
     // The engine of the open project, null while none is open.
@@ -55,6 +63,9 @@ public:
     std::string ReaderDescription() const;
 
 private:
+    void FinishExport();
+    void ShowExportOutcome(const std::exception_ptr& failure);
+    void StopExport();
     void DeleteReadout();
     std::unique_ptr<CST_Readout> OpenReadout(const std::string& path) const;
     void SetStatus(const std::string& text);
@@ -63,6 +74,7 @@ private:
     brenwick::DialogReader m_reader;
     std::unique_ptr<CST_Readout> m_pReadout;
     std::string m_strOutputFile;
+    std::unique_ptr<brenwick::ExportSession> m_export;  // while the worker exports
 };
 
 #endif

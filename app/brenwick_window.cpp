@@ -8,7 +8,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace brenwick {
 
@@ -20,11 +24,20 @@ QString FromNarrow(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Wide enough for the materials and the potential side by side at a readable size, and tall
+// enough for the picture of a plane about as wide as high.
+constexpr int kWidthWithPreview = 900;
+constexpr int kPreviewExtraHeight = 120;
+
 }  // namespace
 
 CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this, std::move(reader)) {
     m_ui->setupUi(this);
+    m_preview = std::make_unique<SlicePreview>(
+        SlicePreview::Controls{m_ui->groupPreview, m_ui->comboSliceAxis, m_ui->sliderSlicePlane,
+                               m_ui->labelSlicePicture},
+        nullptr);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     MapControls();
@@ -47,10 +60,11 @@ void CBrenwickWindow::MapControls() {
         {ControlId::OutputFile, m_ui->editOutputFile},
         {ControlId::OnlyPotentials, m_ui->checkOnlyPotentials},
         {ControlId::WriteProperty, m_ui->checkWriteProperty},
-        {ControlId::Status, m_ui->staticStatus},
+        {ControlId::Status, m_ui->textStatus},
         {ControlId::Export, m_ui->btnExport},
         {ControlId::MaterialFile, m_ui->editMaterialFile},
         {ControlId::PotentialName, m_ui->editPotentialName},
+        {ControlId::CancelExport, m_ui->btnCancel},
     };
     m_browseButtons = {
         {ControlId::InputFile, m_ui->browseInputFile},
@@ -84,6 +98,7 @@ void CBrenwickWindow::ConnectBrowseButtons() {
 void CBrenwickWindow::ConnectButtons() {
     connect(m_ui->btnExport, &QPushButton::clicked, this, [this] { m_dlg.OnBnClickedExport(); });
     connect(m_ui->btnClose, &QPushButton::clicked, this, [this] { m_dlg.OnBnClickedClose(); });
+    connect(m_ui->btnCancel, &QPushButton::clicked, this, [this] { m_dlg.OnBnClickedCancel(); });
 }
 
 // A chosen or dropped file becomes the field's text; an empty path means the choice was cancelled.
@@ -99,7 +114,7 @@ void CBrenwickWindow::ShowAbout() {
 std::string CBrenwickWindow::GetItemText(ControlId id) const {
     QWidget* control = m_controls.at(id);
     if (const auto* edit = qobject_cast<QLineEdit*>(control)) return ToNarrow(edit->text());
-    if (const auto* label = qobject_cast<QLabel*>(control)) return ToNarrow(label->text());
+    if (const auto* text = qobject_cast<QPlainTextEdit*>(control)) return ToNarrow(text->toPlainText());
     return {};
 }
 
@@ -112,8 +127,8 @@ void CBrenwickWindow::SetItemText(ControlId id, const std::string& text) {
             edit->setText(FromNarrow(text));
         }
         m_dlg.OnEnChange(id);
-    } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        label->setText(FromNarrow(text));
+    } else if (auto* status = qobject_cast<QPlainTextEdit*>(control)) {
+        status->setPlainText(FromNarrow(text));
     }
 }
 
@@ -123,6 +138,8 @@ void CBrenwickWindow::EnableItem(ControlId id, bool enabled) {
         browse->second->setEnabled(enabled);
 }
 
+bool CBrenwickWindow::IsEnabled(ControlId id) const { return m_controls.at(id)->isEnabled(); }
+
 bool CBrenwickWindow::IsChecked(ControlId id) const {
     const auto* box = qobject_cast<QAbstractButton*>(m_controls.at(id));
     return box != nullptr && box->isChecked();
@@ -131,6 +148,44 @@ bool CBrenwickWindow::IsChecked(ControlId id) const {
 void CBrenwickWindow::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void CBrenwickWindow::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
+
+void CBrenwickWindow::RunInBackground(std::function<void()> work, std::function<void()> finished) {
+    m_work.Start(std::move(work), std::move(finished));
+}
+
+// Queued also from this thread, so a task never runs inside the call that posts it; a task
+// still queued when the window goes is dropped with it.
+void CBrenwickWindow::PostToUserInterface(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+void CBrenwickWindow::WaitForBackgroundWork() { m_work.Wait(); }
+
+void CBrenwickWindow::ShowProgress(int done, int total, const std::string& step) {
+    m_ui->rowProgress->setVisible(total > 0);
+    m_ui->progressExport->setRange(0, std::max(total, 1));
+    m_ui->progressExport->setValue(done);
+    // The bar's format gives % a meaning of its own.
+    m_ui->progressExport->setFormat(FromNarrow(step).replace('%', "%%"));
+}
+
+void CBrenwickWindow::ShowPreview(const std::string& path) {
+    m_ui->groupPreview->show();
+    GrowToHoldPreview();
+    m_preview->Show(FromNarrow(path));
+}
+
+void CBrenwickWindow::ClearPreview() { m_preview->Clear(); }
+
+// The window grows to give the preview room, within the screen; a size the user chose that
+// already holds it stays.
+void CBrenwickWindow::GrowToHoldPreview() {
+    layout()->activate();
+    const QSize wanted(kWidthWithPreview, minimumSizeHint().height() + kPreviewExtraHeight);
+    QSize grown = size().expandedTo(wanted);
+    if (const QScreen* display = screen()) grown = grown.boundedTo(display->availableGeometry().size());
+    resize(grown.expandedTo(minimumSizeHint()));
+}
 
 void CBrenwickWindow::EndDialog() { QDialog::reject(); }
 

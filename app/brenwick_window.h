@@ -1,17 +1,19 @@
 // The main dialog window: the widgets of the dialog layout, wired to the handler logic of
-// CBrenwickDlg, for which it is the view.
+// CBrenwickDlg, for which it is the view. Exports run on a worker of Qt's pool, and the
+// preview of a written file below the controls shows its slices.
 #ifndef BRENWICK_BRENWICK_WINDOW_H
 #define BRENWICK_BRENWICK_WINDOW_H
 
+#include "background_work.h"
 #include "brenwick_dlg.h"
 #include "dialog_view.h"
+#include "slice_preview.h"
 
 #include <QDialog>
 
 #include <map>
 #include <memory>
 
-class QLineEdit;
 class QToolButton;
 
 namespace Ui {
@@ -30,9 +32,16 @@ public:
     std::string GetItemText(ControlId id) const override;
     void SetItemText(ControlId id, const std::string& text) override;
     void EnableItem(ControlId id, bool enabled) override;
+    bool IsEnabled(ControlId id) const override;
     bool IsChecked(ControlId id) const override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
+    void RunInBackground(std::function<void()> work, std::function<void()> finished) override;
+    void PostToUserInterface(std::function<void()> task) override;
+    void WaitForBackgroundWork() override;
+    void ShowProgress(int done, int total, const std::string& step) override;
+    void ShowPreview(const std::string& path) override;
+    void ClearPreview() override;
     void EndDialog() override;
 
     // Escape and the close box come here; they act as "Close".
@@ -45,10 +54,15 @@ private:
     void ConnectButtons();
     void PutPath(ControlId id, const QString& path);
     void ShowAbout();
+    void GrowToHoldPreview();
 
+    // Destroyed from the last: the logic stops a running export and waits for its worker
+    // through the view, so everything the view uses outlives it.
     std::unique_ptr<Ui::BrenwickWindow> m_ui;
     std::map<ControlId, QWidget*> m_controls;
     std::map<ControlId, QToolButton*> m_browseButtons;
+    BackgroundWork m_work;
+    std::unique_ptr<SlicePreview> m_preview;
     CBrenwickDlg m_dlg;
 };
 

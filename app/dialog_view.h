@@ -1,9 +1,11 @@
 // What the dialog's handler logic needs from the window: the texts, enabled states and check
-// states of its controls, the wait cursor and the end of the dialog. The window toolkit
+// states of its controls, the wait cursor, work away from the user-interface thread, the
+// progress and the preview of an export, and the end of the dialog. The window toolkit
 // implements it; the tests implement it with a recording fake.
 #ifndef BRENWICK_DIALOG_VIEW_H
 #define BRENWICK_DIALOG_VIEW_H
 
+#include <functional>
 #include <string>
 
 namespace brenwick {
@@ -19,6 +21,7 @@ enum class ControlId : int {
     Export = 1009,
     MaterialFile = 1010,
     PotentialName = 1017,
+    CancelExport = 1018,
 };
 
 class DialogView {
@@ -32,9 +35,27 @@ public:
     virtual void SetItemText(ControlId id, const std::string& text) = 0;
     // A disabled field takes no input and so raises no change from the user.
     virtual void EnableItem(ControlId id, bool enabled) = 0;
+    virtual bool IsEnabled(ControlId id) const = 0;
     virtual bool IsChecked(ControlId id) const = 0;
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
+
+    // Runs `work` on another thread while the window keeps repainting and taking input, then
+    // `finished` on the user-interface thread. One piece of work at a time.
+    virtual void RunInBackground(std::function<void()> work, std::function<void()> finished) = 0;
+    // Callable from any thread: runs `task` on the user-interface thread soon after, in the
+    // order of the calls and before the `finished` of work that posts it.
+    virtual void PostToUserInterface(std::function<void()> task) = 0;
+    // Blocks until the running work, if any, has returned; its `finished` is then never run.
+    virtual void WaitForBackgroundWork() = 0;
+
+    // How far an export has come: `done` of `total` steps and the step under way; a total of
+    // 0 hides the display.
+    virtual void ShowProgress(int done, int total, const std::string& step) = 0;
+    // Shows slices of the export file at `path`; ClearPreview takes them away.
+    virtual void ShowPreview(const std::string& path) = 0;
+    virtual void ClearPreview() = 0;
+
     // Ends the dialog with the cancel result.
     virtual void EndDialog() = 0;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the documentation's pictures of the dialog: writes the demo project, starts the dialog
-# on a virtual display, fills it with the demo project, exports it, and saves the dialog and
-# the About box as PNG files in docs/images/.
+# on a virtual display, fills it with the demo project, and saves as PNG files in docs/images/
+# the dialog ready to export, the dialog after the export with its summary and the preview of
+# the written file, and the About box.
 #
 #   scripts/screenshot-dialog.sh [BUILD_DIR]      (default: build)
 #
@@ -28,6 +29,5 @@ cd "$work"
 
 mkdir -p "$root/docs/images"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$shooter" demo/detector.cst demo/materials.xml demo/detector.efm \
-  "$root/docs/images/brenwick-dialog.png" "$root/docs/images/brenwick-about.png"
-echo "screenshot: wrote docs/images/brenwick-dialog.png and docs/images/brenwick-about.png"
+  "$shooter" demo/detector.cst demo/materials.xml demo/detector.efm "$root/docs/images"
+echo "screenshot: wrote brenwick-dialog.png, brenwick-dialog-preview.png and brenwick-about.png in docs/images/"

@@ -1,9 +1,11 @@
 // The main dialog's handler logic against a recording view and the scripted result reader.
 #include "brenwick_dlg.h"
+#include "export_summary_text.h"
 #include "fake_reader.h"
 #include "potential_project.h"
 #include "reader_library.h"
 #include "recording_view.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +13,9 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 using namespace brenwick;
 
@@ -36,13 +40,44 @@ protected:
         view.Type(ControlId::OutputFile, output);
     }
 
+    // Presses "Export" and lets the worker run the export to its end.
+    void Export() {
+        dialog.OnBnClickedExport();
+        view.FinishBackgroundWork();
+    }
+
     std::size_t LogCount(const std::string& entry) const {
         return static_cast<std::size_t>(std::count(view.Log().begin(), view.Log().end(), entry));
     }
 
+    // The last entry about the preview: "preview clear" or "preview PATH".
+    std::string LastPreview() const {
+        const auto last = std::find_if(view.Log().rbegin(), view.Log().rend(),
+                                       [](const std::string& entry) { return entry.starts_with("preview "); });
+        return last == view.Log().rend() ? "" : *last;
+    }
+
+    // The log entries since the first `before` ones.
+    std::vector<std::string> LogSince(std::size_t before) const {
+        return {view.Log().begin() + static_cast<std::ptrdiff_t>(before), view.Log().end()};
+    }
+
+    test_files::TempDir temp;
     RecordingView view;
     CBrenwickDlg dialog{view};
 };
+
+const std::vector<ControlId> kInputs{ControlId::InputFile,     ControlId::MaterialFile,   ControlId::OutputFile,
+                                     ControlId::PotentialName, ControlId::OnlyPotentials, ControlId::UseDensity,
+                                     ControlId::WriteProperty, ControlId::Export};
+
+std::map<ControlId, bool> EnabledStates(const RecordingView& view) {
+    std::map<ControlId, bool> states;
+    for (const ControlId id : kInputs) states[id] = view.Enabled(id);
+    return states;
+}
+
+const std::string kDone = "Start to extract data now...done!";
 
 // --- Opening a project ---
 
@@ -95,17 +130,17 @@ TEST_F(DialogOpenTest, CstInsideTheNameIsEnough) {
 }
 
 TEST_F(DialogOpenTest, PathWithoutCstKeepsTheOpenProjectForExport) {
-    const std::string output = FreshTempPath("kept-project.efm");
+    const std::string output = temp / "kept-project.efm";
     PrepareExport(output);
     const CST_Readout* before = dialog.Readout();
     view.Tick(ControlId::OnlyPotentials, true);
 
     Open("/data/other.txt");
-    dialog.OnBnClickedExport();
+    Export();
 
     EXPECT_EQ(dialog.Readout(), before);
     EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 0);
-    EXPECT_EQ(view.Status(), "Start to extract data now...done!");
+    EXPECT_TRUE(view.Status().starts_with(kDone + "\n")) << view.Status();
     ExpectPotentialsOnlyExport(output);
 }
 
@@ -135,7 +170,7 @@ TEST_F(DialogOpenTest, ReopeningDiscardsAnEditedPotentialName) {
 }
 
 TEST_F(DialogOpenTest, FailedOpenShowsTheMessageAndDisablesTheFieldsThatNeedAProject) {
-    const std::string output = FreshTempPath("unused.efm");
+    const std::string output = temp / "unused.efm";
     PrepareExport(output);
     fake_reader::Current().open_status = 3;
 
@@ -151,7 +186,7 @@ TEST_F(DialogOpenTest, FailedOpenShowsTheMessageAndDisablesTheFieldsThatNeedAPro
     EXPECT_EQ(dialog.OutputFile(), output);
 }
 
-TEST_F(DialogOpenTest, OpenAfterAFailedOneStartsWithoutMaterialPath) {
+TEST_F(DialogOpenTest, OpenAfterAFailedOneTakesTheMaterialPathTheFieldShows) {
     Open();
     view.Type(ControlId::MaterialFile, "/data/materials.xml");
     fake_reader::Current().open_status = 3;
@@ -161,9 +196,31 @@ TEST_F(DialogOpenTest, OpenAfterAFailedOneStartsWithoutMaterialPath) {
     Open("/data/second.cst");
 
     ASSERT_NE(dialog.Readout(), nullptr);
-    EXPECT_EQ(dialog.Readout()->material_file, "");
+    EXPECT_EQ(dialog.Readout()->material_file, "/data/materials.xml");
     EXPECT_TRUE(view.Enabled(ControlId::MaterialFile));
     EXPECT_EQ(view.GetItemText(ControlId::MaterialFile), "/data/materials.xml");
+}
+
+TEST_F(DialogOpenTest, FirstOpenTakesTheMaterialPathTheFieldShows) {
+    // A program may fill the field before any project is open.
+    view.SetItemText(ControlId::MaterialFile, "/data/materials.xml");
+
+    Open();
+
+    ASSERT_NE(dialog.Readout(), nullptr);
+    EXPECT_EQ(dialog.Readout()->material_file, "/data/materials.xml");
+}
+
+TEST_F(DialogOpenTest, EveryOpenAttemptClearsThePreview) {
+    PrepareExport(temp / "previewed.efm");
+    view.Tick(ControlId::OnlyPotentials, true);
+    Export();
+    ASSERT_EQ(LastPreview(), "preview " + temp / "previewed.efm");
+    fake_reader::Current().open_status = 3;
+
+    Open("/data/broken.cst");
+
+    EXPECT_EQ(LastPreview(), "preview clear");
 }
 
 TEST_F(DialogOpenTest, FailedCloseOfTheOldProjectIsShownLikeAFailedOpen) {
@@ -252,19 +309,94 @@ TEST_F(DialogFieldTest, ChangesWithoutAProjectTouchNoReadout) {
 
 using DialogExportTest = DialogTest;
 
-TEST_F(DialogExportTest, WritesTheFileInsideTheWaitCursor) {
-    const std::string output = FreshTempPath("dialog-export.efm");
+TEST_F(DialogExportTest, RunsOnTheWorkerWithTheInputsDisabledAndRestoresThemAfterwards) {
+    const std::string output = temp / "dialog-export.efm";
     PrepareExport(output);
     view.Tick(ControlId::OnlyPotentials, true);
+    // Whatever state an input was in, the export gives it back.
+    view.EnableItem(ControlId::PotentialName, false);
+    const std::map<ControlId, bool> before = EnabledStates(view);
+
+    dialog.OnBnClickedExport();
+
+    ASSERT_TRUE(view.BackgroundWorkPending());
+    EXPECT_EQ(view.Status(), "Start to extract data now...");
+    for (const ControlId id : kInputs) EXPECT_FALSE(view.Enabled(id)) << static_cast<int>(id);
+    EXPECT_TRUE(view.Enabled(ControlId::CancelExport));
+    EXPECT_EQ(view.WaitDepth(), 1);
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    view.FinishBackgroundWork();
+
+    EXPECT_EQ(EnabledStates(view), before);
+    EXPECT_FALSE(view.Enabled(ControlId::CancelExport));
+    EXPECT_EQ(view.WaitDepth(), 0);
+    EXPECT_TRUE(view.Status().starts_with(kDone + "\n")) << view.Status();
+    ExpectPotentialsOnlyExport(output);
+}
+
+TEST_F(DialogExportTest, ProgressFollowsTheStagesOfTheEngineAndHidesAtTheEnd) {
+    PrepareExport(temp / "progress.efm");
+    view.Tick(ControlId::OnlyPotentials, true);
+    const std::size_t before = view.Log().size();
+
+    Export();
+
+    std::vector<std::string> progress;
+    for (const std::string& entry : LogSince(before))
+        if (entry.starts_with("progress ")) progress.push_back(entry);
+    const std::vector<std::string> expected{"progress 0/4", "progress 2/4 reading the potential",
+                                            "progress 3/4 writing", "progress 4/4 done", "progress 0/0"};
+    EXPECT_EQ(progress, expected);
+}
+
+TEST_F(DialogExportTest, ASecondClickWhileTheWorkerRunsIsIgnored) {
+    PrepareExport(temp / "once.efm");
+    view.Tick(ControlId::OnlyPotentials, true);
+    dialog.OnBnClickedExport();
     const std::size_t before = view.Log().size();
 
     dialog.OnBnClickedExport();
 
-    const std::vector<std::string> expected{"text 1008 Start to extract data now...", "wait begin",
-                                            "text 1008 Start to extract data now...done!", "wait end"};
-    EXPECT_EQ(std::vector<std::string>(view.Log().begin() + static_cast<std::ptrdiff_t>(before), view.Log().end()),
-              expected);
-    ExpectPotentialsOnlyExport(output);
+    EXPECT_EQ(view.Log().size(), before);
+    view.FinishBackgroundWork();
+    EXPECT_FALSE(view.BackgroundWorkPending());
+}
+
+TEST_F(DialogExportTest, SuccessShowsTheSummaryBelowTheDoneLineAndThePreview) {
+    const std::string output = temp / "summary.efm";
+    PrepareExport(output);
+    view.Tick(ControlId::OnlyPotentials, true);
+
+    Export();
+
+    const ExportSummary& summary = dialog.Readout()->LastExport();
+    EXPECT_EQ(summary.output_path, output);
+    EXPECT_EQ(summary.project_path, kProject);
+    EXPECT_EQ(view.Status(), kDone + "\n" + ExportSummaryText(summary));
+    EXPECT_EQ(LastPreview(), "preview " + output);
+}
+
+TEST_F(DialogExportTest, CancelEndsTheExportAsFailedAndKeepsTheOlderOutput) {
+    const std::string output = temp / "older.efm";
+    const std::vector<unsigned char> older{'o', 'l', 'd'};
+    test_files::WriteBytes(output, older);
+    PrepareExport(output);
+    view.Tick(ControlId::OnlyPotentials, true);
+    const std::map<ControlId, bool> before = EnabledStates(view);
+    dialog.OnBnClickedExport();
+
+    dialog.OnBnClickedCancel();
+    EXPECT_FALSE(view.Enabled(ControlId::CancelExport));
+    EXPECT_EQ(view.Log().back(), "progress 0/4 stopping");
+    view.FinishBackgroundWork();
+
+    EXPECT_EQ(view.Status(), std::string("Start to extract data now...failed!\n") + ExportCancelled().what());
+    EXPECT_EQ(test_files::ReadBytes(output), older);
+    EXPECT_EQ(temp.Entries(), std::set<std::string>{"older.efm"});
+    EXPECT_EQ(EnabledStates(view), before);
+    EXPECT_EQ(LastPreview(), "preview clear");
+    EXPECT_NE(dialog.Readout(), nullptr);
 }
 
 TEST_F(DialogExportTest, WithoutOutputPathDoesNothing) {
@@ -278,7 +410,7 @@ TEST_F(DialogExportTest, WithoutOutputPathDoesNothing) {
 }
 
 TEST_F(DialogExportTest, WithoutProjectDoesNothing) {
-    const std::string output = FreshTempPath("never-written.efm");
+    const std::string output = temp / "never-written.efm";
     PrepareExport(output);
     fake_reader::Current().open_status = 3;
     Open("/data/broken.cst");
@@ -291,56 +423,57 @@ TEST_F(DialogExportTest, WithoutProjectDoesNothing) {
 }
 
 TEST_F(DialogExportTest, FailureShowsTheEngineMessageOnTheSecondLineAndAllowsARetry) {
-    const std::string output = FreshTempPath("no-such-dir-of-the-dialog-test/out.efm");
+    const std::string output = temp / "no-such-dir-of-the-dialog-test/out.efm";
     PrepareExport(output);
     view.Tick(ControlId::OnlyPotentials, true);
 
-    dialog.OnBnClickedExport();
+    Export();
 
     const std::string first_line = "Start to extract data now...failed!\n";
     ASSERT_TRUE(view.Status().starts_with(first_line)) << view.Status();
     EXPECT_NE(view.Status().find(output), std::string::npos) << view.Status();
     EXPECT_EQ(view.WaitDepth(), 0);
+    EXPECT_EQ(LastPreview(), "preview clear");
     ASSERT_NE(dialog.Readout(), nullptr);
 
-    const std::string good_output = FreshTempPath("retry.efm");
+    const std::string good_output = temp / "retry.efm";
     view.Type(ControlId::OutputFile, good_output);
-    dialog.OnBnClickedExport();
-    EXPECT_EQ(view.Status(), "Start to extract data now...done!");
+    Export();
+    EXPECT_TRUE(view.Status().starts_with(kDone + "\n")) << view.Status();
     ExpectPotentialsOnlyExport(good_output);
 }
 
 TEST_F(DialogExportTest, ReadsThePotentialUnderTheEditedTreePath) {
-    PrepareExport(FreshTempPath("no-potential.efm"));
+    PrepareExport(temp / "no-potential.efm");
     view.Tick(ControlId::OnlyPotentials, true);
     view.Type(ControlId::PotentialName, "2D/3D Results\\Nothing");
 
-    dialog.OnBnClickedExport();
+    Export();
 
     EXPECT_TRUE(view.Status().starts_with("Start to extract data now...failed!\n")) << view.Status();
     EXPECT_TRUE(view.Status().ends_with("2D/3D Results\\Nothing")) << view.Status();
 }
 
 TEST_F(DialogExportTest, DensityBoxDecidesTheQuantityOfEveryExport) {
-    PrepareExport(FreshTempPath("density.efm"));
+    PrepareExport(temp / "density.efm");
     view.Tick(ControlId::OnlyPotentials, true);
 
     view.Tick(ControlId::UseDensity, true);
-    dialog.OnBnClickedExport();
+    Export();
     EXPECT_EQ(dialog.Readout()->material_quantity, 3);
 
     view.Tick(ControlId::UseDensity, false);
-    dialog.OnBnClickedExport();
+    Export();
     EXPECT_EQ(dialog.Readout()->material_quantity, 0);
 }
 
 TEST_F(DialogExportTest, WritesMaterialsUnlessOnlyPotentialsAreTicked) {
     // The project has no material matrix, so an export that assigns materials must fail:
     // this tells which check box reached which parameter.
-    PrepareExport(FreshTempPath("with-materials.efm"));
+    PrepareExport(temp / "with-materials.efm");
     view.Tick(ControlId::WriteProperty, true);
 
-    dialog.OnBnClickedExport();
+    Export();
 
     EXPECT_TRUE(view.Status().starts_with("Start to extract data now...failed!\n")) << view.Status();
     EXPECT_GT(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 0);
@@ -359,6 +492,29 @@ TEST_F(DialogCloseTest, ClosesTheProjectThenEndsTheDialog) {
     EXPECT_EQ(fake_reader::CallCount("CST_CloseProject"), 1);
     EXPECT_EQ(dialog.Readout(), nullptr);
     EXPECT_TRUE(view.Ended());
+}
+
+TEST_F(DialogCloseTest, DuringAnExportStopsItAndWaitsForTheWorkerBeforeClosingTheProject) {
+    const std::string output = temp / "closed.efm";
+    PrepareExport(output);
+    view.Tick(ControlId::OnlyPotentials, true);
+    dialog.OnBnClickedExport();
+    const std::size_t before = view.Log().size();
+
+    dialog.OnBnClickedClose();
+
+    EXPECT_FALSE(view.BackgroundWorkPending());
+    EXPECT_TRUE(view.Ended());
+    EXPECT_EQ(dialog.Readout(), nullptr);
+    EXPECT_FALSE(fake_reader::ProjectOpen());
+    EXPECT_TRUE(temp.Entries().empty());
+    const std::vector<std::string> after = LogSince(before);
+    const auto wait = std::find(after.begin(), after.end(), "background wait");
+    EXPECT_LT(wait - after.begin(), std::find(after.begin(), after.end(), "end dialog") - after.begin());
+    EXPECT_EQ(view.WaitDepth(), 0);
+    // The worker ran only after the stop had been asked for, so it read nothing.
+    const std::vector<std::string>& calls = fake_reader::Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "CST_Get3DHexResult"), 0);
 }
 
 TEST_F(DialogCloseTest, WithoutProjectJustEndsTheDialog) {

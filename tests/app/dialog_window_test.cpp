@@ -1,18 +1,27 @@
 // The real dialog window, driven as a user would, without a display (offscreen platform) and
-// against the scripted result reader.
+// against the scripted result reader, with a gate that can hold an export while it runs.
 #include "about_dlg.h"
 #include "brenwick_window.h"
+#include "export_control.h"
 #include "fake_reader.h"
 #include "potential_project.h"
+#include "reader_gate.h"
+#include "test_files.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,9 +29,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
+#include <vector>
 
 using namespace brenwick;
 
@@ -67,6 +78,24 @@ void WhenModalOpens(std::function<void(QWidget&)> inspect) {
     });
 }
 
+constexpr int kExportTimeoutMs = 10000;
+
+// The window over the gated reader. Close waits for the worker only after it has asked the
+// export to stop, so opening the gate there lets a held worker go on to meet the stop.
+class GatedWindow : public CBrenwickWindow {
+public:
+    GatedWindow() : CBrenwickWindow(DialogReader{reader_gate::GatedReader(), ""}) {}
+    void WaitForBackgroundWork() override {
+        reader_gate::Open();
+        CBrenwickWindow::WaitForBackgroundWork();
+    }
+};
+
+// Declared after the window, so that a worker still held is let go before the window waits for it.
+struct OpenGateAtTheEnd {
+    ~OpenGateAtTheEnd() { reader_gate::Open(); }
+};
+
 class DialogWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { fake_reader::Install(PotentialProject()); }
@@ -78,14 +107,42 @@ protected:
         return *child;
     }
     QLineEdit& Field(const char* name) { return Child<QLineEdit>(name); }
-    QString Status() { return Child<QLabel>("staticStatus").text(); }
+    QPushButton& Button(const char* name) { return Child<QPushButton>(name); }
+    QString Status() { return Child<QPlainTextEdit>("textStatus").toPlainText(); }
 
     // Fills the three paths and ticks "Write only potentials", ready for "Export".
-    void FillForPotentialsExport(const std::string& output) {
-        Field("editInputFile").setText("/data/chamber.cst");
+    void FillForPotentialsExport(const std::string& output, const QString& project = "/data/chamber.cst") {
+        Field("editInputFile").setText(project);
         Field("editMaterialFile").setText("/data/materials.xml");
+        Field("editOutputFile").clear();
         QTest::keyClicks(&Field("editOutputFile"), QString::fromStdString(output));
-        QTest::mouseClick(&Child<QCheckBox>("checkOnlyPotentials"), Qt::LeftButton);
+        Child<QCheckBox>("checkOnlyPotentials").setChecked(true);
+    }
+
+    // Export is enabled again once the worker has finished and the window has taken the outcome.
+    bool WaitForTheExport() {
+        return QTest::qWaitFor([&] { return Button("btnExport").isEnabled(); }, kExportTimeoutMs);
+    }
+
+    // Presses Export with the gate closed and returns once the worker waits inside the
+    // export, reading the potential.
+    void StartHeldExport() {
+        reader_gate::Close();
+        QTest::mouseClick(&Button("btnExport"), Qt::LeftButton);
+        ASSERT_TRUE(reader_gate::WaitUntilHeld());
+    }
+
+    // The enabled state of every input, with the browse buttons.
+    std::map<QString, bool> InputStates() {
+        std::map<QString, bool> states;
+        for (QWidget* input : std::initializer_list<QWidget*>{
+                 &Field("editInputFile"), &Field("editMaterialFile"), &Field("editOutputFile"),
+                 &Field("editPotentialName"), &Child<QToolButton>("browseInputFile"),
+                 &Child<QToolButton>("browseMaterialFile"), &Child<QToolButton>("browseOutputFile"),
+                 &Child<QCheckBox>("checkOnlyPotentials"), &Child<QCheckBox>("checkUseDensity"),
+                 &Child<QCheckBox>("checkWriteProperty"), &Button("btnExport")})
+            states[input->objectName()] = input->isEnabled();
+        return states;
     }
 
     void ShowActive() {
@@ -94,7 +151,9 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    CBrenwickWindow window;
+    test_files::TempDir temp;
+    GatedWindow window;
+    OpenGateAtTheEnd open_gate;
 };
 
 // --- What the dialog shows before any input ---
@@ -107,80 +166,192 @@ TEST_F(DialogWindowTest, StartsWithOnlyTheProjectFieldUsable) {
         EXPECT_FALSE(Field(name).isEnabled()) << name;
     for (const char* name : {"browseMaterialFile", "browseOutputFile"})
         EXPECT_FALSE(Child<QToolButton>(name).isEnabled()) << name;
-    EXPECT_FALSE(Child<QPushButton>("btnExport").isEnabled());
-    EXPECT_TRUE(Child<QPushButton>("btnExport").isDefault());
-    EXPECT_TRUE(Child<QPushButton>("btnClose").isEnabled());
+    for (const char* name : {"checkOnlyPotentials", "checkUseDensity", "checkWriteProperty"}) {
+        EXPECT_TRUE(Child<QCheckBox>(name).isEnabled()) << name;
+        EXPECT_FALSE(Child<QCheckBox>(name).isChecked()) << name;
+    }
+    EXPECT_FALSE(Button("btnExport").isEnabled());
+    EXPECT_TRUE(Button("btnExport").isDefault());
+    EXPECT_TRUE(Button("btnClose").isEnabled());
+    EXPECT_FALSE(Button("btnCancel").isEnabled());
     EXPECT_TRUE(Status().isEmpty());
+    EXPECT_TRUE(Child<QPlainTextEdit>("textStatus").isReadOnly());
+    EXPECT_TRUE(Child<QWidget>("rowProgress").isHidden());
+    EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
 }
 
-TEST_F(DialogWindowTest, CheckBoxesStartClearWithTheirTips) {
-    const struct {
-        const char* name;
-        QString text;
-        QString tip;
-    } boxes[] = {
-        {"checkOnlyPotentials", "Write only potentials",
-         "This options is supposed to be used for exporting weighting fields to Garfield++."},
-        {"checkUseDensity", "Use the density to assign the element material",
-         "Use rho instead of the relative permittivity of the node material to assign the element material."},
-        {"checkWriteProperty", "Write the material property of each element",
-         "Write also the material prperty of each element (rho or relative permittivity). By default only the "
-         "material ID per element is written. Only this is useed by Garfield++."},
-    };
-    for (const auto& box : boxes) {
-        const QCheckBox& check = Child<QCheckBox>(box.name);
-        EXPECT_EQ(check.text(), box.text);
-        EXPECT_EQ(check.toolTip(), box.tip);
-        EXPECT_TRUE(check.isEnabled());
-        EXPECT_FALSE(check.isChecked());
-    }
+TEST_F(DialogWindowTest, CloseHasTheFocusAtStart) {
+    ShowActive();
+
+    EXPECT_EQ(QApplication::focusWidget(), &Button("btnClose"));
 }
 
 TEST_F(DialogWindowTest, TabOrderFollowsTheControlOrder) {
-    const QStringList expected{"btnExport",        "btnClose",           "editInputFile",
-                               "editOutputFile",   "checkOnlyPotentials", "editMaterialFile",
-                               "checkWriteProperty", "checkUseDensity",   "editPotentialName"};
+    const QStringList expected{"btnExport",          "btnClose",          "editInputFile",   "editOutputFile",
+                               "checkOnlyPotentials", "editMaterialFile", "checkWriteProperty", "checkUseDensity",
+                               "editPotentialName",  "btnCancel",         "textStatus",      "comboSliceAxis",
+                               "sliderSlicePlane"};
     QStringList order;
-    QWidget* widget = &Child<QPushButton>("btnExport");
+    QWidget* widget = &Button("btnExport");
     do {
         if (widget->focusPolicy() & Qt::TabFocus) order << widget->objectName();
         widget = widget->nextInFocusChain();
-    } while (widget != &Child<QPushButton>("btnExport"));
+    } while (widget != &Button("btnExport"));
     EXPECT_EQ(order, expected);
 }
 
-// --- Working through the fields ---
+TEST_F(DialogWindowTest, LongMessagesWrapInTheStatusAtTheMinimumSize) {
+    window.resize(window.minimumSizeHint());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QString path = "/data/" + QString("a-long-folder-name/").repeated(20) + "broken.cst";
+    fake_reader::Current().open_status = 3;
 
-TEST_F(DialogWindowTest, ExportWritesTheFileAndReportsIt) {
-    const std::string output = FreshTempPath("window-export.efm");
+    Field("editInputFile").setText(path);
+
+    auto& status = Child<QPlainTextEdit>("textStatus");
+    EXPECT_EQ(Status(), "Open the input file...failed with message:\nFailed to open the CST project file: " + path);
+    EXPECT_EQ(status.horizontalScrollBar()->maximum(), 0);
+    EXPECT_LE(window.width(), window.minimumSizeHint().width());
+}
+
+// --- Exporting ---
+
+TEST_F(DialogWindowTest, ExportRunsOnTheWorkerAndTheStateTableHoldsAfterwards) {
+    const std::string output = temp / "window-export.efm";
     FillForPotentialsExport(output);
+    const std::map<QString, bool> before = InputStates();
 
-    QTest::mouseClick(&Child<QPushButton>("btnExport"), Qt::LeftButton);
+    QTest::mouseClick(&Button("btnExport"), Qt::LeftButton);
 
-    EXPECT_EQ(Status(), "Start to extract data now...done!");
+    // The worker's outcome reaches the window only through its event loop, which has not run yet.
+    EXPECT_EQ(Status(), "Start to extract data now...");
+    for (const auto& [name, enabled] : InputStates()) EXPECT_FALSE(enabled) << name.toStdString();
+    EXPECT_TRUE(Button("btnCancel").isEnabled());
+    EXPECT_FALSE(Child<QWidget>("rowProgress").isHidden());
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+    ASSERT_TRUE(WaitForTheExport());
+
+    EXPECT_EQ(InputStates(), before);
+    EXPECT_FALSE(Button("btnCancel").isEnabled());
+    EXPECT_TRUE(Child<QWidget>("rowProgress").isHidden());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(Status().startsWith("Start to extract data now...done!\n")) << Status().toStdString();
     ExpectPotentialsOnlyExport(output);
 }
 
 TEST_F(DialogWindowTest, EnterInAFieldPressesExport) {
-    const std::string output = FreshTempPath("window-enter.efm");
+    const std::string output = temp / "window-enter.efm";
     FillForPotentialsExport(output);
     ShowActive();
 
     QTest::keyClick(&Field("editOutputFile"), Qt::Key_Return);
 
-    EXPECT_EQ(Status(), "Start to extract data now...done!");
+    ASSERT_TRUE(WaitForTheExport());
+    EXPECT_TRUE(Status().startsWith("Start to extract data now...done!\n")) << Status().toStdString();
     ExpectPotentialsOnlyExport(output);
 }
 
 TEST_F(DialogWindowTest, FailedExportShowsTheReasonBelowTheFailure) {
-    FillForPotentialsExport(FreshTempPath("no-such-dir-of-the-window-test/out.efm"));
+    FillForPotentialsExport(temp / "no-such-dir-of-the-window-test/out.efm");
 
-    QTest::mouseClick(&Child<QPushButton>("btnExport"), Qt::LeftButton);
+    QTest::mouseClick(&Button("btnExport"), Qt::LeftButton);
 
+    ASSERT_TRUE(WaitForTheExport());
     EXPECT_TRUE(Status().startsWith("Start to extract data now...failed!\n")) << Status().toStdString();
     EXPECT_GT(Status().size(), QString("Start to extract data now...failed!\n").size());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
+}
+
+TEST_F(DialogWindowTest, ProgressShowsTheStageUnderWayAndCancelLeavesTheOutputAsItWas) {
+    const std::string output = temp / "cancelled.efm";
+    FillForPotentialsExport(output);
+    const std::string cancelled = std::string("Start to extract data now...failed!\n") + ExportCancelled().what();
+    const struct {
+        const char* name;
+        std::vector<unsigned char> older;  // the output's contents before; empty: no output
+    } cases[] = {{"no older output", {}}, {"an older output", {'o', 'l', 'd'}}};
+    for (const auto& with : cases) {
+        SCOPED_TRACE(with.name);
+        if (!with.older.empty()) test_files::WriteBytes(output, with.older);
+
+        StartHeldExport();
+        auto& progress = Child<QProgressBar>("progressExport");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return progress.format() == "reading the potential"; }));
+        EXPECT_EQ(progress.value() * 2, progress.maximum());
+        QTest::mouseClick(&Button("btnCancel"), Qt::LeftButton);
+        EXPECT_FALSE(Button("btnCancel").isEnabled());
+        EXPECT_EQ(progress.format(), "stopping");
+        reader_gate::Open();
+        ASSERT_TRUE(WaitForTheExport());
+
+        EXPECT_EQ(Status().toStdString(), cancelled);
+        if (with.older.empty()) {
+            EXPECT_TRUE(temp.Entries().empty());
+        } else {
+            EXPECT_EQ(temp.Entries(), std::set<std::string>{"cancelled.efm"});
+            EXPECT_EQ(test_files::ReadBytes(output), with.older);
+        }
+    }
+}
+
+TEST_F(DialogWindowTest, CloseEscapeOrTheCloseBoxDuringAnExportStopItAndEndTheDialog) {
+    const std::string output = temp / "never.efm";
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } ways[] = {
+        {"Close", [this] { QTest::mouseClick(&Button("btnClose"), Qt::LeftButton); }},
+        {"Escape", [this] { QTest::keyClick(&window, Qt::Key_Escape); }},
+        {"close box", [this] { window.close(); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        // Each time another project, since only a changed path opens one.
+        FillForPotentialsExport(output, QString("/data/%1.cst").arg(way.name));
+        ShowActive();
+        StartHeldExport();
+
+        way.act();
+
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(window.result(), QDialog::Rejected);
+        EXPECT_EQ(window.Logic().Readout(), nullptr);
+        EXPECT_FALSE(fake_reader::ProjectOpen());
+        EXPECT_TRUE(temp.Entries().empty());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        // The window takes the outcome of the stopped export nowhere, since it has ended.
+        QTest::qWait(50);
+        EXPECT_EQ(Status(), "Start to extract data now...");
+    }
+}
+
+TEST_F(DialogWindowTest, PreviewShowsTheWrittenFileUntilTheNextOpen) {
+    const std::string output = temp / "previewed.efm";
+    FillForPotentialsExport(output);
+    window.show();
+    auto& picture = Child<QLabel>("labelSlicePicture");
+    auto& plane = Child<QSlider>("sliderSlicePlane");
+
+    QTest::mouseClick(&Button("btnExport"), Qt::LeftButton);
+    ASSERT_TRUE(WaitForTheExport());
+
+    EXPECT_FALSE(Child<QGroupBox>("groupPreview").isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picture.pixmap().isNull(); }, kExportTimeoutMs)) << picture.text().toStdString();
+    EXPECT_EQ(Child<QComboBox>("comboSliceAxis").currentText(), "z");
+    EXPECT_EQ(plane.maximum(), 2);  // the three planes of the mesh
+    EXPECT_EQ(plane.value(), 1);    // the middle one
+
+    const qint64 middle = picture.pixmap().cacheKey();
+    plane.setValue(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture.pixmap().cacheKey() != middle; }, kExportTimeoutMs));
+
+    Field("editInputFile").setText("/data/second.cst");
+    EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
+    EXPECT_TRUE(picture.pixmap().isNull());
 }
 
 TEST_F(DialogWindowTest, EveryOpenShowsThePotentialNameAgain) {
@@ -240,8 +411,8 @@ TEST_F(DialogWindowTest, DroppedTextIsRefused) {
 }
 
 TEST_F(DialogWindowTest, BrowseButtonsOfferTheirFileFilters) {
-    const std::string project = FreshTempPath("browsed.cst");
-    std::ofstream(project).put('\n');
+    const std::string project = temp / "browsed.cst";
+    test_files::WriteText(project, "\n");
     QStringList project_filters;
     WhenModalOpens([&](QWidget& modal) {
         auto& chooser = dynamic_cast<QFileDialog&>(modal);
@@ -283,7 +454,7 @@ TEST_F(DialogWindowTest, EscapeClosesTheProjectAndTheDialog) {
 TEST_F(DialogWindowTest, CloseButtonAndCloseBoxCloseTheProject) {
     Field("editInputFile").setText("/data/chamber.cst");
     window.show();
-    QTest::mouseClick(&Child<QPushButton>("btnClose"), Qt::LeftButton);
+    QTest::mouseClick(&Button("btnClose"), Qt::LeftButton);
     EXPECT_FALSE(fake_reader::ProjectOpen());
     EXPECT_FALSE(window.isVisible());
 

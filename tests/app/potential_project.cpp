@@ -1,19 +1,16 @@
 #include "potential_project.h"
 
+#include "efm/reader.h"
+
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <array>
 #include <vector>
 
 namespace {
 
 constexpr int kLines = 3;
 constexpr int kNodes = kLines * kLines * kLines;
-constexpr std::size_t kHeaderSize = 1000;
 
 // A value that tells every node apart.
 float NodePotential(int node) { return -10.0f * static_cast<float>(node) + 0.25f; }
@@ -33,27 +30,12 @@ fake_reader::Project PotentialProject() {
 }
 
 void ExpectPotentialsOnlyExport(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    ASSERT_TRUE(file) << "no export file at " << path;
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(bytes.size(), kHeaderSize + kNodes * sizeof(float));
-    EXPECT_EQ(bytes.substr(0, bytes.find('\n') + 1), "mesh_nx=3 mesh_ny=3 mesh_nz=3\n");
-    for (int node = 0; node < kNodes; ++node) {
-        float value = 0;
-        std::memcpy(&value, bytes.data() + kHeaderSize + node * sizeof(float), sizeof value);
-        EXPECT_EQ(value, NodePotential(node)) << "node " << node;
-    }
-}
-
-std::string FreshTempPath(const std::string& name) {
-    // One folder per test process, so that test runs side by side never share a file.
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path made = std::filesystem::path(::testing::TempDir()) /
-                                     ("brenwick-dialog-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(made);
-        return made;
-    }();
-    const std::filesystem::path path = folder / name;
-    std::filesystem::remove(path);
-    return path.string();
+    using namespace brenwick::efm;
+    FileReader file(path);
+    EXPECT_EQ(file.MeshDims(), (std::array<int, 3>{kLines, kLines, kLines}));
+    EXPECT_FALSE(file.header().HasMesh());
+    EXPECT_EQ(file.size(), FileSize(file.header(), {}));
+    std::vector<float> values(kNodes);
+    file.ReadNodeValues(0, values);
+    for (int node = 0; node < kNodes; ++node) EXPECT_EQ(values[node], NodePotential(node)) << "node " << node;
 }

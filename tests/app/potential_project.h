@@ -10,11 +10,8 @@
 // matrices: enough for an export of the potentials only.
 fake_reader::Project PotentialProject();
 
-// Expects `path` to hold an export of PotentialProject's potentials only: the header with the
-// mesh size and the 27 node values right after it, nothing more.
+// Expects `path` to hold an export of PotentialProject's potentials only, read as Garfield++
+// reads it: a 3 x 3 x 3 mesh without lines or materials, every node value, nothing more.
 void ExpectPotentialsOnlyExport(const std::string& path);
-
-// A path in a temporary folder of this test process; an existing file of that name is removed.
-std::string FreshTempPath(const std::string& name);
 
 #endif

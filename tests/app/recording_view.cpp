@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace brenwick {
 namespace {
 
@@ -17,13 +19,14 @@ bool IsEditField(ControlId id) {
 RecordingView::RecordingView() {
     for (const ControlId id : {ControlId::InputFile, ControlId::UseDensity, ControlId::OutputFile,
                                ControlId::OnlyPotentials, ControlId::WriteProperty, ControlId::Status,
-                               ControlId::Export, ControlId::MaterialFile, ControlId::PotentialName}) {
+                               ControlId::Export, ControlId::MaterialFile, ControlId::PotentialName,
+                               ControlId::CancelExport}) {
         m_texts[id] = "";
         m_checked[id] = false;
         m_enabled[id] = true;
     }
-    for (const ControlId id :
-         {ControlId::MaterialFile, ControlId::OutputFile, ControlId::PotentialName, ControlId::Export})
+    for (const ControlId id : {ControlId::MaterialFile, ControlId::OutputFile, ControlId::PotentialName,
+                               ControlId::Export, ControlId::CancelExport})
         m_enabled[id] = false;
 }
 
@@ -60,6 +63,43 @@ void RecordingView::BeginWaitCursor() {
 void RecordingView::EndWaitCursor() {
     m_log.emplace_back("wait end");
     --m_wait_depth;
+}
+
+void RecordingView::RunInBackground(std::function<void()> work, std::function<void()> finished) {
+    m_log.emplace_back("background start");
+    if (m_work) ADD_FAILURE() << "background work started while other work is pending";
+    m_work = std::move(work);
+    m_finished = std::move(finished);
+}
+
+void RecordingView::FinishBackgroundWork() {
+    if (!m_work) {
+        ADD_FAILURE() << "no background work pending";
+        return;
+    }
+    std::exchange(m_work, nullptr)();
+    RunPosted();
+    std::exchange(m_finished, nullptr)();
+}
+
+// Blocking the user-interface thread until the worker returns is, without a worker, running
+// the work now; what it posts would run later, after whatever the waiting code does.
+void RecordingView::WaitForBackgroundWork() {
+    m_log.emplace_back("background wait");
+    m_finished = nullptr;
+    if (m_work) std::exchange(m_work, nullptr)();
+}
+
+void RecordingView::RunPosted() {
+    while (!m_posted.empty()) {
+        const std::function<void()> task = std::move(m_posted.front());
+        m_posted.pop_front();
+        task();
+    }
+}
+
+void RecordingView::ShowProgress(int done, int total, const std::string& step) {
+    m_log.push_back("progress " + std::to_string(done) + "/" + std::to_string(total) + (step.empty() ? "" : " ") + step);
 }
 
 void RecordingView::EndDialog() {

@@ -1,12 +1,16 @@
 // A DialogView without widgets: holds the texts, enabled states and check states of the
 // dialog's controls as the dialog starts with them, records every view operation, and passes
-// the change of an edit field's text to the dialog logic at once, as the window does.
+// the change of an edit field's text to the dialog logic at once, as the window does. Work
+// for the background waits until the test runs it, so that a test decides what happens
+// while an export runs.
 #ifndef BRENWICK_TESTS_RECORDING_VIEW_H
 #define BRENWICK_TESTS_RECORDING_VIEW_H
 
 #include "brenwick_dlg.h"
 #include "dialog_view.h"
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,11 +30,17 @@ public:
     void TypeKeyByKey(ControlId id, const std::string& keys);
     void Tick(ControlId id, bool ticked) { m_checked[id] = ticked; }
 
+    // Runs the pending background work as the worker would, then what it posted and its
+    // `finished`, as the user-interface thread would. A test failure when none is pending.
+    void FinishBackgroundWork();
+    bool BackgroundWorkPending() const { return static_cast<bool>(m_work); }
+
     bool Enabled(ControlId id) const { return m_enabled.at(id); }
     std::string Status() const { return m_texts.at(ControlId::Status); }
     // Every status text shown, in order.
     const std::vector<std::string>& Statuses() const { return m_statuses; }
-    // Every view operation, in order, e.g. "enable 1010 on", "text 1017 name", "wait begin".
+    // Every view operation, in order, e.g. "enable 1010 on", "text 1017 name", "wait begin",
+    // "progress 2/4 reading the potential", "preview /tmp/out.efm", "preview clear".
     const std::vector<std::string>& Log() const { return m_log; }
     bool Ended() const { return m_ended; }
     int WaitDepth() const { return m_wait_depth; }
@@ -38,13 +48,21 @@ public:
     std::string GetItemText(ControlId id) const override { return m_texts.at(id); }
     void SetItemText(ControlId id, const std::string& text) override;
     void EnableItem(ControlId id, bool enabled) override;
+    bool IsEnabled(ControlId id) const override { return m_enabled.at(id); }
     bool IsChecked(ControlId id) const override { return m_checked.at(id); }
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
+    void RunInBackground(std::function<void()> work, std::function<void()> finished) override;
+    void PostToUserInterface(std::function<void()> task) override { m_posted.push_back(std::move(task)); }
+    void WaitForBackgroundWork() override;
+    void ShowProgress(int done, int total, const std::string& step) override;
+    void ShowPreview(const std::string& path) override { m_log.push_back("preview " + path); }
+    void ClearPreview() override { m_log.emplace_back("preview clear"); }
     void EndDialog() override;
 
 private:
     void Notify(ControlId id);
+    void RunPosted();
 
     CBrenwickDlg* m_dialog = nullptr;
     std::map<ControlId, std::string> m_texts;
@@ -52,6 +70,9 @@ private:
     std::map<ControlId, bool> m_checked;
     std::vector<std::string> m_statuses;
     std::vector<std::string> m_log;
+    std::function<void()> m_work;
+    std::function<void()> m_finished;
+    std::deque<std::function<void()>> m_posted;
     bool m_ended = false;
     int m_wait_depth = 0;
 };

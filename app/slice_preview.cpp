@@ -1,0 +1,133 @@
+#include "slice_preview.h"
+
+#include "fieldmap/slice.h"
+#include "render/slice_picture.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPixmap>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <exception>
+#include <utility>
+
+namespace brenwick {
+
+namespace {
+
+// A picture is drawn again for a new width only once the user has paused resizing.
+constexpr int kResizePauseMs = 150;
+
+}  // namespace
+
+PreviewPicture DrawPreview(const PreviewRequest& request) {
+    PreviewPicture picture;
+    picture.generation = request.generation;
+    try {
+        efm::FileReader reader(request.path.toLocal8Bit().toStdString());
+        const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {request.axis, std::nullopt, request.index});
+        picture.index = slice.index;
+        picture.planes = slice.planes;
+        const QSize size = render::FittedPictureSize(slice, request.width);
+        picture.image = render::RenderSlice(slice, QFileInfo(request.path).fileName(), size).image;
+    } catch (const std::exception& failure) {
+        picture.failure = QString::fromLocal8Bit(failure.what());
+    }
+    return picture;
+}
+
+SlicePreview::SlicePreview(const Controls& controls, QObject* parent) : QObject(parent), m_controls(controls) {
+    m_resized.setSingleShot(true);
+    m_resized.setInterval(kResizePauseMs);
+    connect(&m_resized, &QTimer::timeout, this, [this] { Ask(m_index); });
+    connect(m_controls.axis, &QComboBox::currentIndexChanged, this, [this] { Ask(std::nullopt); });
+    connect(m_controls.plane, &QSlider::valueChanged, this, [this](int index) { Ask(index); });
+    connect(&m_watcher, &QFutureWatcher<PreviewPicture>::finished, this, &SlicePreview::TakePicture);
+    m_controls.picture->installEventFilter(this);
+}
+
+// A picture still being drawn reads the file and paints; it ends before its window does.
+SlicePreview::~SlicePreview() { m_watcher.waitForFinished(); }
+
+void SlicePreview::Show(const QString& path) {
+    Clear();
+    m_path = path;
+    m_controls.panel->show();
+    Ask(std::nullopt);
+}
+
+void SlicePreview::Clear() {
+    ++m_generation;
+    m_path.clear();
+    m_index.reset();
+    m_waiting.reset();
+    m_resized.stop();
+    m_image = QImage();
+    m_controls.picture->clear();
+    m_controls.panel->hide();
+}
+
+bool SlicePreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_controls.picture && event->type() == QEvent::Resize && !m_path.isEmpty()) {
+        Display();
+        m_resized.start();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SlicePreview::Ask(std::optional<int> index) {
+    if (m_path.isEmpty()) return;
+    m_index = index;
+    const QLabel& picture = *m_controls.picture;
+    PreviewRequest request{m_path, static_cast<efm::Axis>(m_controls.axis->currentIndex()), index,
+                           static_cast<int>(picture.width() * picture.devicePixelRatioF()), m_generation};
+    if (m_watcher.isRunning())
+        m_waiting = std::move(request);
+    else
+        StartDrawing(request);
+}
+
+void SlicePreview::StartDrawing(const PreviewRequest& request) {
+    m_watcher.setFuture(QtConcurrent::run(DrawPreview, request));
+}
+
+void SlicePreview::TakePicture() {
+    const PreviewPicture picture = m_watcher.result();
+    const bool newer_choice = m_waiting.has_value();
+    if (newer_choice) StartDrawing(*std::exchange(m_waiting, std::nullopt));
+    if (picture.generation != m_generation) return;
+    if (!picture.failure.isEmpty()) {
+        m_image = QImage();
+        m_controls.picture->setText(picture.failure);
+        return;
+    }
+    {
+        // The slider follows the picture, not the other way round; a newer choice of the user
+        // keeps its place.
+        const QSignalBlocker quiet(m_controls.plane);
+        m_controls.plane->setRange(0, picture.planes - 1);
+        if (!newer_choice) m_controls.plane->setValue(picture.index);
+    }
+    m_image = picture.image;
+    Display();
+}
+
+// The picture as drawn, or smaller to fit the room the window gives it.
+void SlicePreview::Display() {
+    if (m_image.isNull()) return;
+    QLabel& label = *m_controls.picture;
+    const qreal ratio = label.devicePixelRatioF();
+    const QSize room = label.contentsRect().size() * ratio;
+    QImage shown = m_image;
+    if (shown.width() > room.width() || shown.height() > room.height())
+        shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = QPixmap::fromImage(shown);
+    pixmap.setDevicePixelRatio(ratio);
+    label.setPixmap(pixmap);
+}
+
+}  // namespace brenwick

@@ -1,0 +1,82 @@
+// The dialog's preview of a written export file: the slice that the axis choice and the
+// slider pick, materials and potential side by side. Each picture is read and drawn on a
+// worker, so the window never waits for a large file; while one is drawn, only the latest
+// further choice waits, and a picture of a file no longer shown is dropped.
+#ifndef BRENWICK_SLICE_PREVIEW_H
+#define BRENWICK_SLICE_PREVIEW_H
+
+#include "efm/reader.h"
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QSlider;
+class QWidget;
+
+namespace brenwick {
+
+// What the preview asks a worker for, and what comes back.
+struct PreviewRequest {
+    QString path;
+    efm::Axis axis = efm::Axis::z;
+    std::optional<int> index;  // none: the middle plane
+    int width = 0;             // of the picture, in device pixels
+    unsigned generation = 0;   // which file shown this belongs to
+};
+struct PreviewPicture {
+    unsigned generation = 0;
+    int index = 0;
+    int planes = 0;
+    QImage image;
+    QString failure;  // why there is no picture
+};
+
+// Reads the slice of the request and draws it `request.width` pixels wide; a file that cannot
+// be read or drawn gives the reason instead of a picture.
+PreviewPicture DrawPreview(const PreviewRequest& request);
+
+class SlicePreview : public QObject {
+public:
+    struct Controls {
+        QWidget* panel;    // hidden while no file is shown
+        QComboBox* axis;   // items x, y, z
+        QSlider* plane;
+        QLabel* picture;
+    };
+    SlicePreview(const Controls& controls, QObject* parent);
+    ~SlicePreview() override;
+
+    // Shows the middle plane across the chosen axis of the export file at `path`.
+    void Show(const QString& path);
+    void Clear();
+
+protected:
+    // Follows the size of the picture.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Ask(std::optional<int> index);
+    void StartDrawing(const PreviewRequest& request);
+    void TakePicture();
+    void Display();
+
+    Controls m_controls;
+    QString m_path;             // empty while no file is shown
+    std::optional<int> m_index;  // the plane last asked for; none: the middle one
+    unsigned m_generation = 0;
+    std::optional<PreviewRequest> m_waiting;
+    QFutureWatcher<PreviewPicture> m_watcher;
+    QImage m_image;
+    QTimer m_resized;
+};
+
+}  // namespace brenwick
+
+#endif

@@ -1,0 +1,58 @@
+// The summary the dialog shows below a successful export.
+#include "export_summary_text.h"
+
+#include <gtest/gtest.h>
+
+using namespace brenwick;
+
+namespace {
+
+ExportSummary MaterialExport() {
+    ExportSummary summary;
+    summary.project_path = "/data/chamber.cst";
+    summary.output_path = "/data/chamber.efm";
+    summary.file_size = 3 * 1024 * 1024 + 512 * 1024;
+    summary.nodes = 39237;
+    summary.elements = 35840;
+    summary.records = {{0, "gas", 1, 1, 0}, {1, "FR4 readout board", 4.4f, 1, 1.85f}};
+    summary.elements_per_byte[0] = 30000;
+    summary.elements_per_byte[1] = 5800;
+    summary.elements_per_byte[7] = 40;  // no record: the warnings speak of it
+    summary.warnings = {"40 elements have a material byte that is no index into the 2 material records"};
+    return summary;
+}
+
+TEST(ExportSummaryText, NamesFilesSizesElementsPerRecordAndWarnings) {
+    EXPECT_EQ(ExportSummaryText(MaterialExport()),
+              "Project: /data/chamber.cst\n"
+              "Written: /data/chamber.efm, 3670016 bytes (3.5 MiB)\n"
+              "Mesh: 39237 nodes, 35840 elements\n"
+              "Elements per material record:\n"
+              "  0 gas: 30000\n"
+              "  1 FR4 readout board: 5800\n"
+              "Warning: 40 elements have a material byte that is no index into the 2 material records");
+}
+
+TEST(ExportSummaryText, PotentialsOnlyHaveNoMaterials) {
+    ExportSummary summary;
+    summary.project_path = "a.cst";
+    summary.output_path = "w.efm";
+    summary.file_size = 1108;
+    summary.nodes = 27;
+    summary.elements = 8;
+    summary.only_potentials = true;
+
+    EXPECT_EQ(ExportSummaryText(summary),
+              "Project: a.cst\nWritten: w.efm, 1108 bytes (1.1 KiB)\nMesh: 27 nodes, 8 elements\n"
+              "Only potentials: no mesh lines and no element materials.");
+}
+
+TEST(ExportSummaryText, SizesBelowAKibibyteHaveNoUnit) {
+    ExportSummary summary;
+    summary.file_size = 1023;
+    summary.only_potentials = true;
+
+    EXPECT_NE(ExportSummaryText(summary).find("Written: , 1023 bytes\n"), std::string::npos);
+}
+
+}  // namespace
