@@ -1,5 +1,7 @@
 #include "efm_files.h"
 
+#include "efm/reader.h"
+
 #include <fstream>
 #include <stdexcept>
 
@@ -35,10 +37,47 @@ efm::Blocks MapContents::Blocks(bool only_potentials) const {
     return blocks;
 }
 
+MapContents TwoElementMap() {
+    MapContents map;
+    map.dims = {3, 2, 2};
+    map.x = {0, 1, 3};
+    map.y = {0, 2};
+    map.z = {-1, 1};
+    map.nodes = {0, -1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11};
+    map.properties = {1.0f, 4.5f};
+    map.bytes = {0, 1};
+    map.records = {{0, "gas", 1, 1, 0.001f}, {1, "FR4", 4.4f, 1, 1.8f}};
+    return map;
+}
+
 std::string Bytes(const efm::Blocks& blocks) {
     StringSink sink;
     efm::WriteFile(blocks, sink);
     return sink.text;
+}
+
+MapContents Read(const std::string& path) {
+    efm::FileReader reader(path);
+    const efm::Header& header = reader.header();
+    const auto count = [&](efm::Key key) { return static_cast<std::size_t>(header[key]); };
+    MapContents contents;
+    contents.dims = reader.MeshDims();
+    contents.x = reader.MeshLines(efm::Axis::x);
+    contents.y = reader.MeshLines(efm::Axis::y);
+    contents.z = reader.MeshLines(efm::Axis::z);
+    contents.nodes.resize(count(efm::Key::nodes_scalar));
+    reader.ReadNodeValues(0, contents.nodes);
+    contents.properties.resize(count(efm::Key::elements_scalar));
+    reader.ReadElementProperties(0, contents.properties);
+    contents.bytes.resize(count(efm::Key::elements_material));
+    reader.ReadElementMaterials(0, contents.bytes);
+    contents.records = reader.MaterialRecords();
+    const std::uint64_t expected = efm::FileSize(header, contents.records);
+    if (reader.size() != expected) {
+        throw efm::FormatError("the file has " + std::to_string(reader.size()) + " bytes, its blocks and records " +
+                               std::to_string(expected));
+    }
+    return contents;
 }
 
 void Write(const std::string& path, const efm::Blocks& blocks) {

@@ -1,5 +1,5 @@
 // Export files for tests: what a file holds, the bytes the format's writer lays out for it,
-// and the export of the demo detector.
+// and what the format's reader finds in a file.
 #ifndef BRENWICK_TESTS_EFM_FILES_H
 #define BRENWICK_TESTS_EFM_FILES_H
 
@@ -23,9 +23,17 @@ struct MapContents {
     brenwick::efm::Blocks Blocks(bool only_potentials = false) const;
 };
 
+// A 3 x 2 x 2 mesh of two elements, the first of gas, the second of FR4, with node values 0
+// to -11 and element properties 1 and 4.5.
+MapContents TwoElementMap();
+
 // The whole file efm::WriteFile writes for these blocks.
 std::string Bytes(const brenwick::efm::Blocks& blocks);
 void Write(const std::string& path, const brenwick::efm::Blocks& blocks);
+
+// Every block of the file at path, read with efm::FileReader. Throws efm::FormatError for a
+// malformed file, also when bytes follow the last material record.
+MapContents Read(const std::string& path);
 
 }  // namespace test_efm
 

@@ -33,6 +33,18 @@ const Result* find_result(const char* tree_path) {
     return it == results.end() ? nullptr : &*it;
 }
 
+// One of the operations on a result: records it, then fails with the scripted status, or with
+// status 4 when no result has the tree path, or hands the result to `use`.
+template <typename Use>
+int OnResult(const char* operation, int scripted_status, const char* tree_path, Use use) {
+    record(operation);
+    if (scripted_status != 0) return scripted_status;
+    const Result* result = find_result(tree_path);
+    if (result == nullptr) return 4;
+    use(*result);
+    return 0;
+}
+
 }  // namespace
 
 void Install(Project project) {
@@ -85,30 +97,20 @@ int CST_GetHexMesh(CSTProjHandle*, double* lines) {
 }
 
 int CST_Get3DHexResultSize(CSTProjHandle*, const char* tree_path, int, int* count) {
-    fake_reader::record("CST_Get3DHexResultSize");
-    if (state().project.result_size_status != 0) return state().project.result_size_status;
-    const auto* result = fake_reader::find_result(tree_path);
-    if (result == nullptr) return 4;
-    *count = static_cast<int>(result->values.size());
-    return 0;
+    return fake_reader::OnResult("CST_Get3DHexResultSize", state().project.result_size_status, tree_path,
+                                 [&](const fake_reader::Result& result) { *count = static_cast<int>(result.values.size()); });
 }
 
 int CST_Get3DHexResultInfo(CSTProjHandle*, const char* tree_path, int, int, int, int, int* field_type, int) {
-    fake_reader::record("CST_Get3DHexResultInfo");
-    if (state().project.result_info_status != 0) return state().project.result_info_status;
-    const auto* result = fake_reader::find_result(tree_path);
-    if (result == nullptr) return 4;
-    *field_type = result->field_type;
-    return 0;
+    return fake_reader::OnResult("CST_Get3DHexResultInfo", state().project.result_info_status, tree_path,
+                                 [&](const fake_reader::Result& result) { *field_type = result.field_type; });
 }
 
 int CST_Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
-    fake_reader::record("CST_Get3DHexResult");
-    if (state().project.result_status != 0) return state().project.result_status;
-    const auto* result = fake_reader::find_result(tree_path);
-    if (result == nullptr) return 4;
-    std::copy(result->values.begin(), result->values.end(), values);
-    return 0;
+    return fake_reader::OnResult("CST_Get3DHexResult", state().project.result_status, tree_path,
+                                 [&](const fake_reader::Result& result) {
+                                     std::copy(result.values.begin(), result.values.end(), values);
+                                 });
 }
 
 int CST_GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {

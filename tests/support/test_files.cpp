@@ -37,14 +37,20 @@ std::vector<unsigned char> ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+std::string ReadText(const std::string& path) {
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteBytes(const std::string& path, std::span<const unsigned char> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 void WriteText(const std::string& path, const std::string& text) {
-    WriteBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
+    WriteBytes(path, std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
 }
 
 }  // namespace test_files

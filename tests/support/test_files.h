@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,10 @@ private:
     std::filesystem::path path_;
 };
 
+// Whole files; each throws std::runtime_error naming the path when it cannot be read or written.
 std::vector<unsigned char> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+std::string ReadText(const std::string& path);
+void WriteBytes(const std::string& path, std::span<const unsigned char> bytes);
 void WriteText(const std::string& path, const std::string& text);
 
 }  // namespace test_files
