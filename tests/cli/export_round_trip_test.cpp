@@ -1,6 +1,6 @@
 // The whole road: make-project writes the demo detector, export writes its field map, and the
 // file holds exactly what the generator placed in the project.
-#include "demo_project.h"
+#include "demo_export.h"
 #include "efm/inspection.h"
 #include "export_command.h"
 #include "make_project.h"
@@ -8,40 +8,31 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sstream>
 
 using namespace brenwick;
 
 namespace {
 
-using test_files::ReadBytes;
 using test_files::TempDir;
 
-// The blocks of an export file, located through its header alone.
-struct ExportedFile {
-    std::vector<unsigned char> bytes;
-    std::array<std::int32_t, 16> header{};
-
-    explicit ExportedFile(const std::string& path) : bytes(ReadBytes(path)) {
-        std::istringstream in(std::string(bytes.begin(), bytes.end()));
-        const efm::Report report = efm::Inspect(in, bytes.size());
-        EXPECT_TRUE(report.Valid()) << report.problems.front();
-        header = report.header.value().numbers;
+// Expects the export to hold every block of the demo's expected export; element properties,
+// which the demo does not foresee, are left aside.
+void ExpectTheDemoExport(const test_efm::MapContents& written, const test_efm::MapContents& demo) {
+    EXPECT_EQ(written.dims, demo.dims);
+    EXPECT_EQ(written.x, demo.x);
+    EXPECT_EQ(written.y, demo.y);
+    EXPECT_EQ(written.z, demo.z);
+    EXPECT_EQ(written.nodes, demo.nodes);
+    EXPECT_EQ(written.bytes, demo.bytes);
+    ASSERT_EQ(written.records.size(), demo.records.size());
+    for (std::size_t r = 0; r < demo.records.size(); ++r) {
+        const efm::MaterialRecord& a = written.records[r];
+        const efm::MaterialRecord& b = demo.records[r];
+        EXPECT_TRUE(a.id == b.id && a.description == b.description && a.eps == b.eps && a.mue == b.mue && a.rho == b.rho)
+            << "record " << r;
     }
-    std::size_t NodeBlock() const { return 1000 + 8 * static_cast<std::size_t>(header[3] + header[4] + header[5]); }
-    std::size_t MaterialBlock() const { return NodeBlock() + 4 * static_cast<std::size_t>(header[6] + header[10]); }
-
-    std::vector<unsigned char> ElementMaterials() const {
-        const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(MaterialBlock());
-        return {begin, begin + header[14]};
-    }
-    std::vector<float> NodeValues() const {
-        std::vector<float> values(static_cast<std::size_t>(header[6]));
-        std::memcpy(values.data(), bytes.data() + NodeBlock(), values.size() * sizeof(float));
-        return values;
-    }
-};
+}
 
 class DemoRoundTrip : public ::testing::TestWithParam<bool> {
 protected:
@@ -75,10 +66,7 @@ TEST_P(DemoRoundTrip, EveryElementGetsTheMaterialTheGeneratorPlacedThere) {
         SCOPED_TRACE(std::to_string(mesh[0]) + "x" + std::to_string(mesh[1]) + "x" + std::to_string(mesh[2]));
         MakeProject(mesh);
         ASSERT_EQ(Export(density), 0);
-        const DemoProject demo = MakeDemoProject(mesh);
-        const ExportedFile file(output);
-        EXPECT_EQ(file.ElementMaterials(), demo.element_materials);
-        EXPECT_EQ(file.NodeValues(), demo.contents.results.at(0).values);
+        ExpectTheDemoExport(test_efm::Read(output), test_efm::DemoExport(mesh));
     }
 }
 
@@ -95,17 +83,6 @@ TEST_P(DemoRoundTrip, TheExportPassesInspectionWithoutWarnings) {
 
 INSTANTIATE_TEST_SUITE_P(PermittivityAndDensity, DemoRoundTrip, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Density" : "Permittivity"; });
-
-TEST(ExportCommand, AFailureGivesTheEngineTextAndStatusOne) {
-    TempDir dir;
-    ExportOptions options;
-    options.project_path = dir / "missing.cst";
-    options.output_path = dir / "out.efm";
-    std::ostringstream err;
-    EXPECT_EQ(RunExport(options, err), 1);
-    EXPECT_EQ(err.str(), "Failed to open the CST project file: " + options.project_path + "\n");
-    EXPECT_EQ(dir.Entries(), std::set<std::string>{});
-}
 
 TEST(ExportCommand, ProgressNamesEveryStageInOrder) {
     TempDir dir;

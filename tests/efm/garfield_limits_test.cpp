@@ -3,6 +3,7 @@
 #include "efm/garfield_limits.h"
 #include "efm/inspection.h"
 #include "efm/writer.h"
+#include "efm_files.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +13,6 @@
 namespace {
 
 using namespace brenwick::efm;
-
-class MemorySink : public ByteSink {
-public:
-    bool Write(const void* data, std::size_t bytes) override {
-        bytes_.append(static_cast<const char*>(data), bytes);
-        return true;
-    }
-    const std::string& bytes() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
 
 // The warnings about the drift gas that inspect gives for a 2 x 2 x 2 mesh (one element, of
 // material byte 0) with these records, written and read in memory.
@@ -39,10 +28,9 @@ std::vector<std::string> GasWarnings(const std::vector<MaterialRecord>& records,
         blocks.element_materials = element_materials;
         blocks.materials = records;
     }
-    MemorySink sink;
-    WriteFile(blocks, sink);
-    std::istringstream in(sink.bytes());
-    const Report report = Inspect(in, sink.bytes().size());
+    const std::string bytes = test_efm::Bytes(blocks);
+    std::istringstream in(bytes);
+    const Report report = Inspect(in, bytes.size());
     EXPECT_TRUE(report.Valid());
     std::vector<std::string> about_gas;
     for (const std::string& warning : report.warnings) {
