@@ -3,12 +3,9 @@
 #include "grid.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <fstream>
 #include <numbers>
 #include <stdexcept>
-#include <string_view>
 
 namespace brenwick {
 
@@ -218,29 +215,6 @@ private:
     }
 };
 
-void AppendAttribute(std::string& text, std::string_view name, std::string_view value) {
-    text += ' ';
-    text += name;
-    text += "=\"";
-    for (const char c : value) {
-        switch (c) {
-            case '&': text += "&amp;"; break;
-            case '<': text += "&lt;"; break;
-            case '>': text += "&gt;"; break;
-            case '"': text += "&quot;"; break;
-            default: text += c;
-        }
-    }
-    text += '"';
-}
-
-// Shortest text that reads back as the same float.
-std::string FloatText(float value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
-}
-
 }  // namespace
 
 std::vector<Material> DemoMaterials() {
@@ -373,28 +347,6 @@ DemoProject MakeDemoProject(const std::array<int, 3>& mesh) {
             DemoMaterialMatrix(x, y, z, demo.element_materials, demo.materials, quantity);
     }
     return demo;
-}
-
-void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Materials";
-    AppendAttribute(text, "Count", std::to_string(materials.size()));
-    text += ">\n";
-    for (const Material& material : materials) {
-        text += "  <Material";
-        AppendAttribute(text, "ID", FloatText(material.ID));
-        AppendAttribute(text, "description", material.description);
-        AppendAttribute(text, "eps", FloatText(material.eps));
-        AppendAttribute(text, "mue", FloatText(material.mue));
-        AppendAttribute(text, "rho", FloatText(material.rho));
-        AppendAttribute(text, "rho_set", FloatText(material.rho_set));
-        text += "/>\n";
-    }
-    text += "</Materials>\n";
-
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (!file) throw std::runtime_error("Unable to write the material file: " + path);
 }
 
 }  // namespace brenwick

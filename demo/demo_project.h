@@ -19,7 +19,6 @@
 
 #include <array>
 #include <cstddef>
-#include <string>
 #include <vector>
 
 namespace brenwick {
@@ -86,10 +85,6 @@ std::vector<float> DemoMaterialMatrix(const std::vector<double>& x, const std::v
 
 // The whole demo for nx, ny, nz mesh lines (each at least 1).
 DemoProject MakeDemoProject(const std::array<int, 3>& mesh);
-
-// Writes the catalogue as a material file: root "Materials" with "Count", one "Material" child
-// per record. Throws std::runtime_error naming the path when the file cannot be written.
-void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials);
 
 }  // namespace brenwick
 

@@ -4,7 +4,10 @@
 
 #include <pugixml.hpp>
 
+#include <array>
+#include <charconv>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -37,6 +40,13 @@ Material ReadMaterial(const pugi::xml_node& node) {
     return material;
 }
 
+// The shortest text that reads back as the same float, whatever the locale.
+std::string FloatText(float value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
 }  // namespace
 
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials) {
@@ -57,6 +67,28 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
         throw std::runtime_error(
             "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.");
     }
+}
+
+void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials) {
+    pugi::xml_document document;
+    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+    pugi::xml_node root = document.append_child("Materials");
+    root.append_attribute("Count") = std::to_string(materials.size()).c_str();
+    for (const Material& material : materials) {
+        pugi::xml_node node = root.append_child("Material");
+        node.append_attribute("ID") = FloatText(material.ID).c_str();
+        node.append_attribute("description") = material.description.c_str();
+        node.append_attribute("eps") = FloatText(material.eps).c_str();
+        node.append_attribute("mue") = FloatText(material.mue).c_str();
+        node.append_attribute("rho") = FloatText(material.rho).c_str();
+        node.append_attribute("rho_set") = FloatText(material.rho_set).c_str();
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    document.save(file, "  ");
+    file.close();
+    if (!file) throw std::runtime_error("Unable to write the material file: " + path);
 }
 
 std::vector<efm::MaterialRecord> MaterialRecords(const std::vector<Material>& materials) {

@@ -1,4 +1,4 @@
-// One material of the catalogue, and the reader of the material file.
+// One material of the catalogue, and the reader and writer of the material file.
 #ifndef BRENWICK_MATERIAL_H
 #define BRENWICK_MATERIAL_H
 
@@ -23,6 +23,12 @@ namespace brenwick {
 // attribute of the root disagrees with the number of records in `materials` afterwards
 // (the records read stay appended).
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials);
+
+// Writes the catalogue as a material file that ReadMaterialFile reads back exactly: root
+// "Materials" with "Count", one "Material" child per record, each number in the shortest text
+// that reads back as the same float. Throws std::runtime_error naming the path when the file
+// cannot be written.
+void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials);
 
 // The records of the export file for a catalogue: every field but rho_set, in table order.
 std::vector<efm::MaterialRecord> MaterialRecords(const std::vector<Material>& materials);

@@ -1,26 +1,17 @@
-// The demo project: its mesh, potential and material matrices, the material file, the
-// material file.
+// The demo project: its mesh, potential and material matrices, and its materials.
 #include "demo_project.h"
-#include "reference_inv.h"
-#include "test_files.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
-#include <pugixml.hpp>
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <set>
-#include <sstream>
 
 using namespace brenwick;
 
 namespace {
-
-namespace fs = std::filesystem;
-
-using test_files::TempDir;
 
 // A cube of lines just too big for the relaxation: its potential is the layered solution.
 std::array<int, 3> UnrelaxedMesh() {
@@ -30,58 +21,10 @@ std::array<int, 3> UnrelaxedMesh() {
 
 std::size_t Nodes(const ProjectContents& c) { return c.x_lines.size() * c.y_lines.size() * c.z_lines.size(); }
 
-// --- The element property and the nearest-value match, written out afresh from their
-// --- definitions, so that they check the generator's inversion rather than repeat it.
-
+// The element properties of the demo's matrices, as the reference formulas give them.
 std::vector<float> RecomputedProperties(const ProjectContents& c, int quantity) {
-    const auto& x = c.x_lines;
-    const auto& y = c.y_lines;
-    const auto& z = c.z_lines;
-    const std::vector<float>& m = c.material_matrices.at(quantity);
-    const std::size_t n = Nodes(c);
-    std::vector<float> properties;
-    for (std::size_t k = 0; k + 1 < z.size(); ++k) {
-        for (std::size_t j = 0; j + 1 < y.size(); ++j) {
-            for (std::size_t i = 0; i + 1 < x.size(); ++i) {
-                const std::array<double, 3> g =
-                    reference::InvFactors(x, y, z, i, j, k, static_cast<unsigned>(quantity));
-                const std::size_t s = i + x.size() * (j + y.size() * k);
-                double sum = 0;
-                for (int comp = 0; comp < 3; ++comp) {
-                    const double mc = m[s + comp * n];
-                    const double v = quantity == 0 ? 1.0 / (mc * g[comp] * 8.85418782e-12) : mc / g[comp];
-                    sum += v * v;
-                }
-                properties.push_back(static_cast<float>(std::sqrt(sum / 3.0)));
-            }
-        }
-    }
-    return properties;
-}
-
-unsigned char Match(float v, const std::vector<Material>& materials, int quantity) {
-    auto value = [&](const Material& mat) { return quantity == 0 ? mat.eps : mat.rho_set; };
-    const double largest = std::numeric_limits<double>::max();
-    if ((quantity == 0 && (v <= -largest || v >= largest)) || std::fabs(v) < 1e-4) return 0;
-    float reference = 0;
-    bool have_reference = false;
-    for (const Material& mat : materials) {
-        if (mat.ID != 0 && (!have_reference || reference > value(mat))) {
-            reference = value(mat);
-            have_reference = true;
-        }
-    }
-    std::size_t best = 0;
-    float best_distance = 0;
-    for (std::size_t m = 0; m < materials.size(); ++m) {
-        float distance = std::fabs(v - value(materials[m]));
-        if (materials[m].ID == 0 && v < 0.5 * reference) distance = 0;
-        if (m == 0 || best_distance > distance) {
-            best = m;
-            best_distance = distance;
-        }
-    }
-    return static_cast<unsigned char>(static_cast<int>(materials[best].ID));
+    return reference::ElementProperties(c.material_matrices.at(quantity), c.x_lines, c.y_lines, c.z_lines,
+                                        static_cast<unsigned>(quantity));
 }
 
 // --- Mesh lines
@@ -261,11 +204,10 @@ TEST(DemoMaterialMatrix, RecomputedPropertiesMatchEveryElementToItsMaterialInBot
                          std::to_string(mesh[2]) + ", quantity " + std::to_string(code));
             const std::vector<float> properties = RecomputedProperties(demo.contents, code);
             ASSERT_EQ(properties.size(), demo.element_materials.size());
+            const std::vector<unsigned char> matched = reference::AssignMaterials(properties, demo.materials, code);
             std::size_t wrong = 0, first_wrong = 0;
             for (std::size_t e = 0; e < properties.size(); ++e) {
-                if (Match(properties[e], demo.materials, code) != demo.element_materials[e]) {
-                    if (wrong++ == 0) first_wrong = e;
-                }
+                if (matched[e] != demo.element_materials[e] && wrong++ == 0) first_wrong = e;
             }
             EXPECT_EQ(wrong, 0u) << "first at element " << first_wrong << " with property "
                                  << properties[first_wrong];
@@ -350,55 +292,6 @@ TEST(DemoElementMaterials, SeveralSolidsThatVaryAcrossTheDetectorPlane) {
         }
     }
     EXPECT_GE(solids_varying_in_plane.size(), 2u);
-}
-
-// --- Material file
-
-TEST(DemoMaterialFile, IsWellFormedWithMatchingCountAndReadsBackExactly) {
-    const TempDir dir;
-    const std::string path = (dir / "materials.xml");
-    std::vector<Material> materials = DemoMaterials();
-    materials.push_back({7, 2.5f, 1.0f, 0.1f, 123.25f, "quote \" amp & angles <> apos '"});
-    WriteMaterialFile(path, materials);
-
-    pugi::xml_document document;
-    ASSERT_TRUE(document.load_file(path.c_str()));
-    const pugi::xml_node root = document.child("Materials");
-    ASSERT_TRUE(root);
-    std::size_t index = 0;
-    for (pugi::xml_node node = root.child("Material"); node; node = node.next_sibling("Material"), ++index) {
-        ASSERT_LT(index, materials.size());
-        const Material& m = materials[index];
-        EXPECT_EQ(node.attribute("ID").as_float(), m.ID);
-        EXPECT_EQ(std::string(node.attribute("description").value()), m.description);
-        EXPECT_EQ(node.attribute("eps").as_float(), m.eps);
-        EXPECT_EQ(node.attribute("mue").as_float(), m.mue);
-        EXPECT_EQ(node.attribute("rho").as_float(), m.rho);
-        EXPECT_EQ(node.attribute("rho_set").as_float(), m.rho_set);
-    }
-    EXPECT_EQ(index, materials.size());
-    EXPECT_EQ(root.attribute("Count").as_int(), static_cast<int>(materials.size()));
-
-    std::vector<Material> read;  // the engine's own reader agrees, Count check included
-    ASSERT_NO_THROW(ReadMaterialFile(path, read));
-    ASSERT_EQ(read.size(), materials.size());
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        EXPECT_EQ(read[i].ID, materials[i].ID);
-        EXPECT_EQ(read[i].description, materials[i].description);
-        EXPECT_EQ(read[i].eps, materials[i].eps);
-        EXPECT_EQ(read[i].rho_set, materials[i].rho_set);
-    }
-}
-
-TEST(DemoMaterialFile, AnUnwritablePathIsReportedByName) {
-    const TempDir dir;
-    const std::string path = (dir / "missing/materials.xml");
-    try {
-        WriteMaterialFile(path, DemoMaterials());
-        FAIL() << "no failure";
-    } catch (const std::runtime_error& failure) {
-        EXPECT_NE(std::string(failure.what()).find(path), std::string::npos) << failure.what();
-    }
 }
 
 }  // namespace

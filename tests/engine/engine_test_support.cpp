@@ -1,25 +1,18 @@
 #include "engine_test_support.h"
 
 #include "parallel.h"
-#include "reference_inv.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
-
-using namespace brenwick;
-
-namespace fs = std::filesystem;
+#include <utility>
 
 namespace engine_test {
 
@@ -50,16 +43,13 @@ fake_reader::Project UniformProject(int nx, int ny, int nz, double spacing) {
     return MeshProject(UniformLines(nx, spacing), UniformLines(ny, spacing), UniformLines(nz, spacing));
 }
 
-
 std::vector<float> MatrixForProperties(const fake_reader::Project& project, const std::vector<float>& properties,
                                        unsigned quantity) {
     const auto nx = static_cast<std::size_t>(project.dims[0]);
     const auto ny = static_cast<std::size_t>(project.dims[1]);
     const auto nz = static_cast<std::size_t>(project.dims[2]);
-    const std::vector<double> x(project.lines.begin(), project.lines.begin() + static_cast<long>(nx));
-    const std::vector<double> y(project.lines.begin() + static_cast<long>(nx),
-                                project.lines.begin() + static_cast<long>(nx + ny));
-    const std::vector<double> z(project.lines.begin() + static_cast<long>(nx + ny), project.lines.end());
+    const auto line = [&](std::size_t index) { return project.lines.begin() + static_cast<long>(index); };
+    const std::vector<double> x(line(0), line(nx)), y(line(nx), line(nx + ny)), z(line(nx + ny), project.lines.end());
     const std::size_t nodes = nx * ny * nz;
     // Nodes that are no element's lower corner get a value that would show up if used.
     std::vector<float> matrix(3 * nodes, 1e30f);
@@ -67,11 +57,10 @@ std::vector<float> MatrixForProperties(const fake_reader::Project& project, cons
         for (std::size_t j = 0; j + 1 < ny; ++j) {
             for (std::size_t i = 0; i + 1 < nx; ++i) {
                 const std::array<double, 3> inv = reference::InvFactors(x, y, z, i, j, k, quantity);
-                const double p = properties[i + (nx - 1) * (j + (ny - 1) * k)];
-                const std::size_t s = i + nx * (j + ny * k);
+                const double property = properties[i + (nx - 1) * (j + (ny - 1) * k)];
+                const std::size_t node = i + nx * (j + ny * k);
                 for (std::size_t c = 0; c < 3; ++c) {
-                    matrix[s + c * nodes] =
-                        static_cast<float>(quantity == 0 ? 1 / (p * inv[c] * 8.85418782e-12) : p * inv[c]);
+                    matrix[node + c * nodes] = reference::MatrixValue(property, inv[c], quantity);
                 }
             }
         }
@@ -79,45 +68,21 @@ std::vector<float> MatrixForProperties(const fake_reader::Project& project, cons
     return matrix;
 }
 
-void QuietDelete::operator()(CST_Readout* engine) const {
-    std::streambuf* console = std::cout.rdbuf(nullptr);
-    delete engine;
-    std::cout.rdbuf(console);
+LogSink LogLines::Sink() const {
+    return [lines = lines_](const std::string& line) { lines->push_back(line); };
 }
 
-Engine OpenEngine(const fake_reader::Project& project, const std::string& project_path) {
+std::vector<std::string> LogLines::Take() { return std::exchange(*lines_, {}); }
+
+LogSink Discard() {
+    return [](const std::string&) {};
+}
+
+Engine OpenEngine(const fake_reader::Project& project, const std::string& project_path, LogSink log) {
     fake_reader::Install(project);
-    Engine engine;
-    StdoutOf([&] { engine.reset(new CST_Readout(project_path)); });
-    return engine;
-}
-
-namespace {
-
-std::string Number(float value) {
-    std::ostringstream text;
-    text.precision(9);
-    text << value;
-    return text.str();
-}
-
-}  // namespace
-
-std::string MaterialXml(const std::vector<Material>& materials, const std::string& count) {
-    std::ostringstream xml;
-    xml << "<?xml version=\"1.0\"?>\n<Materials Count=\""
-        << (count.empty() ? std::to_string(materials.size()) : count) << "\">\n";
-    for (const Material& m : materials) {
-        xml << "  <Material ID=\"" << Number(m.ID) << "\" description=\"" << m.description << "\" eps=\""
-            << Number(m.eps) << "\" mue=\"" << Number(m.mue) << "\" rho=\"" << Number(m.rho) << "\" rho_set=\""
-            << Number(m.rho_set) << "\"/>\n";
-    }
-    xml << "</Materials>\n";
-    return xml.str();
-}
-
-void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials) {
-    WriteText(path, MaterialXml(materials));
+    ReadoutContext context;
+    context.log = std::move(log);
+    return std::make_unique<CST_Readout>(project_path, std::move(context));
 }
 
 namespace {
@@ -144,17 +109,6 @@ bool NamesWord(const std::string& text, const std::string& word) {
     });
 }
 
-std::string StdoutOf(const std::function<void()>& action) {
-    testing::internal::CaptureStdout();
-    try {
-        action();
-    } catch (...) {
-        testing::internal::GetCapturedStdout();
-        throw;
-    }
-    return testing::internal::GetCapturedStdout();
-}
-
 std::string FailureOf(const std::function<void()>& action) {
     try {
         action();
@@ -162,85 +116,6 @@ std::string FailureOf(const std::function<void()>& action) {
         return failure.what();
     }
     return "";
-}
-
-WorkerCountScope::WorkerCountScope(unsigned count) { SetWorkerCount(count); }
-WorkerCountScope::~WorkerCountScope() { SetWorkerCount(0); }
-
-namespace {
-
-class ByteReader {
-public:
-    explicit ByteReader(const std::vector<unsigned char>& bytes) : bytes_(bytes) {}
-
-    template <typename T>
-    std::vector<T> Block(long long count) {
-        if (count < 0) throw std::runtime_error("negative count in the header");
-        std::vector<T> values(static_cast<std::size_t>(count));
-        Take(values.data(), values.size() * sizeof(T));
-        return values;
-    }
-    template <typename T>
-    T Value() {
-        T value{};
-        Take(&value, sizeof(T));
-        return value;
-    }
-    std::size_t offset() const { return offset_; }
-
-private:
-    void Take(void* destination, std::size_t size) {
-        if (size > bytes_.size() - offset_) throw std::runtime_error("the file is shorter than its header says");
-        if (size > 0) std::memcpy(destination, bytes_.data() + offset_, size);
-        offset_ += size;
-    }
-    const std::vector<unsigned char>& bytes_;
-    std::size_t offset_ = 0;
-};
-
-}  // namespace
-
-ParsedExport ParseExport(const std::vector<unsigned char>& bytes) {
-    if (bytes.size() < 1000) throw std::runtime_error("no complete header");
-    ParsedExport parsed;
-    const auto nul = std::find(bytes.begin(), bytes.begin() + 1000, '\0');
-    parsed.header_text.assign(bytes.begin(), nul);
-    std::istringstream pairs(parsed.header_text);
-    std::string pair;
-    while (pairs >> pair) {
-        const auto equals = pair.find('=');
-        if (equals == std::string::npos) throw std::runtime_error("not a key=value pair: " + pair);
-        parsed.header[pair.substr(0, equals)] = std::stoll(pair.substr(equals + 1));
-    }
-    auto count = [&](const char* key) {
-        const auto found = parsed.header.find(key);
-        if (found == parsed.header.end()) throw std::runtime_error(std::string("no header key ") + key);
-        return found->second;
-    };
-
-    ByteReader reader(bytes);
-    reader.Block<char>(1000);
-    parsed.x_lines = reader.Block<double>(count("mesh_xlines"));
-    parsed.y_lines = reader.Block<double>(count("mesh_ylines"));
-    parsed.z_lines = reader.Block<double>(count("mesh_zlines"));
-    parsed.node_values = reader.Block<float>(count("nodes_scalar"));
-    parsed.element_properties = reader.Block<float>(count("elements_scalar"));
-    parsed.element_materials = reader.Block<unsigned char>(count("elements_material"));
-    for (long long m = 0; m < count("n_materials"); ++m) {
-        ParsedExport::Record record;
-        record.id = reader.Value<float>();
-        record.length = reader.Value<std::int32_t>();
-        if (record.length < 1) throw std::runtime_error("material record with a length below 1");
-        const std::vector<char> text = reader.Block<char>(record.length);
-        record.nul_terminated = text.back() == '\0';
-        record.description.assign(text.begin(), text.end() - 1);
-        record.eps = reader.Value<float>();
-        record.mue = reader.Value<float>();
-        record.rho = reader.Value<float>();
-        parsed.materials.push_back(record);
-    }
-    parsed.parsed_size = reader.offset();
-    return parsed;
 }
 
 std::string FailureInChild(const std::function<void()>& action) {
@@ -267,6 +142,34 @@ std::string FailureInChild(const std::function<void()>& action) {
         throw std::runtime_error("the child process did not end normally");
     }
     return text;
+}
+
+std::string StdoutOf(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    try {
+        action();
+    } catch (...) {
+        testing::internal::GetCapturedStdout();
+        throw;
+    }
+    return testing::internal::GetCapturedStdout();
+}
+
+WorkerCountScope::WorkerCountScope(unsigned count) { SetWorkerCount(count); }
+WorkerCountScope::~WorkerCountScope() { SetWorkerCount(0); }
+
+EnvironmentVariableScope::EnvironmentVariableScope(std::string name, const std::string& value)
+    : name_(std::move(name)) {
+    if (const char* old = std::getenv(name_.c_str())) old_ = old;
+    setenv(name_.c_str(), value.c_str(), 1);
+}
+
+EnvironmentVariableScope::~EnvironmentVariableScope() {
+    if (old_) {
+        setenv(name_.c_str(), old_->c_str(), 1);
+    } else {
+        unsetenv(name_.c_str());
+    }
 }
 
 }  // namespace engine_test

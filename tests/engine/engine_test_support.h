@@ -1,19 +1,18 @@
-// Helpers shared by the engine tests: temporary directories, file contents, scripted
-// projects for the fake reader and a reader of export files that trusts only the header.
+// Helpers shared by the engine tests: scripted projects for the fake reader, engines whose
+// informational lines a test can read, matrices for wanted element properties, and scopes for
+// the worker count and environment variables.
 #ifndef BRENWICK_TESTS_ENGINE_TEST_SUPPORT_H
 #define BRENWICK_TESTS_ENGINE_TEST_SUPPORT_H
 
+#include "engine_defaults.h"
 #include "fake_reader.h"
 #include "material.h"
 #include "readout.h"
 #include "test_files.h"
 
-#include <cstdint>
-#include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
-#include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,7 @@ namespace engine_test {
 
 using namespace brenwick;
 
-inline constexpr const char* default_potential = "2D/3D Results\\Potentials";
+inline constexpr const char* default_potential = kDefaultPotentialName;
 
 using test_files::ReadBytes;
 using test_files::TempDir;
@@ -45,29 +44,40 @@ std::vector<float> PotentialValues(std::size_t nodes);
 std::vector<float> MatrixForProperties(const fake_reader::Project& project, const std::vector<float>& properties,
                                        unsigned quantity);
 
-// Destroys an engine with its close line kept off the console.
-struct QuietDelete {
-    void operator()(CST_Readout* engine) const;
+// The informational lines an engine logs, kept until a test takes them.
+class LogLines {
+public:
+    // A sink that keeps each line here; it may outlive this object.
+    LogSink Sink() const;
+    // The lines kept since the last call.
+    std::vector<std::string> Take();
+
+private:
+    std::shared_ptr<std::vector<std::string>> lines_ = std::make_shared<std::vector<std::string>>();
 };
-using Engine = std::unique_ptr<CST_Readout, QuietDelete>;
 
-// Installs the project and constructs the engine on it, keeping its output off the console.
-// Tests of the close line take the pointer over: std::unique_ptr<CST_Readout>(e.release()).
-Engine OpenEngine(const fake_reader::Project& project, const std::string& project_path = "project.cst");
+// A sink that drops every line.
+LogSink Discard();
 
-// Writes a material file holding these records; Count states their number unless given.
-std::string MaterialXml(const std::vector<Material>& materials, const std::string& count = "");
-void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials);
+using Engine = std::unique_ptr<CST_Readout>;
+
+// Installs the project and constructs the engine on it, logging into `log`.
+Engine OpenEngine(const fake_reader::Project& project, const std::string& project_path = "project.cst",
+                  LogSink log = Discard());
 
 // Whether `text` holds `number` as a whole number (not as part of a longer one), or `word`
 // as a whole word.
 bool NamesNumber(const std::string& text, long long number);
 bool NamesWord(const std::string& text, const std::string& word);
 
-// Runs `action` with standard output captured and returns what it wrote.
-std::string StdoutOf(const std::function<void()>& action);
 // Runs `action` and returns the text of the std::exception it throws ("" when none).
 std::string FailureOf(const std::function<void()>& action);
+// Forks; the child runs `action` and sends the text of the std::exception it throws
+// ("" when none) back to the parent, which returns it.
+std::string FailureInChild(const std::function<void()>& action);
+// Runs `action` with standard output captured and returns what reached it, for the tests of
+// what an engine keeps off standard output.
+std::string StdoutOf(const std::function<void()>& action);
 
 // Sets the engine's worker count for one scope.
 class WorkerCountScope {
@@ -78,31 +88,18 @@ public:
     WorkerCountScope& operator=(const WorkerCountScope&) = delete;
 };
 
-// An export file taken apart using nothing but the counts of its header.
-struct ParsedExport {
-    std::map<std::string, long long> header;  // key -> value of the six lines
-    std::string header_text;                  // the text before the NUL
-    std::vector<double> x_lines, y_lines, z_lines;
-    std::vector<float> node_values;
-    std::vector<float> element_properties;
-    std::vector<unsigned char> element_materials;
-    struct Record {
-        float id = 0;
-        std::int32_t length = 0;
-        std::string description;  // without its NUL
-        bool nul_terminated = false;
-        float eps = 0, mue = 0, rho = 0;
-    };
-    std::vector<Record> materials;
-    std::size_t parsed_size = 0;  // bytes the header accounts for
+// Sets an environment variable for one scope, then restores it or removes it again.
+class EnvironmentVariableScope {
+public:
+    EnvironmentVariableScope(std::string name, const std::string& value);
+    ~EnvironmentVariableScope();
+    EnvironmentVariableScope(const EnvironmentVariableScope&) = delete;
+    EnvironmentVariableScope& operator=(const EnvironmentVariableScope&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
 };
-
-// Throws std::runtime_error when the bytes are shorter than the header says.
-ParsedExport ParseExport(const std::vector<unsigned char>& bytes);
-
-// Forks; the child runs `action` and sends the text of the std::exception it throws
-// ("" when none) back to the parent, which returns it.
-std::string FailureInChild(const std::function<void()>& action);
 
 }  // namespace engine_test
 

@@ -11,16 +11,10 @@ using namespace engine_test;
 
 namespace {
 
-ReadoutContext Quiet() {
-    ReadoutContext context;
-    context.log = [](const std::string&) {};
-    return context;
-}
-
 const std::vector<Material> catalogue{{0, 1, 1, 0.0012f, 0, "gas"}, {1, 4, 1, 1850, 0, "FR4"}};
 
 // A 5 x 4 x 3 mesh whose elements alternate between gas and FR4, exported by an engine that
-// logs into `lines` instead of standard output.
+// logs into `log` instead of standard output.
 class ExportControl : public testing::Test {
 protected:
     ExportControl() {
@@ -29,10 +23,7 @@ protected:
         project.matrices[0] = MatrixForProperties(project, properties, 0);
         WriteText(project_path, "the project");
         WriteMaterialFile(material_path, catalogue);
-        fake_reader::Install(project);
-        ReadoutContext context;
-        context.log = [this](const std::string& line) { lines.push_back(line); };
-        engine = std::make_unique<CST_Readout>(project_path, context);
+        engine = OpenEngine(project, project_path, log.Sink());
         engine->material_file = material_path;
     }
 
@@ -41,8 +32,8 @@ protected:
     std::string project_path = dir / "project.cst";
     std::string material_path = dir / "materials.xml";
     std::string output = dir / "out.efm";
-    std::vector<std::string> lines;
-    std::unique_ptr<CST_Readout> engine;
+    LogLines log;
+    Engine engine;
 };
 
 TEST_F(ExportControl, InformationalLinesGoToTheAttachedLogOnly) {
@@ -51,7 +42,7 @@ TEST_F(ExportControl, InformationalLinesGoToTheAttachedLogOnly) {
         engine->CloseProject();
     });
     EXPECT_EQ(printed, "");
-    EXPECT_EQ(lines, (std::vector<std::string>{"CST DLL Version is: 2024", "xlines: 5\t ylines: 4\t zlines: 3",
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"CST DLL Version is: 2024", "xlines: 5\t ylines: 4\t zlines: 3",
                                                "Number of data found (real scalar field -> #nodes): 60",
                                                "Prejct was closed without problems"}));
 }
@@ -61,8 +52,7 @@ TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
     for (const ExportStage stop_at : {ExportStage::ReadingProperties, ExportStage::AssigningMaterials,
                                       ExportStage::ReadingPotential, ExportStage::Writing}) {
         SCOPED_TRACE(ExportStageName(stop_at));
-        fake_reader::Install(project);
-        engine = std::make_unique<CST_Readout>(project_path, Quiet());
+        engine = OpenEngine(project, project_path);
         engine->material_file = material_path;
         WriteBytes(output, old);
         std::stop_source stop;
@@ -108,12 +98,11 @@ TEST_F(ExportControl, SummaryTellsWhatWasWrittenWithGarfieldWarnings) {
     // Garfield++ takes the byte as a record's position: IDs 1 and 2 are misnumbered.
     TempDir other;
     WriteMaterialFile(other / "m.xml", {{1, 1, 1, 0, 0, "gas"}, {2, 4, 1, 0, 0, "FR4"}});
-    fake_reader::Install(project);
-    CST_Readout renumbered(project_path, Quiet());
-    renumbered.material_file = other / "m.xml";
-    renumbered.SaveBinaryFile(other / "out.efm", false, false);
-    ASSERT_FALSE(renumbered.LastExport().warnings.empty());
-    EXPECT_NE(renumbered.LastExport().warnings.back().find("(record 0 has the ID 1)"), std::string::npos);
+    const Engine renumbered = OpenEngine(project, project_path);
+    renumbered->material_file = other / "m.xml";
+    renumbered->SaveBinaryFile(other / "out.efm", false, false);
+    ASSERT_FALSE(renumbered->LastExport().warnings.empty());
+    EXPECT_NE(renumbered->LastExport().warnings.back().find("(record 0 has the ID 1)"), std::string::npos);
 }
 
 }  // namespace

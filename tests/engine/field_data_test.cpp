@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
 #include <limits>
 
 using namespace brenwick;
@@ -16,17 +15,13 @@ namespace {
 
 constexpr int nodes = 3 * 4 * 5;
 
-// Runs RetrieveFieldData and returns what it wrote and the text it failed with.
+using Lines = std::vector<std::string>;
+
+// What RetrieveFieldData logged and the text it failed with.
 struct Retrieval {
-    std::string output;
+    Lines lines;
     std::string failure;
 };
-
-Retrieval Retrieve(CST_Readout& engine, const std::string& path = default_potential) {
-    Retrieval retrieval;
-    retrieval.output = StdoutOf([&] { retrieval.failure = FailureOf([&] { engine.RetrieveFieldData(path); }); });
-    return retrieval;
-}
 
 fake_reader::Project ProjectWithResult(int field_type, std::size_t stored_values) {
     fake_reader::Project project = UniformProject(3, 4, 5);
@@ -34,19 +29,34 @@ fake_reader::Project ProjectWithResult(int field_type, std::size_t stored_values
     return project;
 }
 
+class FieldData : public testing::Test {
+protected:
+    Engine Open(const fake_reader::Project& project) { return OpenEngine(project, "project.cst", log.Sink()); }
+
+    Retrieval Retrieve(CST_Readout& engine, const std::string& path = default_potential) {
+        log.Take();
+        Retrieval retrieval;
+        retrieval.failure = FailureOf([&] { engine.RetrieveFieldData(path); });
+        retrieval.lines = log.Take();
+        return retrieval;
+    }
+
+    LogLines log;
+};
+
 }  // namespace
 
-TEST(FieldData, ARealScalarResultFillsEveryNode) {
-    auto engine = OpenEngine(UniformProject(3, 4, 5));
+TEST_F(FieldData, ARealScalarResultFillsEveryNode) {
+    auto engine = Open(UniformProject(3, 4, 5));
     const Retrieval retrieval = Retrieve(*engine);
     EXPECT_EQ(retrieval.failure, "");
-    EXPECT_EQ(retrieval.output, "Number of data found (real scalar field -> #nodes): 60\n");
+    EXPECT_EQ(retrieval.lines, Lines{"Number of data found (real scalar field -> #nodes): 60"});
     EXPECT_EQ(engine->FieldType(), 4);
     EXPECT_EQ(engine->FieldValues(), PotentialValues(nodes));
 }
 
-TEST(FieldData, ASecondReadReplacesTheValues) {
-    auto engine = OpenEngine(UniformProject(3, 4, 5));
+TEST_F(FieldData, ASecondReadReplacesTheValues) {
+    auto engine = Open(UniformProject(3, 4, 5));
     Retrieve(*engine);
     std::vector<float> changed(nodes);
     for (std::size_t n = 0; n < changed.size(); ++n) changed[n] = -static_cast<float>(n) * 1.5f;
@@ -55,16 +65,16 @@ TEST(FieldData, ASecondReadReplacesTheValues) {
     EXPECT_EQ(engine->FieldValues(), changed);
 }
 
-TEST(FieldData, TheResultPathReachesTheReaderUnchanged) {
+TEST_F(FieldData, TheResultPathReachesTheReaderUnchanged) {
     fake_reader::Project project = UniformProject(3, 4, 5);
     const std::string path = "2D/3D Results\\e-Field [Es]\\ x ";
     project.results[0].tree_path = path;
-    auto engine = OpenEngine(project);
+    auto engine = Open(project);
     EXPECT_EQ(Retrieve(*engine, path).failure, "");
     EXPECT_EQ(engine->FieldValues(), PotentialValues(nodes));
 }
 
-TEST(FieldData, SizeAndInfoFailuresGiveTheInformationMessage) {
+TEST_F(FieldData, SizeAndInfoFailuresGiveTheInformationMessage) {
     const std::string path = "2D/3D Results\\Potentials [1]";
     const std::string expected =
         "In RetrieveFieldData could not get information about potentials.Maybe the data is not stored in " + path;
@@ -72,24 +82,24 @@ TEST(FieldData, SizeAndInfoFailuresGiveTheInformationMessage) {
         fake_reader::Project project = UniformProject(3, 4, 5);
         project.results[0].tree_path = path;
         (step == 0 ? project.result_size_status : project.result_info_status) = 13;
-        auto engine = OpenEngine(project);
+        auto engine = Open(project);
         const Retrieval retrieval = Retrieve(*engine, path);
         EXPECT_EQ(retrieval.failure, expected) << "failing step " << step;
-        EXPECT_EQ(retrieval.output, "") << "failing step " << step;
+        EXPECT_TRUE(retrieval.lines.empty()) << "failing step " << step;
         EXPECT_EQ(engine->ReaderStatus(), 13) << "failing step " << step;
         EXPECT_EQ(fake_reader::CallCount("CST_Get3DHexResult"), 0) << "failing step " << step;
     }
 }
 
-TEST(FieldData, APathThatIsNotInTheProjectFailsWithTheInformationMessage) {
-    auto engine = OpenEngine(UniformProject(3, 4, 5));
+TEST_F(FieldData, APathThatIsNotInTheProjectFailsWithTheInformationMessage) {
+    auto engine = Open(UniformProject(3, 4, 5));
     EXPECT_EQ(Retrieve(*engine, "2D/3D Results\\potentials").failure,
               "In RetrieveFieldData could not get information about potentials.Maybe the data is not stored in "
               "2D/3D Results\\potentials");
 }
 
-TEST(FieldData, AReadFailureGivesTheReadingMessageAndDropsTheValues) {
-    auto engine = OpenEngine(UniformProject(3, 4, 5));
+TEST_F(FieldData, AReadFailureGivesTheReadingMessageAndDropsTheValues) {
+    auto engine = Open(UniformProject(3, 4, 5));
     Retrieve(*engine);
     ASSERT_EQ(engine->FieldValues().size(), static_cast<std::size_t>(nodes));
     fake_reader::Current().result_status = 8;
@@ -97,13 +107,13 @@ TEST(FieldData, AReadFailureGivesTheReadingMessageAndDropsTheValues) {
     EXPECT_EQ(retrieval.failure,
               "In CST_Readout::RetrieveFieldData could not get information about potentials.Maybe the data is not "
               "stored in 2D/3D Results\\Potentials");
-    EXPECT_EQ(retrieval.output, "Number of data found (real scalar field -> #nodes): 60\n");
+    EXPECT_EQ(retrieval.lines, Lines{"Number of data found (real scalar field -> #nodes): 60"});
     EXPECT_EQ(engine->ReaderStatus(), 8);
     EXPECT_EQ(engine->FieldType(), 4);
     EXPECT_TRUE(engine->FieldValues().empty());
 }
 
-TEST(FieldData, ComplexAndVectorResultsAreRefusedAfterTheirLine) {
+TEST_F(FieldData, ComplexAndVectorResultsAreRefusedAfterTheirLine) {
     struct Case {
         int code;
         int values_per_node;
@@ -116,67 +126,66 @@ TEST(FieldData, ComplexAndVectorResultsAreRefusedAfterTheirLine) {
         {3, 2, "This is a complex scalar field (RE,Im -> 2x#nodes): ", "Complex scalar field"},
     };
     for (const Case& c : cases) {
-        auto engine = OpenEngine(ProjectWithResult(c.code, static_cast<std::size_t>(nodes * c.values_per_node)));
+        auto engine = Open(ProjectWithResult(c.code, static_cast<std::size_t>(nodes * c.values_per_node)));
         const Retrieval retrieval = Retrieve(*engine, "2D/3D Results\\Other");
         // The count is the number of values stored, not of nodes.
-        EXPECT_EQ(retrieval.output, c.line + std::to_string(nodes * c.values_per_node) + "\n") << "type " << c.code;
+        EXPECT_EQ(retrieval.lines, Lines{c.line + std::to_string(nodes * c.values_per_node)}) << "type " << c.code;
         EXPECT_NE(retrieval.failure.find(c.name), std::string::npos) << retrieval.failure;
         EXPECT_EQ(engine->FieldType(), c.code);
         EXPECT_TRUE(engine->FieldValues().empty()) << "type " << c.code;
     }
 }
 
-TEST(FieldData, ARefusedResultLeavesTheEarlierValues) {
+TEST_F(FieldData, ARefusedResultLeavesTheEarlierValues) {
     fake_reader::Project project = ProjectWithResult(2, nodes * 3);
-    auto engine = OpenEngine(project);
+    auto engine = Open(project);
     Retrieve(*engine);
     EXPECT_NE(Retrieve(*engine, "2D/3D Results\\Other").failure, "");
     EXPECT_EQ(engine->FieldValues(), PotentialValues(nodes));
 }
 
-TEST(FieldData, ACountOtherThanTheNodeCountIsRefusedNamingBoth) {
+TEST_F(FieldData, ACountOtherThanTheNodeCountIsRefusedNamingBoth) {
     for (const std::size_t count : {std::size_t{nodes - 1}, std::size_t{nodes + 1}, std::size_t{nodes * 6}}) {
-        auto engine = OpenEngine(ProjectWithResult(4, count));
+        auto engine = Open(ProjectWithResult(4, count));
         const Retrieval retrieval = Retrieve(*engine, "2D/3D Results\\Other");
-        EXPECT_EQ(retrieval.output,
-                  "Number of data found (real scalar field -> #nodes): " + std::to_string(count) + "\n");
+        EXPECT_EQ(retrieval.lines, Lines{"Number of data found (real scalar field -> #nodes): " + std::to_string(count)});
         EXPECT_TRUE(NamesNumber(retrieval.failure, static_cast<long long>(count)) && NamesNumber(retrieval.failure, nodes))
             << retrieval.failure;
     }
 }
 
-TEST(FieldData, ACountOfZeroWritesItsLineAndIsRefused) {
-    auto engine = OpenEngine(ProjectWithResult(4, 0));
+TEST_F(FieldData, ACountOfZeroWritesItsLineAndIsRefused) {
+    auto engine = Open(ProjectWithResult(4, 0));
     const Retrieval retrieval = Retrieve(*engine, "2D/3D Results\\Other");
-    EXPECT_EQ(retrieval.output, "Number of data found (real scalar field -> #nodes): 0\n");
+    EXPECT_EQ(retrieval.lines, Lines{"Number of data found (real scalar field -> #nodes): 0"});
     EXPECT_TRUE(NamesNumber(retrieval.failure, 0) && NamesNumber(retrieval.failure, nodes)) << retrieval.failure;
     EXPECT_EQ(engine->FieldType(), 4);
 }
 
-TEST(FieldData, AnUnknownTypeCodeWritesNoLineAndIsRead) {
+TEST_F(FieldData, AnUnknownTypeCodeWritesNoLineAndIsRead) {
     for (const int code : {0, 5, -3, 1000}) {
-        auto engine = OpenEngine(ProjectWithResult(code, nodes));
+        auto engine = Open(ProjectWithResult(code, nodes));
         const Retrieval retrieval = Retrieve(*engine, "2D/3D Results\\Other");
         EXPECT_EQ(retrieval.failure, "") << "type " << code;
-        EXPECT_EQ(retrieval.output, "") << "type " << code;
+        EXPECT_TRUE(retrieval.lines.empty()) << "type " << code;
         EXPECT_EQ(engine->FieldType(), code);
         EXPECT_EQ(engine->FieldValues(), PotentialValues(nodes)) << "type " << code;
     }
 }
 
-TEST(FieldData, AnUnknownTypeCodeWithAnotherCountIsRefused) {
-    auto engine = OpenEngine(ProjectWithResult(7, nodes + 5));
+TEST_F(FieldData, AnUnknownTypeCodeWithAnotherCountIsRefused) {
+    auto engine = Open(ProjectWithResult(7, nodes + 5));
     const Retrieval retrieval = Retrieve(*engine, "2D/3D Results\\Other");
-    EXPECT_EQ(retrieval.output, "");
+    EXPECT_TRUE(retrieval.lines.empty());
     EXPECT_TRUE(NamesNumber(retrieval.failure, nodes + 5) && NamesNumber(retrieval.failure, nodes))
         << retrieval.failure;
 }
 
-TEST(FieldData, ValuesThatAreNoFiniteNumbersAreKeptAsRead) {
+TEST_F(FieldData, ValuesThatAreNoFiniteNumbersAreKeptAsRead) {
     fake_reader::Project project = UniformProject(3, 4, 5);
     project.results[0].values[17] = std::numeric_limits<float>::quiet_NaN();
     project.results[0].values[40] = -std::numeric_limits<float>::infinity();
-    auto engine = OpenEngine(project);
+    auto engine = Open(project);
     EXPECT_EQ(Retrieve(*engine).failure, "");
     ASSERT_EQ(engine->FieldValues().size(), 60u);
     EXPECT_TRUE(std::isnan(engine->FieldValues()[17]));

@@ -2,12 +2,11 @@
 #include "engine_test_support.h"
 #include "material_assignment.h"
 #include "parallel.h"
-#include "readout.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -168,65 +167,7 @@ TEST(Assignment, ReplacesWhateverTheByteArrayHeld) {
     EXPECT_EQ(bytes, Bytes(5000, 0));
 }
 
-TEST(Assignment, AnEmptyCatalogueFailsTheExportWithOutOfRange) {
-    TempDir dir;
-    fake_reader::Project project = UniformProject(3, 3, 3);
-    project.matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
-    WriteText(dir / "m.xml", "<Materials Count=\"0\"/>");
-    auto engine = OpenEngine(project);
-    engine->material_file = dir / "m.xml";
-    StdoutOf([&] {
-        try {
-            engine->SaveBinaryFile(dir / "out.efm", false, false);
-            ADD_FAILURE() << "no failure";
-        } catch (const std::out_of_range& failure) {
-            EXPECT_STREQ(failure.what(), "invalid vector<T> subscript");
-        }
-    });
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.efm"));
-}
-
 namespace {
-
-// The assignment element by element, as plainly as it can be written.
-unsigned char PlainByte(float id) {
-    if (std::isnan(id) || id < -2147483648.0f || id >= 2147483648.0f) return 0;
-    return static_cast<unsigned char>(static_cast<std::uint32_t>(static_cast<std::int32_t>(id)));
-}
-
-std::vector<unsigned char> PlainAssignment(const std::vector<float>& properties,
-                                           const std::vector<Material>& catalogue, int quantity) {
-    auto value_of = [&](const Material& m) { return quantity == 0 ? m.eps : m.rho_set; };
-    float reference = 0;
-    bool found = false;
-    for (const Material& m : catalogue) {
-        if (m.ID != 0) {
-            if (!found || reference > value_of(m)) reference = value_of(m);
-            found = true;
-        }
-    }
-    std::vector<unsigned char> bytes(properties.size());
-    std::vector<float> distances(catalogue.size());
-    for (std::size_t e = 0; e < properties.size(); ++e) {
-        const float v = properties[e];
-        const double wide = v;
-        const bool infinite = wide <= -1.7976931348623157e308 || wide >= 1.7976931348623157e308;
-        if ((quantity == 0 && infinite) || static_cast<double>(std::fabs(v)) < 1e-4) {
-            bytes[e] = 0;
-            continue;
-        }
-        for (std::size_t m = 0; m < catalogue.size(); ++m) {
-            distances[m] = std::fabs(v - value_of(catalogue[m]));
-            if (catalogue[m].ID == 0 && wide < 0.5 * static_cast<double>(reference)) distances[m] = 0;
-        }
-        std::size_t chosen = 0;
-        for (std::size_t m = 1; m < catalogue.size(); ++m) {
-            if (distances[chosen] > distances[m]) chosen = m;
-        }
-        bytes[e] = PlainByte(catalogue.at(chosen).ID);
-    }
-    return bytes;
-}
 
 std::vector<Material> RandomCatalogue(std::mt19937& random) {
     std::vector<Material> catalogue{M(0, 1.0006f, 0.0012f), M(1, 4.4f, 1.85f), M(2, 12, 2.33f), M(300, 4.4f, 1.85f),
@@ -272,7 +213,7 @@ TEST(Assignment, AnyNumberOfWorkersGivesTheElementByElementResult) {
     const std::vector<Material> catalogue = RandomCatalogue(random);
     const std::vector<float> properties = RandomProperties(random, catalogue, 300007);
     for (const int quantity : {0, 3}) {
-        const std::vector<unsigned char> plain = PlainAssignment(properties, catalogue, quantity);
+        const std::vector<unsigned char> plain = reference::AssignMaterials(properties, catalogue, quantity);
         for (const unsigned workers : {1u, 2u, 3u, 8u}) {
             WorkerCountScope scope(workers);
             const std::vector<unsigned char> bytes = Assign(properties, catalogue, quantity);
@@ -301,7 +242,7 @@ TEST(Assignment, EveryCatalogueSizeAndElementCountsAroundTheBlockEdges) {
         for (const std::size_t count : {std::size_t{1}, std::size_t{4095}, std::size_t{4096}, std::size_t{4097}}) {
             std::vector<float> properties(count);
             for (float& p : properties) p = value(random);
-            EXPECT_EQ(Assign(properties, catalogue), PlainAssignment(properties, catalogue, 0))
+            EXPECT_EQ(Assign(properties, catalogue), reference::AssignMaterials(properties, catalogue, 0))
                 << size << " materials, " << count << " elements";
         }
     }

@@ -1,13 +1,16 @@
-// Reading the material catalogue from the material file.
+// The material file: reading the catalogue from it, and writing one.
+#include "efm_files.h"
 #include "engine_test_support.h"
 #include "readout.h"
+#include "text_encodings.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <optional>
+#include <filesystem>
+#include <memory>
 
 using namespace brenwick;
 
@@ -42,33 +45,6 @@ protected:
 
 std::string Root(const std::string& count_attribute, const std::string& children) {
     return "<?xml version=\"1.0\"?>\n<Materials" + count_attribute + ">\n" + children + "</Materials>\n";
-}
-
-// The bytes of `text` (ASCII or UTF-8 limited to the Basic Multilingual Plane) in UTF-16.
-std::vector<unsigned char> Utf16(const std::string& text, bool big_endian, bool byte_order_mark) {
-    std::u16string units;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            units.push_back(byte);
-            i += 1;
-        } else if ((byte & 0xE0) == 0xC0) {
-            units.push_back(static_cast<char16_t>(((byte & 0x1F) << 6) | (text[i + 1] & 0x3F)));
-            i += 2;
-        } else {
-            units.push_back(static_cast<char16_t>(((byte & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
-                                                  (text[i + 2] & 0x3F)));
-            i += 3;
-        }
-    }
-    if (byte_order_mark) units.insert(units.begin(), u'\xFEFF');
-    std::vector<unsigned char> bytes;
-    for (const char16_t unit : units) {
-        const auto high = static_cast<unsigned char>(unit >> 8), low = static_cast<unsigned char>(unit & 0xFF);
-        bytes.push_back(big_endian ? high : low);
-        bytes.push_back(big_endian ? low : high);
-    }
-    return bytes;
 }
 
 void ExpectMaterial(const Material& m, float id, const std::string& description, float eps, float mue, float rho,
@@ -149,16 +125,15 @@ TEST_F(MaterialFile, AMismatchedCountKeepsTheMaterialsForTheNextExport) {
                                                           "description=\"solid\"/>"));
     engine->material_file = dir / "materials.xml";
     std::string output = dir / "out.efm";
-    EXPECT_EQ(FailureOf([&] { StdoutOf([&] { engine->SaveBinaryFile(output, false, false); }); }), count_failure);
+    EXPECT_EQ(FailureOf([&] { engine->SaveBinaryFile(output, false, false); }), count_failure);
     EXPECT_FALSE(std::filesystem::exists(output));
     EXPECT_EQ(materials().size(), 2u);
 
-    EXPECT_EQ(FailureOf([&] { StdoutOf([&] { engine->SaveBinaryFile(output, false, false); }); }), "");
-    const ParsedExport parsed = ParseExport(ReadBytes(output));
-    EXPECT_EQ(parsed.header.at("n_materials"), 2);
-    ASSERT_EQ(parsed.materials.size(), 2u);
-    EXPECT_EQ(parsed.materials[1].description, "solid");
-    EXPECT_EQ(parsed.element_materials, std::vector<unsigned char>(8, 1));
+    EXPECT_EQ(FailureOf([&] { engine->SaveBinaryFile(output, false, false); }), "");
+    const test_efm::MapContents written = test_efm::Read(output);
+    ASSERT_EQ(written.records.size(), 2u);
+    EXPECT_EQ(written.records[1].description, "solid");
+    EXPECT_EQ(written.bytes, std::vector<unsigned char>(8, 1));
     EXPECT_EQ(materials().size(), 2u);
 }
 
@@ -207,7 +182,7 @@ TEST_F(MaterialFile, Utf16FilesAreReadWithTheirTextInUtf8) {
     for (const bool big_endian : {false, true}) {
         for (const bool mark : {true, false}) {
             engine = OpenEngine(UniformProject(2, 2, 2));
-            EXPECT_EQ(ReadBytesAsFile(Utf16(xml, big_endian, mark)), "")
+            EXPECT_EQ(ReadBytesAsFile(test_files::Utf16(xml, big_endian, mark)), "")
                 << (big_endian ? "big" : "little") << " endian, mark " << mark;
             ASSERT_EQ(materials().size(), 2u);
             ExpectMaterial(materials()[0], 1, "Glas \xC3\xBC \xE2\x82\xAC", 6.5f, 0, 0, 0);
@@ -223,23 +198,14 @@ namespace {
 // when the system has none installed.
 class GermanNumericLocale {
 public:
-    GermanNumericLocale() {
-        previous_ = std::setlocale(LC_NUMERIC, nullptr);
-        if (const char* old_path = std::getenv("LOCPATH")) old_locpath_ = old_path;
+    GermanNumericLocale() : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
         if (Switch()) return;
         const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir_ / "de_DE.UTF-8") + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) return;
-        setenv("LOCPATH", dir_.path().c_str(), 1);
+        locale_path_ = std::make_unique<EnvironmentVariableScope>("LOCPATH", dir_.path().string());
         Switch();
     }
-    ~GermanNumericLocale() {
-        std::setlocale(LC_NUMERIC, previous_.c_str());
-        if (old_locpath_) {
-            setenv("LOCPATH", old_locpath_->c_str(), 1);
-        } else {
-            unsetenv("LOCPATH");
-        }
-    }
+    ~GermanNumericLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
     GermanNumericLocale(const GermanNumericLocale&) = delete;
     GermanNumericLocale& operator=(const GermanNumericLocale&) = delete;
     bool active() const { return active_; }
@@ -253,7 +219,7 @@ private:
     }
     TempDir dir_;
     std::string previous_;
-    std::optional<std::string> old_locpath_;
+    std::unique_ptr<EnvironmentVariableScope> locale_path_;
     bool active_ = false;
 };
 
@@ -267,4 +233,35 @@ TEST_F(MaterialFile, NumbersUseThePointWhateverTheProcessLocale) {
     EXPECT_EQ(materials()[0].ID, 2.5f);
     EXPECT_EQ(materials()[0].eps, 2.0f);
     EXPECT_EQ(materials()[0].rho, 1250.0f);
+}
+
+TEST(MaterialFileWriter, WritesAFileThatReadsBackExactlyWithItsCount) {
+    const TempDir dir;
+    const std::vector<Material> materials{{0, 1, 1, 0.00166f, 1.66f, "gas"},
+                                          {7, 2.5f, 0.999994f, 0.1f, 123.25f, "quote \" amp & angles <> apos '"},
+                                          {-1, 3e38f, 1e-30f, 0, 0.1f, "Glas \xC3\xBC \xE2\x82\xAC"},
+                                          {300, 4.4f, 1, 1850, 1850, ""}};
+    WriteMaterialFile(dir / "materials.xml", materials);
+    std::vector<Material> read;
+    ASSERT_NO_THROW(ReadMaterialFile(dir / "materials.xml", read));
+    ASSERT_EQ(read.size(), materials.size());
+    for (std::size_t m = 0; m < read.size(); ++m) {
+        ExpectMaterial(read[m], materials[m].ID, materials[m].description, materials[m].eps, materials[m].mue,
+                       materials[m].rho, materials[m].rho_set);
+    }
+}
+
+TEST(MaterialFileWriter, WritesNumbersWithThePointWhateverTheProcessLocale) {
+    GermanNumericLocale german;
+    if (!german.active()) GTEST_SKIP() << "no German locale available and none could be built";
+    const TempDir dir;
+    WriteMaterialFile(dir / "materials.xml", {{2.5f, 4.4f, 1, 1.85f, 1850, "FR4"}});
+    EXPECT_NE(test_files::ReadText(dir / "materials.xml").find("eps=\"4.4\""), std::string::npos);
+}
+
+TEST(MaterialFileWriter, AnUnwritablePathIsReportedByName) {
+    const TempDir dir;
+    const std::string path = dir / "missing/materials.xml";
+    const std::string failure = FailureOf([&] { WriteMaterialFile(path, {{0, 1, 1, 0, 0, "gas"}}); });
+    EXPECT_NE(failure.find(path), std::string::npos) << failure;
 }

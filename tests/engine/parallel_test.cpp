@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -48,46 +47,18 @@ void ExpectContiguousCover(const std::vector<Call>& calls, std::size_t count) {
     EXPECT_EQ(next, count);
 }
 
-// Sets BRENWICK_THREADS for one scope.
-class ThreadsVariable {
-public:
-    explicit ThreadsVariable(const char* value) {
-        if (const char* old = std::getenv("BRENWICK_THREADS")) old_ = old;
-        setenv("BRENWICK_THREADS", value, 1);
-    }
-    ~ThreadsVariable() {
-        if (old_) {
-            setenv("BRENWICK_THREADS", old_->c_str(), 1);
-        } else {
-            unsetenv("BRENWICK_THREADS");
-        }
-    }
-    ThreadsVariable(const ThreadsVariable&) = delete;
-    ThreadsVariable& operator=(const ThreadsVariable&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
-
 }  // namespace
-
-TEST(Parallel, SetWorkerCountSetsTheCount) {
-    for (const unsigned count : {1u, 3u, 17u}) {
-        WorkerCountScope scope(count);
-        EXPECT_EQ(WorkerCount(), count);
-    }
-}
 
 TEST(Parallel, ZeroReturnsToTheEnvironmentOrTheHardware) {
     {
-        const ThreadsVariable variable("5");
+        const EnvironmentVariableScope variable("BRENWICK_THREADS", "5");
         WorkerCountScope scope(0);
         EXPECT_EQ(WorkerCount(), 5u);
         SetWorkerCount(2);
         EXPECT_EQ(WorkerCount(), 2u);
     }
     for (const char* unusable : {"0", "abc", "4x", "-3", ""}) {
-        const ThreadsVariable variable(unusable);
+        const EnvironmentVariableScope variable("BRENWICK_THREADS", unusable);
         EXPECT_EQ(WorkerCount(), std::max(1u, std::thread::hardware_concurrency())) << "BRENWICK_THREADS=" << unusable;
     }
 }
