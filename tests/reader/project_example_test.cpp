@@ -2,10 +2,10 @@
 // the reader opens and whose matrices give every element the permittivity and density the
 // example assigns.
 #include "reader_test_support.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -42,12 +42,6 @@ bool HaveH5py() {
 
 std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
-// Dual length at line i: half of each edge that meets there.
-double Dual(const std::vector<double>& lines, std::size_t i) {
-    const double edge = lines[i + 1] - lines[i];
-    return i > 0 ? (lines[i] - lines[i - 1]) * 0.5 + edge * 0.5 : edge * 0.5;
-}
-
 TEST(ProjectExample, H5pyScriptOfTheFormatPageMakesAReadableProject) {
     const std::string script = ExampleScript();
     ASSERT_FALSE(script.empty());
@@ -55,14 +49,13 @@ TEST(ProjectExample, H5pyScriptOfTheFormatPageMakesAReadableProject) {
 
     test_files::TempDir dir;
     const std::filesystem::path script_path = (dir.path() / "example.py");
-    WriteBytes(script_path, std::vector<char>(script.begin(), script.end()));
+    WriteText(script_path, script);
     const std::filesystem::path project_path = (dir.path() / "example.cst");
     const std::filesystem::path log_path = (dir.path() / "python.log");
     const std::string command = std::string(kPython) + " " + Quoted(script_path) + " " +
                                 Quoted(project_path) + " >" + Quoted(log_path) + " 2>&1";
     const int exit_status = std::system(command.c_str());
-    const std::vector<char> log = ReadBytes(log_path);
-    ASSERT_EQ(exit_status, 0) << std::string(log.begin(), log.end());
+    ASSERT_EQ(exit_status, 0) << ReadText(log_path);
 
     OpenedProject project(project_path.string());
     ASSERT_EQ(project.status(), BRENWICK_READER_OK);
@@ -106,28 +99,17 @@ TEST(ProjectExample, H5pyScriptOfTheFormatPageMakesAReadableProject) {
 
     // Every element's property, derived from the matrices as the page describes, is the
     // example's plate (below 2 mm) or gas value.
+    const std::vector<float> eps = reference::ElementProperties(permittivity.Values(), x, y, z, 0);
+    const std::vector<float> rho = reference::ElementProperties(density.Values(), x, y, z, 3);
     int plate_elements = 0;
     for (std::size_t k = 0; k + 1 < nz; ++k) {
         for (std::size_t j = 0; j + 1 < ny; ++j) {
             for (std::size_t i = 0; i + 1 < nx; ++i) {
-                const std::size_t s = i + nx * (j + ny * k);
-                const double dx = x[i + 1] - x[i], dy = y[j + 1] - y[j], dz = z[k + 1] - z[k];
-                const double hx = Dual(x, i), hy = Dual(y, j), hz = Dual(z, k);
-                const double g_dual[3] = {hz * hy / dx, hz * hx / dy, hy * hx / dz};
-                const double g_primary[3] = {dz * dy / hx, dz * dx / hy, dy * dx / hz};
-                double eps_sum = 0.0;
-                double rho_sum = 0.0;
-                for (std::size_t c = 0; c < 3; ++c) {
-                    const double eps = 1.0 / (permittivity[s + c * nodes] * g_dual[c] * 8.85418782e-12);
-                    const double rho = density[s + c * nodes] / g_primary[c];
-                    eps_sum += eps * eps;
-                    rho_sum += rho * rho;
-                }
-                const bool plate = z[k] + 0.5 * dz < 0.002;
+                const std::size_t e = i + (nx - 1) * (j + (ny - 1) * k);
+                const bool plate = z[k] + 0.5 * (z[k + 1] - z[k]) < 0.002;
                 plate_elements += plate ? 1 : 0;
-                EXPECT_NEAR(std::sqrt(eps_sum / 3.0), plate ? 4.4 : 1.0, 1e-5) << i << "," << j << "," << k;
-                EXPECT_NEAR(std::sqrt(rho_sum / 3.0), plate ? 1850.0 : 1.66, plate ? 1e-2 : 1e-5)
-                    << i << "," << j << "," << k;
+                EXPECT_NEAR(eps[e], plate ? 4.4 : 1.0, 1e-5) << i << "," << j << "," << k;
+                EXPECT_NEAR(rho[e], plate ? 1850.0 : 1.66, plate ? 1e-2 : 1e-5) << i << "," << j << "," << k;
             }
         }
     }

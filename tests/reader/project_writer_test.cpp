@@ -82,7 +82,7 @@ TEST_F(ProjectWriter, StoresTheTypesH5pyStores) {
 
 TEST_F(ProjectWriter, ReplacesAnExistingFile) {
     const std::filesystem::path path = (dir_.path() / "replace.cst");
-    WriteBytes(path, std::vector<char>(100000, 'x'));
+    WriteText(path, std::string(100000, 'x'));
     WriteProject(path, contents_);
     OpenedProject project(path.string());
     EXPECT_EQ(project.status(), BRENWICK_READER_OK);

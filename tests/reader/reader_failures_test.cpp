@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <span>
 
 using namespace brenwick;
 
@@ -43,14 +43,14 @@ TEST_F(ReaderFailures, FilesThatAreNoHdf5FilesGiveFileError) {
     ExpectOpenStatus((dir_.path() / "empty.cst").string(), BRENWICK_READER_FILE_ERROR);
 
     const std::string text = "This is a text file, not a project.\n";
-    WriteBytes((dir_.path() / "text.cst"), std::vector<char>(text.begin(), text.end()));
+    WriteText((dir_.path() / "text.cst"), text);
     ExpectOpenStatus((dir_.path() / "text.cst").string(), BRENWICK_READER_FILE_ERROR);
 }
 
 TEST_F(ReaderFailures, ZeroFilledFileGivesFileError) {
     const std::string path = Write();
     const std::size_t size = std::filesystem::file_size(path);
-    WriteBytes((dir_.path() / "zeros.cst"), std::vector<char>(size, '\0'));
+    WriteBytes((dir_.path() / "zeros.cst"), std::vector<unsigned char>(size, 0));
     ExpectOpenStatus((dir_.path() / "zeros.cst").string(), BRENWICK_READER_FILE_ERROR);
 }
 
@@ -94,12 +94,12 @@ bool SomeOperationFails(CSTProjHandle* handle) {
 }
 
 TEST_F(ReaderFailures, TruncatedProjectFailsWithoutCrash) {
-    const std::vector<char> bytes = ReadBytes(Write());
+    const std::vector<unsigned char> bytes = ReadBytes(Write());
     for (const double fraction : {0.5, 0.1, 0.25, 0.75, 0.9, 0.99}) {
         SCOPED_TRACE(fraction);
         const auto cut = static_cast<std::size_t>(static_cast<double>(bytes.size()) * fraction);
         const std::filesystem::path path = (dir_.path() / "truncated.cst");
-        WriteBytes(path, std::vector<char>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+        WriteBytes(path, std::span(bytes).first(cut));
         OpenedProject project(path.string());
         if (project.status() == BRENWICK_READER_OK) {
             EXPECT_TRUE(SomeOperationFails(project.handle()));

@@ -96,30 +96,12 @@ TEST_F(ReaderFormats, IntegerAttributesOfEveryWidth) {
 }
 
 TEST_F(ReaderFormats, IntegerAttributeHeldAsOneElementArray) {
-    {
-        File file = OpenForEdit(path_);
-        DeleteAttribute(file.get(), "format_version");
-        const hsize_t one = 1;
-        Dataspace space(H5Screate_simple(1, &one, nullptr));
-        Attribute attribute(H5Acreate2(file.get(), "format_version", H5T_STD_I16LE, space.get(),
-                                       H5P_DEFAULT, H5P_DEFAULT));
-        const short version = 1;
-        ASSERT_GE(H5Awrite(attribute.get(), H5T_NATIVE_SHORT, &version), 0);
-    }
+    SetNumberAttribute(OpenForEdit(path_).get(), "format_version", H5T_STD_I16LE, 1, 1);
     ExpectPotentialReadable();
 }
 
 TEST_F(ReaderFormats, AttributeWithSeveralValuesIsRefused) {
-    {
-        File file = OpenForEdit(path_);
-        DeleteAttribute(file.get(), "format_version");
-        const hsize_t two = 2;
-        Dataspace space(H5Screate_simple(1, &two, nullptr));
-        Attribute attribute(H5Acreate2(file.get(), "format_version", H5T_STD_I64LE, space.get(),
-                                       H5P_DEFAULT, H5P_DEFAULT));
-        const long long versions[2] = {1, 1};
-        ASSERT_GE(H5Awrite(attribute.get(), H5T_NATIVE_LLONG, versions), 0);
-    }
+    SetNumberAttribute(OpenForEdit(path_).get(), "format_version", H5T_STD_I64LE, 1, 2);
     CSTProjHandle handle{};
     EXPECT_EQ(CST_OpenProject(path_.c_str(), &handle), BRENWICK_READER_NOT_A_PROJECT);
 }

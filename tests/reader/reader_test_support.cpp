@@ -1,11 +1,7 @@
 #include "reader_test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <stdexcept>
-#include <system_error>
 
 using namespace brenwick;
 
@@ -129,13 +125,14 @@ void SetStringAttribute(hid_t object, const std::string& name, const std::string
     Check(H5Awrite(attribute.get(), type.get(), stored.data()) >= 0, "write attribute " + name);
 }
 
-void SetNumberAttribute(hid_t object, const std::string& name, hid_t file_type, double value) {
+void SetNumberAttribute(hid_t object, const std::string& name, hid_t file_type, double value, int elements) {
     RemoveAttributeIfPresent(object, name);
-    Dataspace space(H5Screate(H5S_SCALAR));
+    Dataspace space = AttributeSpace(elements);
     Check(space.valid(), "make attribute space");
     Attribute attribute(H5Acreate2(object, name.c_str(), file_type, space.get(), H5P_DEFAULT, H5P_DEFAULT));
     Check(attribute.valid(), "create attribute " + name);
-    Check(H5Awrite(attribute.get(), H5T_NATIVE_DOUBLE, &value) >= 0, "write attribute " + name);
+    const std::vector<double> values(static_cast<std::size_t>(std::max(elements, 1)), value);
+    Check(H5Awrite(attribute.get(), H5T_NATIVE_DOUBLE, values.data()) >= 0, "write attribute " + name);
 }
 
 void SetDataset(hid_t file, const std::string& path, hid_t file_type,
@@ -151,18 +148,6 @@ void SetDataset(hid_t file, const std::string& path, hid_t file_type,
         Check(H5Dwrite(dataset.get(), memory_type, H5S_ALL, H5S_ALL, H5P_DEFAULT, data) >= 0,
               "write dataset " + path);
     }
-}
-
-std::vector<char> ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    Check(static_cast<bool>(in), "read " + path.string());
-    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::vector<char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    Check(static_cast<bool>(out), "write " + path.string());
 }
 
 }  // namespace reader_test

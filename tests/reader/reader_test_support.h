@@ -1,5 +1,5 @@
-// Helpers for the reader tests: scratch directories, a small project, an open project that
-// closes itself, arrays with guard values behind them, and raw HDF5 edits of written files.
+// Helpers for the reader tests: a small project, an open project that closes itself, arrays
+// with guard values behind them, and raw HDF5 edits of written files.
 #ifndef BRENWICK_TESTS_READER_SUPPORT_H
 #define BRENWICK_TESTS_READER_SUPPORT_H
 
@@ -16,6 +16,11 @@
 namespace reader_test {
 
 using namespace brenwick;
+
+using test_files::ReadBytes;
+using test_files::ReadText;
+using test_files::WriteBytes;
+using test_files::WriteText;
 
 inline constexpr const char* kPotentialPath = "2D/3D Results\\Potentials";
 
@@ -86,15 +91,13 @@ void DeleteLink(hid_t file, const std::string& path);
 // attribute, 1 a one-dimensional attribute of one element.
 void SetStringAttribute(hid_t object, const std::string& name, const std::string& value,
                         std::size_t length, H5T_str_t pad, H5T_cset_t cset, int elements = 0);
-// Replaces (or creates) a scalar numeric attribute stored with file_type.
-void SetNumberAttribute(hid_t object, const std::string& name, hid_t file_type, double value);
+// Replaces (or creates) a numeric attribute stored with file_type: scalar for elements 0, else
+// a one-dimensional attribute of that many elements, each `value`.
+void SetNumberAttribute(hid_t object, const std::string& name, hid_t file_type, double value, int elements = 0);
 // Replaces (or creates) the dataset at path (its group must exist) with the given shape.
 void SetDataset(hid_t file, const std::string& path, hid_t file_type,
                 const std::vector<hsize_t>& dims, hid_t memory_type, const void* data);
 
-// The whole file as bytes, and a file made of bytes.
-std::vector<char> ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::vector<char>& bytes);
 
 }  // namespace reader_test
 
