@@ -2,6 +2,7 @@
 // reader's message and change nothing; UTF-16 files and catalogues of more than 256 materials
 // export.
 #include "cli_export_fixture.h"
+#include "text_encodings.h"
 
 #include <map>
 
@@ -14,11 +15,6 @@ class Catalogue : public CliExport {
 protected:
     Catalogue() { WriteProject(demo.contents); }
 
-    std::string MaterialText() const {
-        const std::vector<unsigned char> bytes = test_files::ReadBytes(materials);
-        return std::string(bytes.begin(), bytes.end());
-    }
-
     // How many elements carry each material byte, as the demo expects them.
     std::map<unsigned, std::uint64_t> ExpectedCounts() const {
         std::map<unsigned, std::uint64_t> counts;
@@ -26,20 +22,6 @@ protected:
         return counts;
     }
 };
-
-// The text as UTF-16 with a byte order mark; text holds no code point beyond U+FFFF.
-std::vector<unsigned char> Utf16(const std::u16string& text, bool big_endian) {
-    std::vector<unsigned char> bytes;
-    for (const char16_t unit : u"\uFEFF" + text) {
-        const auto high = static_cast<unsigned char>(unit >> 8);
-        const auto low = static_cast<unsigned char>(unit & 0xFF);
-        bytes.push_back(big_endian ? high : low);
-        bytes.push_back(big_endian ? low : high);
-    }
-    return bytes;
-}
-
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 TEST_F(Catalogue, MissingMaterialFileIsRefused) {
     std::filesystem::remove(materials);
@@ -57,7 +39,7 @@ TEST_F(Catalogue, DirectoryAsMaterialFileIsRefused) {
 }
 
 TEST_F(Catalogue, MalformedXmlIsRefused) {
-    const std::string text = MaterialText();
+    const std::string text = test_files::ReadText(materials);
     test_files::WriteText(materials, text.substr(0, text.size() / 2));
     ExpectRefusal(ExportArguments(), kMaterialParseFailure);
     test_files::WriteText(materials, "<Materials Count=\"1\"><Material ID=\"1\" eps=\"2\"></Materials>");
@@ -65,7 +47,7 @@ TEST_F(Catalogue, MalformedXmlIsRefused) {
 }
 
 TEST_F(Catalogue, CountThatDiffersFromTheRecordsIsRefused) {
-    std::string text = MaterialText();
+    std::string text = test_files::ReadText(materials);
     const std::string count = "Count=\"" + std::to_string(demo.materials.size()) + "\"";
     ASSERT_NE(text.find(count), std::string::npos);
     text.replace(text.find(count), count.size(), "Count=\"" + std::to_string(demo.materials.size() + 1) + "\"");
@@ -80,14 +62,13 @@ TEST_F(Catalogue, EmptyCatalogueIsRefusedAtTheFirstElementToMatch) {
 
 TEST_F(Catalogue, Utf16FilesExportLikeTheirUtf8Original) {
     // A description beyond ASCII must arrive in the export file as UTF-8.
-    const std::u16string original = Widen(demo.materials.at(2).description);
-    const std::u16string description = u"Kapton\u00AE polyimide \u03B5 3.5";
-    std::u16string text = Widen(MaterialText());
-    ASSERT_NE(text.find(original), std::u16string::npos);
-    text.replace(text.find(original), original.size(), description);
+    const std::string& original = demo.materials.at(2).description;
+    std::string text = test_files::ReadText(materials);
+    ASSERT_NE(text.find(original), std::string::npos);
+    text.replace(text.find(original), original.size(), "Kapton\u00AE polyimide \u03B5 3.5");
     for (const bool big_endian : {false, true}) {
         SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
-        test_files::WriteBytes(materials, Utf16(text, big_endian));
+        test_files::WriteBytes(materials, test_files::Utf16(text, big_endian, true));
         const efm::Report report = ExpectExport(ExportArguments());
         ASSERT_TRUE(report.Valid());
         ASSERT_EQ(report.materials.size(), demo.materials.size());

@@ -15,11 +15,6 @@ namespace integration {
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    const std::vector<unsigned char> bytes = test_files::ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // The child's side, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path, const CliSetup& setup) {
     const int out = setup.standard_output >= 0 ? setup.standard_output : open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -80,8 +75,8 @@ CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) 
     run.exited = WIFEXITED(status);
     if (run.exited) run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    if (setup.standard_output < 0) run.out = ReadText(out_path);
-    run.err = ReadText(err_path);
+    if (setup.standard_output < 0) run.out = test_files::ReadText(out_path);
+    run.err = test_files::ReadText(err_path);
     if (run.exited && (run.status == 126 || run.status == 127)) {
         throw std::runtime_error(std::string("could not start ") + BRENWICK_CLI);
     }
