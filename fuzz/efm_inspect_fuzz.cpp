@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FuzzCheck(report.header.has_value(), "a well-formed report without a header");
         FuzzCheck(report.expected_size == size, "a well-formed report whose implied size is not the file's");
         FuzzCheck(report.materials.size() == static_cast<std::size_t>((*report.header)[efm::Key::n_materials]),
-                  "a well-formed report with another number of material records than n_materials");
+                  "a well-formed report with another number of material records than its header counts");
     }
     return 0;
 }

@@ -1,18 +1,23 @@
 // Writes the seed corpora of the fuzz targets: brenwick-fuzz-seeds DIRECTORY makes one
 // directory per target below DIRECTORY. Each seed is an ordinary input or one that differs
 // from it in a single way, so that the fuzzers start from every kind of trouble at once.
+#include "efm/reader.h"
 #include "export_file.h"
 #include "material.h"
-#include "fuzz_support.h"
 #include "project_recipe.h"
+#include "test_files.h"
+#include "text_encodings.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,7 +33,7 @@ public:
     Corpus(const fs::path& root, const std::string& target) : dir_(root / target) { fs::create_directories(dir_); }
 
     void Add(const std::string& name, const Bytes& bytes) const {
-        WriteFileBytes((dir_ / name).string(), bytes.data(), bytes.size());
+        test_files::WriteBytes((dir_ / name).string(), bytes);
     }
     void Add(const std::string& name, const std::string& text) const { Add(name, Bytes(text.begin(), text.end())); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
@@ -38,49 +43,6 @@ private:
 };
 
 // Material files
-
-// Code points of UTF-8 text (the seeds' own, known to be valid).
-std::u32string CodePoints(const std::string& utf8) {
-    std::u32string points;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t point = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        points.push_back(point);
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return points;
-}
-
-void AppendUnit(Bytes& bytes, std::uint32_t unit, int width, bool big_endian) {
-    for (int k = 0; k < width; ++k) {
-        const int shift = 8 * (big_endian ? width - 1 - k : k);
-        bytes.push_back(static_cast<std::uint8_t>(unit >> shift));
-    }
-}
-
-Bytes Utf16(const std::string& utf8, bool big_endian, bool byte_order_mark) {
-    Bytes bytes;
-    if (byte_order_mark) AppendUnit(bytes, 0xFEFF, 2, big_endian);
-    for (char32_t point : CodePoints(utf8)) {
-        if (point < 0x10000) {
-            AppendUnit(bytes, point, 2, big_endian);
-        } else {
-            point -= 0x10000;
-            AppendUnit(bytes, 0xD800 + (point >> 10), 2, big_endian);
-            AppendUnit(bytes, 0xDC00 + (point & 0x3FF), 2, big_endian);
-        }
-    }
-    return bytes;
-}
-
-Bytes Utf32LittleEndian(const std::string& utf8) {
-    Bytes bytes;
-    AppendUnit(bytes, 0xFEFF, 4, false);
-    for (const char32_t point : CodePoints(utf8)) AppendUnit(bytes, point, 4, false);
-    return bytes;
-}
 
 std::string Catalogue(const std::string& count, const std::string& records) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Materials Count=\"" + count + "\">\n" + records + "</Materials>\n";
@@ -95,10 +57,10 @@ void MaterialSeeds(const fs::path& root) {
     const std::string valid = Catalogue("3", records);
     corpus.Add("valid.xml", valid);
     corpus.Add("utf8-bom.xml", "\xEF\xBB\xBF" + valid);
-    corpus.Add("utf16le-bom.xml", Utf16(valid, false, true));
-    corpus.Add("utf16be-bom.xml", Utf16(valid, true, true));
-    corpus.Add("utf16le-no-bom.xml", Utf16(valid, false, false));
-    corpus.Add("utf32le-bom.xml", Utf32LittleEndian(valid));
+    corpus.Add("utf16le-bom.xml", test_files::Utf16(valid, false, true));
+    corpus.Add("utf16be-bom.xml", test_files::Utf16(valid, true, true));
+    corpus.Add("utf16le-no-bom.xml", test_files::Utf16(valid, false, false));
+    corpus.Add("utf32le-bom.xml", test_files::Utf32LittleEndian(valid));
     corpus.Add("unclosed.xml", valid.substr(0, valid.size() / 2));
     corpus.Add("mismatched-tag.xml", Catalogue("1", "  <Material ID=\"1\" eps=\"2\"></Materia>\n"));
     corpus.Add("huge-numbers.xml",
@@ -189,13 +151,25 @@ void ProjectSeeds(const fs::path& root) {
 
 // Export files
 
-// Replaces the first occurrence of `from` in the header text.
-Bytes WithHeaderText(Bytes bytes, const std::string& from, const std::string& to) {
-    std::string header(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(efm::kHeaderSize));
-    header.replace(header.find(from), from.size(), to);
-    header.resize(efm::kHeaderSize, '\0');
-    std::copy(header.begin(), header.end(), bytes.begin());
+// The text of the header, before its NUL.
+std::string HeaderText(const Bytes& bytes) {
+    const std::string block(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(efm::kHeaderSize));
+    return block.substr(0, block.find('\0'));
+}
+
+// The file with another header text, NUL-padded to the header's size.
+Bytes WithHeaderText(Bytes bytes, std::string text) {
+    text.resize(efm::kHeaderSize, '\0');
+    std::copy(text.begin(), text.end(), bytes.begin());
     return bytes;
+}
+
+// The file with the text of one header number replaced.
+Bytes WithHeaderNumber(const Bytes& bytes, efm::Key key, const std::string& value) {
+    std::string text = HeaderText(bytes);
+    const std::string pair = std::string(efm::KeyName(key)) + "=" + std::to_string(efm::ParseHeaderText(text)[key]);
+    text.replace(text.find(pair), pair.size(), std::string(efm::KeyName(key)) + "=" + value);
+    return WithHeaderText(bytes, text);
 }
 
 Bytes Cut(const Bytes& bytes, std::size_t size) { return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)); }
@@ -235,28 +209,31 @@ void ExportSeeds(const fs::path& root) {
     WriteExportFile(corpus.Path("only-potentials.efm"), only_potentials);
     WriteExportFile(corpus.Path("single-node.efm"), single_node);
 
-    const Bytes bytes = ReadFileBytes(corpus.Path("full.efm"));
+    const Bytes bytes = test_files::ReadBytes(corpus.Path("full.efm"));
+    const efm::Layout layout = efm::LayoutOf(efm::ParseHeaderText(HeaderText(bytes)));
     corpus.Add("cut-in-header.efm", Cut(bytes, efm::kHeaderSize - 1));
     corpus.Add("header-only.efm", Cut(bytes, efm::kHeaderSize));
-    corpus.Add("cut-in-nodes.efm", Cut(bytes, efm::kHeaderSize + 8 * 7 + 10));
+    corpus.Add("cut-in-nodes.efm", Cut(bytes, layout.node_values + 10));
     corpus.Add("cut-in-record.efm", Cut(bytes, bytes.size() - 30));
     corpus.Add("cut-by-one.efm", Cut(bytes, bytes.size() - 1));
     Bytes longer = bytes;
     longer.push_back(0);
     corpus.Add("one-byte-more.efm", longer);
-    corpus.Add("more-materials.efm", WithHeaderText(bytes, "n_materials=3", "n_materials=4"));
-    corpus.Add("negative-nodes.efm", WithHeaderText(bytes, "nodes_scalar=12", "nodes_scalar=-12"));
-    corpus.Add("largest-count.efm", WithHeaderText(bytes, "elements_material=2", "elements_material=2147483647"));
-    corpus.Add("count-beyond-int.efm", WithHeaderText(bytes, "mesh_nx=3", "mesh_nx=2147483648"));
-    corpus.Add("vector-count.efm", WithHeaderText(bytes, "nodes_vector_x=0", "nodes_vector_x=5"));
-    corpus.Add("carriage-return.efm", WithHeaderText(bytes, "\n", "\r\n"));
-    corpus.Add("extra-line.efm", WithHeaderText(bytes, "n_materials=3\n", "n_materials=3\nextra=1\n"));
+    corpus.Add("more-materials.efm", WithHeaderNumber(bytes, efm::Key::n_materials, "4"));
+    corpus.Add("negative-nodes.efm", WithHeaderNumber(bytes, efm::Key::nodes_scalar, "-12"));
+    corpus.Add("largest-count.efm", WithHeaderNumber(bytes, efm::Key::elements_material, "2147483647"));
+    corpus.Add("count-beyond-int.efm", WithHeaderNumber(bytes, efm::Key::mesh_nx, "2147483648"));
+    corpus.Add("vector-count.efm", WithHeaderNumber(bytes, efm::Key::nodes_vector_x, "5"));
+    std::string carriage_returns = HeaderText(bytes);
+    carriage_returns.replace(carriage_returns.find('\n'), 1, "\r\n");
+    corpus.Add("carriage-return.efm", WithHeaderText(bytes, carriage_returns));
+    corpus.Add("extra-line.efm", WithHeaderText(bytes, HeaderText(bytes) + "extra=1\n"));
     Bytes no_nul = bytes;
     std::fill(no_nul.begin(), no_nul.begin() + static_cast<std::ptrdiff_t>(efm::kHeaderSize), 'x');
     corpus.Add("header-without-nul.efm", no_nul);
 
     // The first record's description length, read as 0 and as the largest int32.
-    const std::size_t record = bytes.size() - (20 + 4) - (20 + 6) - (20 + 1);
+    const std::size_t record = layout.records;
     for (const std::int32_t length : {0, 0x7FFFFFFF}) {
         Bytes changed = bytes;
         std::memcpy(changed.data() + record + 4, &length, sizeof length);
@@ -265,6 +242,16 @@ void ExportSeeds(const fs::path& root) {
 }
 
 }  // namespace
+
+// The libFuzzer dictionary of the export file target: the words of the header and the
+// numbers at the edges of its 32-bit values.
+void ExportDictionary(const fs::path& root) {
+    std::ofstream dictionary(root / "efm_inspect_fuzz.dict");
+    dictionary << "# The words of the export file header.\n";
+    for (const std::string_view key : efm::kKeyNames) dictionary << '"' << key << "=\"\n";
+    dictionary << "\"2147483647\"\n\"-2147483648\"\n\"\\x0a\"\n\"\\x00\"\n\"\\xff\\xff\\xff\\x7f\"\n";
+    if (!dictionary.flush()) throw std::runtime_error("cannot write the dictionary in " + root.string());
+}
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -275,5 +262,6 @@ int main(int argc, char** argv) {
     MaterialSeeds(root);
     ProjectSeeds(root);
     ExportSeeds(root);
+    ExportDictionary(root);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "material.h"
 #include "material_assignment.h"
 #include "parallel.h"
+#include "test_files.h"
 
 #include <cstdint>
 #include <cstring>
@@ -23,9 +24,9 @@ using namespace brenwick;
 namespace {
 
 struct Workspace {
-    ScratchDir dir{"material-fuzz"};
-    std::string materials = dir.File("materials.xml");
-    std::string output = dir.File("records.efm");
+    test_files::TempDir dir;
+    std::string materials = dir / "materials.xml";
+    std::string output = dir / "records.efm";
 };
 
 Workspace& TheWorkspace() {
@@ -114,7 +115,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Workspace& workspace = TheWorkspace();
-    WriteFileBytes(workspace.materials, data, size);
+    test_files::WriteBytes(workspace.materials, {data, size});
     const std::vector<Material> materials = ReadCatalogue(workspace.materials);
     CheckAssignment(materials);
     CheckRecordsRoundTrip(workspace, materials);

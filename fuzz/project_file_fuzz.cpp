@@ -10,6 +10,7 @@
 #include "parallel.h"
 #include "project_recipe.h"
 #include "readout.h"
+#include "test_files.h"
 
 #include <array>
 #include <cstdint>
@@ -23,27 +24,25 @@ using namespace brenwick;
 
 namespace {
 
-constexpr const char* kCatalogue = R"(<?xml version="1.0"?>
-<Materials Count="3">
-  <Material ID="0" description="gas" eps="1" mue="1" rho="0.0012" rho_set="1"/>
-  <Material ID="1" description="board" eps="4" mue="1" rho="1850" rho_set="3"/>
-  <Material ID="2" description="ceramic" eps="12" mue="1" rho="3900" rho_set="5"/>
-</Materials>
-)";
-
 struct Workspace {
-    ScratchDir dir{"project-fuzz"};
-    std::string project = dir.File("project.cst");
-    std::string materials = dir.File("materials.xml");
-    std::string output = dir.File("field.efm");
+    test_files::TempDir dir;
+    std::string project = dir / "project.cst";
+    std::string materials = dir / "materials.xml";
+    std::string output = dir / "field.efm";
     std::vector<std::uint8_t> material_bytes;
 
     Workspace() {
-        const std::string text = kCatalogue;
-        material_bytes.assign(text.begin(), text.end());
-        WriteFileBytes(materials, material_bytes.data(), material_bytes.size());
+        WriteMaterialFile(materials, {{0, 1, 1, 0.0012f, 1, "gas"}, {1, 4, 1, 1850, 3, "board"}, {2, 12, 1, 3900, 5, "ceramic"}});
+        material_bytes = test_files::ReadBytes(materials);
     }
 };
+
+// The engine's informational lines cost time and say nothing to a fuzzer.
+ReadoutContext Quiet() {
+    ReadoutContext context;
+    context.log = [](const std::string&) {};
+    return context;
+}
 
 Workspace& TheWorkspace() {
     static Workspace workspace;
@@ -86,7 +85,7 @@ void SaveAndCheck(const Workspace& workspace, CST_Readout& readout, bool only_po
 void Export(const Workspace& workspace, std::uint8_t options) {
     const bool only_potentials = (options & 2) != 0;
     const bool write_property = (options & 4) != 0;
-    CST_Readout readout(workspace.project);
+    CST_Readout readout(workspace.project, Quiet());
     readout.material_file = workspace.materials;
     readout.material_quantity = (options & 1) != 0 ? 3 : 0;
     // Each step on its own first, then the whole export, which repeats them.
@@ -104,7 +103,6 @@ void Export(const Workspace& workspace, std::uint8_t options) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-    SilenceStandardOutput();
     SetWorkerCount(1);
     return 0;
 }
@@ -113,12 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ProjectRecipe recipe = DecodeRecipe<ProjectRecipe>(data, size);
     const Workspace& workspace = TheWorkspace();
     if (!WriteRecipeProject(workspace.project, recipe)) return 0;
-    const std::vector<std::uint8_t> project_bytes = ReadFileBytes(workspace.project);
+    const std::vector<std::uint8_t> project_bytes = test_files::ReadBytes(workspace.project);
 
     Attempt([&] { Export(workspace, recipe.export_options); });
 
-    FuzzCheck(ReadFileBytes(workspace.project) == project_bytes, "the export changed the project file");
-    FuzzCheck(ReadFileBytes(workspace.materials) == workspace.material_bytes, "the export changed the material file");
+    FuzzCheck(test_files::ReadBytes(workspace.project) == project_bytes, "the export changed the project file");
+    FuzzCheck(test_files::ReadBytes(workspace.materials) == workspace.material_bytes,
+              "the export changed the material file");
     FuzzCheck(workspace.dir.Entries() == std::set<std::string>{"project.cst", "materials.xml"},
               "the export left a file behind");
     // An HDF5 object left open would hold its memory and the file's lock for the life of the

@@ -2,7 +2,8 @@
 # the replay of their inputs in the test suite (tests/integration/CMakeLists.txt).
 set(BRENWICK_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(BRENWICK_FUZZ_TARGETS material_file_fuzz project_file_fuzz efm_inspect_fuzz)
-# The seed corpora, one directory per target, made by brenwick-fuzz-seeds at build time.
+# The seed corpora, one directory per target, and the dictionaries derived from the program,
+# made by brenwick-fuzz-seeds at build time.
 set(BRENWICK_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 
 # The targets' support code and seeds; once per build, whoever asks first.
@@ -10,12 +11,17 @@ function(brenwick_add_fuzz_support)
   if(TARGET brenwick_fuzz_support)
     return()
   endif()
+  # Scratch directories and whole files come from the tests' helpers, also in builds without
+  # the tests.
+  if(NOT TARGET brenwick_test_files)
+    add_subdirectory(${PROJECT_SOURCE_DIR}/tests/support ${CMAKE_BINARY_DIR}/tests/support EXCLUDE_FROM_ALL)
+  endif()
   add_library(brenwick_fuzz_support STATIC
     ${BRENWICK_FUZZ_DIR}/fuzz_support.cpp
     ${BRENWICK_FUZZ_DIR}/project_recipe.cpp
   )
   target_include_directories(brenwick_fuzz_support PUBLIC ${BRENWICK_FUZZ_DIR})
-  target_link_libraries(brenwick_fuzz_support PUBLIC brenwick_engine brenwick_hdf5)
+  target_link_libraries(brenwick_fuzz_support PUBLIC brenwick_engine brenwick_hdf5 brenwick_test_files)
 
   add_executable(brenwick-fuzz-seeds ${BRENWICK_FUZZ_DIR}/make_seeds.cpp)
   target_link_libraries(brenwick-fuzz-seeds PRIVATE brenwick_fuzz_support)
