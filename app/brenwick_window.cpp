@@ -3,6 +3,7 @@
 #include "about_dlg.h"
 #include "local_file_drop.h"
 #include "platform.h"
+#include "tool_tip.h"
 #include "ui_brenwick_window.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
         nullptr);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+    for (QWidget* box : {m_ui->checkOnlyPotentials, m_ui->checkUseDensity, m_ui->checkWriteProperty})
+        WrapToolTip(*box);
     MapControls();
     ConnectFields();
     ConnectBrowseButtons();

@@ -7,6 +7,7 @@
 #include "potential_project.h"
 #include "reader_gate.h"
 #include "test_files.h"
+#include "tool_tip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,8 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -178,6 +181,23 @@ TEST_F(DialogWindowTest, StartsWithOnlyTheProjectFieldUsable) {
     EXPECT_TRUE(Child<QPlainTextEdit>("textStatus").isReadOnly());
     EXPECT_TRUE(Child<QWidget>("rowProgress").isHidden());
     EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
+}
+
+TEST_F(DialogWindowTest, CheckBoxTipsWrapAtAFixedWidthWithTheirWordsUnchanged) {
+    for (const char* name : {"checkOnlyPotentials", "checkUseDensity", "checkWriteProperty"})
+        EXPECT_TRUE(Qt::mightBeRichText(Child<QCheckBox>(name).toolTip())) << name;
+
+    const int width = 300;
+    for (const QString& text : {QString("Short."), QString("Garfield++ reads <ID> & (rho) ").repeated(8)}) {
+        const QString tip = WrappedToolTip(text, width);
+        // The table's cell stands on lines of its own.
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(tip).toPlainText().trimmed(), text.trimmed());
+        // Qt sizes a rich-text tip with adjustSize, which would narrow plain paragraphs.
+        QTextDocument layout;
+        layout.setHtml(tip);
+        layout.adjustSize();
+        EXPECT_NEAR(layout.size().width(), width, 0.05 * width) << text.toStdString();
+    }
 }
 
 TEST_F(DialogWindowTest, CloseHasTheFocusAtStart) {
