@@ -28,7 +28,7 @@ QString FromNarrow(const std::string& text) {
 // Wide enough for the materials and the potential side by side at a readable size, and tall
 // enough for the picture of a plane about as wide as high.
 constexpr int kWidthWithPreview = 900;
-constexpr int kPreviewExtraHeight = 120;
+constexpr int kPreviewExtraHeight = 200;
 
 }  // namespace
 
