@@ -35,10 +35,8 @@ constexpr int kPreviewExtraHeight = 200;
 CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this, std::move(reader)) {
     m_ui->setupUi(this);
-    m_preview = std::make_unique<SlicePreview>(
-        SlicePreview::Controls{m_ui->groupPreview, m_ui->comboSliceAxis, m_ui->sliderSlicePlane,
-                               m_ui->labelSlicePicture},
-        nullptr);
+    m_preview = std::make_unique<SlicePreview>(SlicePreview::Controls{
+        m_ui->groupPreview, m_ui->comboSliceAxis, m_ui->sliderSlicePlane, m_ui->labelSlicePicture});
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     for (QWidget* box : {m_ui->checkOnlyPotentials, m_ui->checkUseDensity, m_ui->checkWriteProperty})

@@ -56,8 +56,8 @@ private:
     void ShowAbout();
     void GrowToHoldPreview();
 
-    // Destroyed from the last: the logic stops a running export and waits for its worker
-    // through the view, so everything the view uses outlives it.
+    // Members go in reverse order, the logic first: it stops a running export and waits for
+    // the worker through this view, so everything the view uses is declared before it.
     std::unique_ptr<Ui::BrenwickWindow> m_ui;
     std::map<ControlId, QWidget*> m_controls;
     std::map<ControlId, QToolButton*> m_browseButtons;

@@ -40,7 +40,7 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
     return picture;
 }
 
-SlicePreview::SlicePreview(const Controls& controls, QObject* parent) : QObject(parent), m_controls(controls) {
+SlicePreview::SlicePreview(const Controls& controls) : m_controls(controls) {
     m_resized.setSingleShot(true);
     m_resized.setInterval(kResizePauseMs);
     connect(&m_resized, &QTimer::timeout, this, [this] { Ask(m_index); });

@@ -50,7 +50,7 @@ public:
         QSlider* plane;
         QLabel* picture;
     };
-    SlicePreview(const Controls& controls, QObject* parent);
+    explicit SlicePreview(const Controls& controls);
     ~SlicePreview() override;
 
     // Shows the middle plane across the chosen axis of the export file at `path`.
