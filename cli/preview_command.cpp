@@ -2,11 +2,13 @@
 
 #include "command_failure.h"
 #include "fieldmap/slice.h"
+#include "output_file.h"
 #include "render/slice_picture.h"
 
 #include <CLI/CLI.hpp>
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <filesystem>
 #include <iostream>
@@ -66,11 +68,16 @@ QSize PictureSize(const std::string& text, const fieldmap::Slice& slice) {
     return {(*size)[0], (*size)[1]};
 }
 
+// Encoded in memory first, so that the file is written as every output of the program is.
 void SavePng(const QImage& image, const std::string& path) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        throw std::runtime_error("cannot write " + path + ": " + file.errorString().toStdString());
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        throw std::runtime_error("cannot encode the picture as PNG");
     }
+    OutputFile file(path);
+    file.Write(png.constData(), static_cast<std::size_t>(png.size()));
+    file.Commit();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "vtk_writer.h"
 
-#include "replacing_file.h"
+#include "output_file.h"
 
 #include <algorithm>
 #include <array>
@@ -27,9 +27,10 @@ constexpr std::uint64_t kPieceValues = std::uint64_t{1} << 20;
 // The file being written and the buffer that every piece of every array passes through, so
 // that streaming allocates its memory once.
 struct Output {
-    ReplacingFile& file;
+    OutputFile& file;
     std::vector<unsigned char> piece;
 
+    // A failed write is reported by Commit.
     void Write(const void* data, std::size_t bytes) { file.Write(data, bytes); }
 };
 
@@ -200,7 +201,7 @@ void WriteVtr(efm::Reader& reader, const std::string& path) {
     const std::vector<DataArray> cells = CellData(reader);
     const std::vector<DataArray> coordinates = CoordinateData(reader);
 
-    ReplacingFile file(path);
+    OutputFile file(path);
     Output out{file, {}};
     const std::string head = XmlHead(reader.MeshDims(), points, cells, coordinates);
     out.Write(head.data(), head.size());

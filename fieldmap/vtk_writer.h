@@ -26,7 +26,8 @@ namespace brenwick::fieldmap {
 inline constexpr unsigned char kNoRecordByteId = 255;
 
 // Writes the .vtr file, block by block in pieces of a few MiB, so that memory stays small
-// whatever the size of the map. The output appears only once complete (see ReplacingFile).
+// whatever the size of the map. The output is written as OutputFile (output/output_file.h)
+// writes any output of the program: a replaced file appears only once complete.
 // Throws efm::FormatError when the export file cannot be read and std::runtime_error when the
 // output cannot be written.
 void WriteVtr(efm::Reader& reader, const std::string& path);

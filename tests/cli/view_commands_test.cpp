@@ -139,6 +139,25 @@ TEST_F(ViewCommands, ConvertWritesTheVtkFileAndNeverOverItsInput) {
     EXPECT_FALSE(std::filesystem::exists(dir / "x.vtr"));
 }
 
+// Pictures and conversions go through the export's own output rules: a file with a second hard
+// link is written where it is, so that both names keep showing the same, new contents.
+TEST_F(ViewCommands, OutputsKeepTheLinksOfAFileTheyReplace) {
+    for (const std::string name : {"linked.png", "linked.vtr"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir / name;
+        test_files::WriteText(path, "old contents");
+        std::filesystem::create_hard_link(path, dir / ("other-" + name));
+        const bool picture = name.ends_with(".png");
+        ASSERT_EQ(picture ? RunPreview({efm, path, "z", std::nullopt, std::nullopt, ""}, out, err)
+                          : RunConvert({efm, path}, out, err),
+                  0)
+            << err.str();
+        EXPECT_EQ(std::filesystem::hard_link_count(path), 2u);
+        EXPECT_NE(test_files::ReadText(path), "old contents");
+        EXPECT_EQ(test_files::ReadBytes(dir / ("other-" + name)), test_files::ReadBytes(path));
+    }
+}
+
 TEST_F(ViewCommands, ProbePrintsAnObjectPerPointWithTheValuesOnlyInside) {
     ASSERT_EQ(RunProbe({efm, {6, 4.5, 3, 13, 0, 0}, true}, out, err), 0) << err.str();
     const nlohmann::json points = nlohmann::json::parse(out.str());

@@ -1,6 +1,5 @@
 // The VTK file read back the way a VTK reader reads it: the XML with pugixml, then each array
 // from the raw appended data behind its 64-bit byte count, compared with the export file.
-#include "fieldmap/replacing_file.h"
 #include "fieldmap/vtk_writer.h"
 #include "small_map.h"
 #include "test_files.h"
@@ -142,28 +141,6 @@ TEST(VtkFile, FileOfPotentialsOnlyHasNodeIndicesAndNoCellData) {
     EXPECT_EQ(vtk.arrays.at("x").Values<double>(), (std::vector<double>{0, 1, 2, 3}));
     EXPECT_EQ(vtk.arrays.at("z").Values<double>(), (std::vector<double>{0, 1, 2}));
     EXPECT_TRUE(vtk.document.select_nodes("//CellData/DataArray").empty());
-}
-
-TEST(ReplacingFile, OutputAppearsOnlyWhenCommittedAndNothingIsLeftBehind) {
-    const TempDir dir;
-    const std::string path = dir / "out.vtr";
-    test_files::WriteText(path, "old");
-    {
-        fieldmap::ReplacingFile file(path);
-        file.Write("new", 3);
-    }
-    EXPECT_EQ(test_files::ReadBytes(path), (std::vector<unsigned char>{'o', 'l', 'd'}));
-    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"out.vtr"}));
-    {
-        fieldmap::ReplacingFile file(path);
-        file.Write("new", 3);
-        file.Commit();
-    }
-    EXPECT_EQ(test_files::ReadBytes(path), (std::vector<unsigned char>{'n', 'e', 'w'}));
-    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"out.vtr"}));
-
-    EXPECT_THROW(fieldmap::ReplacingFile(dir / "no/such/dir/out.vtr"), std::runtime_error);
-    EXPECT_THROW(fieldmap::ReplacingFile(dir.path().string() + "/"), std::runtime_error);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "output_file.h"
 
-#include "export_control.h"
-
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -21,9 +19,6 @@ namespace brenwick {
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* const open_failure = "BinaryFileFormat::Save: Error. Unable to open/create file:  ";
-const char* const write_failure = "BinaryFileFormat::Save: Error. Unable to write file:  ";
 
 // Gives a new file the owner and group of the file it replaces; false when the system refuses.
 bool GiveOwnership(std::FILE* file, const OutputTarget& target) {
@@ -65,10 +60,11 @@ std::FILE* StandardOutputForBytes() {
 
 }  // namespace
 
-OutputFile::OutputFile(const OutputDestination& destination, std::stop_token stop)
-    : name_(destination.Name()), stop_(std::move(stop)) {
+OutputFile::OutputFile(const OutputDestination& destination, OutputMessages messages,
+                       std::function<void()> check_stop)
+    : name_(destination.Name()), messages_(std::move(messages)), check_stop_(std::move(check_stop)) {
     if (destination.IsStandardOutput()) {
-        StopIfRequested(stop_);
+        CheckStop();
         stream_ = StandardOutputForBytes();
         return;
     }
@@ -88,7 +84,11 @@ OutputFile::OutputFile(const OutputDestination& destination, std::stop_token sto
     }
 }
 
-void OutputFile::FailToOpen() const { throw std::runtime_error(open_failure + name_); }
+void OutputFile::FailToOpen() const { throw std::runtime_error(messages_.open_failure + name_); }
+
+void OutputFile::CheckStop() const {
+    if (check_stop_) check_stop_();
+}
 
 // Throws the open message when no temporary file can be made; false when the new file cannot
 // take over the owner, group or permissions of the file it replaces (it is then removed again).
@@ -123,7 +123,7 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
 
 void OutputFile::OpenWhereItIs(const fs::path& path, bool truncate) {
     // Once opened, such an output is written to the end: a stop now, or not at all.
-    StopIfRequested(stop_);
+    CheckStop();
     file_.reset(OpenExisting(path, truncate));
     if (!file_) FailToOpen();
     stream_ = file_.get();
@@ -143,7 +143,7 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
     const bool may_stop = !temporary_path_.empty();  // only a temporary file may be left unfinished
     const auto* next = static_cast<const unsigned char*>(data);
     for (std::size_t left = bytes; left > 0 && !write_failed_;) {
-        if (may_stop) StopIfRequested(stop_);
+        if (may_stop) CheckStop();
         const std::size_t n = std::min(left, piece);
         if (std::fwrite(next, 1, n, stream_) != n) write_failed_ = true;
         next += n;
@@ -162,7 +162,7 @@ void OutputFile::Commit() {
         if (error) complete = false;
         else temporary_path_.clear();
     }
-    if (!complete) throw std::runtime_error(write_failure + name_);
+    if (!complete) throw std::runtime_error(messages_.write_failure + name_);
 }
 
 }  // namespace brenwick
