@@ -13,15 +13,23 @@
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace brenwick;
 
 namespace {
 
 constexpr int usage_error = 2;
+
+// A subcommand and what runs it once it is parsed.
+struct Command {
+    CLI::App* subcommand;
+    std::function<int()> run;
+};
 
 }  // namespace
 
@@ -43,15 +51,20 @@ int main(int argc, char** argv) {
     ExportOptions export_options;
     InspectOptions inspect_options;
     MakeProjectOptions make_project_options;
-    CLI::App* export_command = AddExportCommand(app, export_options);
-    CLI::App* inspect_command = AddInspectCommand(app, inspect_options);
-    CLI::App* make_project_command = AddMakeProjectCommand(app, make_project_options);
     PreviewOptions preview_options;
     ConvertOptions convert_options;
     ProbeOptions probe_options;
-    CLI::App* preview_command = AddPreviewCommand(app, preview_options);
-    CLI::App* convert_command = AddConvertCommand(app, convert_options);
-    CLI::App* probe_command = AddProbeCommand(app, probe_options);
+    CLI::App* export_command = AddExportCommand(app, export_options);
+    const std::vector<Command> commands{
+        {export_command,
+         [&] { return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr); }},
+        {AddInspectCommand(app, inspect_options), [&] { return RunInspect(inspect_options, std::cout); }},
+        {AddMakeProjectCommand(app, make_project_options),
+         [&] { return RunMakeProject(make_project_options, std::cout, std::cerr); }},
+        {AddPreviewCommand(app, preview_options), [&] { return RunPreview(preview_options, std::cout, std::cerr); }},
+        {AddConvertCommand(app, convert_options), [&] { return RunConvert(convert_options, std::cout, std::cerr); }},
+        {AddProbeCommand(app, probe_options), [&] { return RunProbe(probe_options, std::cout, std::cerr); }},
+    };
 
     try {
         app.parse(argc, argv);
@@ -83,14 +96,8 @@ int main(int argc, char** argv) {
         std::cout << "brenwick-cli " << BRENWICK_VERSION << "\n" << DescribeReader(*export_options.reader) << std::endl;
         return 0;
     }
-
-    if (export_command->parsed()) {
-        return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr);
+    for (const Command& command : commands) {
+        if (command.subcommand->parsed()) return command.run();
     }
-    if (inspect_command->parsed()) return RunInspect(inspect_options, std::cout);
-    if (make_project_command->parsed()) return RunMakeProject(make_project_options, std::cout, std::cerr);
-    if (preview_command->parsed()) return RunPreview(preview_options, std::cout, std::cerr);
-    if (convert_command->parsed()) return RunConvert(convert_options, std::cout, std::cerr);
-    if (probe_command->parsed()) return RunProbe(probe_options, std::cout, std::cerr);
     return usage_error;
 }
