@@ -1,18 +1,16 @@
 #include "command_failure.h"
 
 #include "efm/reader.h"
+#include "output_target.h"
 
 #include <exception>
-#include <filesystem>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 
 namespace brenwick {
 
 void RefuseToReplaceInput(const std::string& input, const std::string& output) {
-    std::error_code error;
-    if (std::filesystem::equivalent(input, output, error)) {
+    if (SameFile(input, output)) {
         throw std::runtime_error("the output " + output + " is the input file; choose another output");
     }
 }

@@ -6,11 +6,11 @@
 #include "grid.h"
 #include "large_array.h"
 #include "material_assignment.h"
+#include "output_target.h"
 #include "value_checks.h"
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -43,11 +43,6 @@ const char* FieldTypeLine(int code) {
     case 4: return "Number of data found (real scalar field -> #nodes): ";
     default: return nullptr;
     }
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
 }
 
 }  // namespace
@@ -253,7 +248,7 @@ void CST_Readout::AssignElementMaterials() {
 }
 
 void CST_Readout::RefuseInputAsOutput(const std::string& output_path) const {
-    if (IsSameFile(output_path, project_path) || IsSameFile(output_path, material_file)) {
+    if (SameFile(output_path, project_path) || SameFile(output_path, material_file)) {
         throw std::runtime_error("BinaryFileFormat::Save: Error. Refusing to overwrite an input file:  " + output_path);
     }
 }

@@ -111,4 +111,9 @@ OutputTarget ExamineOutput(const std::string& path) {
 
 #endif
 
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, error) && !error;
+}
+
 }  // namespace brenwick

@@ -35,6 +35,10 @@ struct OutputTarget {
 // Looks at the path and what it names; changes nothing.
 OutputTarget ExamineOutput(const std::string& path);
 
+// Whether two paths name the same existing file, in any spelling (relative parts, links): an
+// output that is one of the program's inputs would destroy what is being read.
+bool SameFile(const std::string& a, const std::string& b);
+
 }  // namespace brenwick
 
 #endif
