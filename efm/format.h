@@ -48,6 +48,9 @@ inline constexpr std::array<std::size_t, 6> kKeysPerLine{3, 3, 4, 4, 1, 1};
 
 std::string_view KeyName(Key key);
 
+// The three axes of the mesh, in the order of their line blocks.
+enum class Axis { x = 0, y = 1, z = 2 };
+
 // The header numbers. Parsed headers may hold any 32-bit value; HeaderProblems (reader.h)
 // says which combinations a well-formed file has.
 struct Header {

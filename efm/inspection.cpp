@@ -25,18 +25,11 @@ void VisitValues(std::uint64_t count, Read read, Visit visit) {
     }
 }
 
-// Range of values; `increasing`, when given, learns whether every value exceeds the one before.
 template <typename T, typename Read>
-ValueRange RangeOf(std::uint64_t count, Read read, bool* increasing = nullptr) {
+ValueRange RangeOf(std::uint64_t count, Read read) {
     ValueRange range;
-    bool first = true;
-    double previous = 0;
-    if (increasing != nullptr) *increasing = true;
     VisitValues<T>(count, read, [&](T raw) {
         const double value = raw;
-        if (increasing != nullptr && !first && !(value > previous)) *increasing = false;
-        previous = value;
-        first = false;
         if (!std::isfinite(value)) {
             ++range.not_finite;
             return;
@@ -48,18 +41,13 @@ ValueRange RangeOf(std::uint64_t count, Read read, bool* increasing = nullptr) {
     return range;
 }
 
+// The reader has checked the lines; only their ranges are left to report.
 void ReadMesh(Reader& reader, Report& report) {
-    const char axis_names[3] = {'x', 'y', 'z'};
-    for (int axis = 0; axis < 3; ++axis) {
-        const std::vector<double> lines = reader.MeshLines(static_cast<Axis>(axis));
-        bool increasing = true;
-        report.mesh[axis] = RangeOf<double>(
-            lines.size(),
-            [&](std::uint64_t first, std::span<double> out) {
-                std::copy_n(lines.begin() + static_cast<std::ptrdiff_t>(first), out.size(), out.begin());
-            },
-            &increasing);
-        if (!increasing) report.warnings.push_back(std::string(1, axis_names[axis]) + " mesh lines are not strictly increasing");
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        const std::vector<double>& lines = reader.MeshLines(static_cast<Axis>(axis));
+        report.mesh[axis] = RangeOf<double>(lines.size(), [&](std::uint64_t first, std::span<double> out) {
+            std::copy_n(lines.begin() + static_cast<std::ptrdiff_t>(first), out.size(), out.begin());
+        });
     }
 }
 
@@ -85,13 +73,6 @@ void ReadBlocks(Reader& reader, Report& report) {
         if (facts.elements_per_byte[byte] > 0) report.element_material_counts[byte] = facts.elements_per_byte[byte];
     }
     report.materials = reader.MaterialRecords();
-    report.expected_size = FileSize(h, report.materials);
-    if (report.file_size != report.expected_size) {
-        report.problems.push_back("the file has " + std::to_string(report.file_size) +
-                                  " bytes, but its header and material records imply " +
-                                  std::to_string(report.expected_size));
-        return;
-    }
     if (!h.HasMesh()) report.warnings.push_back("the file holds only potentials: usable as a weighting field only");
     facts.file_size = report.file_size;
     facts.has_element_materials = h.HasMesh();
@@ -114,8 +95,12 @@ Report Inspect(std::istream& in, std::uint64_t file_size) {
                 report.problems = HeaderProblems(*report.header);
                 report.expected_size = LayoutOf(*report.header).records;
                 if (!report.Valid()) return report;
+                // Known also when the size is wrong, so that the report can say what it should be.
+                report.expected_size = ImpliedFileSize(in, file_size, *report.header);
             }
         }
+        // Refuses what every reader of the format refuses: a size other than the implied one,
+        // unusable mesh lines.
         Reader reader(in, file_size);
         ReadBlocks(reader, report);
     } catch (const FormatError& problem) {

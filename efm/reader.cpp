@@ -1,7 +1,10 @@
 #include "reader.h"
 
+#include "mesh_lines.h"
+
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <numeric>
@@ -35,6 +38,61 @@ std::int32_t ParsePair(std::string_view pair, Key key, std::size_t line) {
         throw FormatError("header value \"" + std::string(pair) + "\" is not a 32-bit integer");
     }
     return value;
+}
+
+void ReadBytes(std::istream& in, std::uint64_t offset, void* data, std::uint64_t bytes, std::string_view block) {
+    if (bytes == 0) return;
+    in.clear();
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max()) ||
+        !in.seekg(static_cast<std::streamoff>(offset)) ||
+        !in.read(static_cast<char*>(data), static_cast<std::streamsize>(bytes))) {
+        throw FormatError("the file cannot be read in its " + std::string(block));
+    }
+}
+
+// A material record without its description, and where the description lies.
+struct PlacedRecord {
+    MaterialRecord record;
+    std::uint64_t description_offset = 0;
+    std::uint64_t description_length = 0;  // without its NUL
+};
+
+// Checks the material records of the file one after the other, reading each one's fixed fields
+// and the NUL that ends its description, and hands each to visit(PlacedRecord&&). Returns the end
+// of the last record.
+template <typename Visit>
+std::uint64_t WalkRecords(std::istream& in, std::uint64_t size, const Header& header, Visit visit) {
+    std::uint64_t offset = LayoutOf(header).records;
+    if (size < offset) {
+        throw FormatError("the file has " + std::to_string(size) + " bytes, but its header implies at least " +
+                          std::to_string(offset));
+    }
+    for (std::int32_t index = 0; index < header[Key::n_materials]; ++index) {
+        const std::string name = "material record " + std::to_string(index);
+        const auto cut_off = [&] { return FormatError(name + " is cut off"); };
+        if (size - offset < 8) throw cut_off();
+        char head[8];
+        ReadBytes(in, offset, head, sizeof head, name);
+        PlacedRecord placed;
+        std::int32_t length = 0;
+        std::memcpy(&placed.record.id, head, 4);
+        std::memcpy(&length, head + 4, 4);
+        if (length < 1) throw FormatError(name + " has a description length of " + std::to_string(length));
+        placed.description_offset = offset + 8;
+        placed.description_length = static_cast<std::uint64_t>(length) - 1;
+        const std::uint64_t record_size = RecordSize(static_cast<std::size_t>(placed.description_length));
+        if (size - offset < record_size) throw cut_off();
+        // The description's NUL, then eps, mue and rho.
+        char tail[13];
+        ReadBytes(in, placed.description_offset + placed.description_length, tail, sizeof tail, name);
+        if (tail[0] != '\0') throw FormatError(name + " has a description that does not end with a NUL byte");
+        std::memcpy(&placed.record.eps, tail + 1, 4);
+        std::memcpy(&placed.record.mue, tail + 5, 4);
+        std::memcpy(&placed.record.rho, tail + 9, 4);
+        visit(std::move(placed));
+        offset += record_size;
+    }
+    return offset;
 }
 
 }  // namespace
@@ -71,6 +129,10 @@ std::uint64_t NodeCount(const Header& h) {
 
 std::uint64_t ElementCount(const Header& h) {
     return Multiply(Multiply(Cells(h, Key::mesh_nx), Cells(h, Key::mesh_ny)), Cells(h, Key::mesh_nz));
+}
+
+std::uint64_t ImpliedFileSize(std::istream& in, std::uint64_t size, const Header& header) {
+    return WalkRecords(in, size, header, [](PlacedRecord&&) {});
 }
 
 std::vector<std::string> HeaderProblems(const Header& h) {
@@ -122,20 +184,24 @@ Reader::Reader(std::istream& in, std::uint64_t size) : in_(in), size_(size) {
         throw FormatError(problems.front());
     }
     layout_ = LayoutOf(header_);
-    if (size < layout_.records) {
-        throw FormatError("the file has " + std::to_string(size) + " bytes, but its header implies at least " +
-                          std::to_string(layout_.records));
+    // Bytes after the last record are no part of the file its header describes: most likely the
+    // counts are wrong, so nothing in the file can be trusted.
+    if (const std::uint64_t implied = ImpliedFileSize(in, size, header_); implied != size) {
+        throw FormatError("the file has " + std::to_string(size) +
+                          " bytes, but its header and material records imply " + std::to_string(implied));
+    }
+    const std::uint64_t starts[3] = {layout_.x_lines, layout_.y_lines, layout_.z_lines};
+    const Key counts[3] = {Key::mesh_xlines, Key::mesh_ylines, Key::mesh_zlines};
+    for (std::size_t a = 0; a < 3; ++a) {
+        std::vector<double>& lines = mesh_lines_[a];
+        lines.resize(static_cast<std::size_t>(header_[counts[a]]));
+        ReadValues<double>(starts[a], lines.size(), 0, lines, "mesh lines");
+        if (const auto problem = MeshLinesProblem(lines, static_cast<Axis>(a))) throw FormatError(*problem);
     }
 }
 
 void Reader::ReadAt(std::uint64_t offset, void* data, std::uint64_t bytes, std::string_view block) {
-    if (bytes == 0) return;
-    in_.clear();
-    if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max()) ||
-        !in_.seekg(static_cast<std::streamoff>(offset)) ||
-        !in_.read(static_cast<char*>(data), static_cast<std::streamsize>(bytes))) {
-        throw FormatError("the file cannot be read in its " + std::string(block));
-    }
+    ReadBytes(in_, offset, data, bytes, block);
 }
 
 template <typename T>
@@ -146,15 +212,6 @@ void Reader::ReadValues(std::uint64_t block_start, std::uint64_t count, std::uin
                           std::to_string(first) + " to " + std::to_string(first + out.size()) + " were asked for");
     }
     ReadAt(block_start + first * sizeof(T), out.data(), out.size_bytes(), block);
-}
-
-std::vector<double> Reader::MeshLines(Axis axis) {
-    const std::uint64_t starts[3] = {layout_.x_lines, layout_.y_lines, layout_.z_lines};
-    const Key counts[3] = {Key::mesh_xlines, Key::mesh_ylines, Key::mesh_zlines};
-    const auto a = static_cast<std::size_t>(axis);
-    std::vector<double> lines(static_cast<std::size_t>(header_[counts[a]]));
-    ReadValues<double>(starts[a], lines.size(), 0, lines, "mesh lines");
-    return lines;
 }
 
 void Reader::ReadNodeValues(std::uint64_t first, std::span<float> out) {
@@ -264,32 +321,15 @@ std::vector<unsigned char> Reader::ElementMaterialLayer(Axis axis, int index) {
         [this](std::span<const std::uint64_t> indices, std::span<unsigned char> out) { GatherElementMaterials(indices, out); });
 }
 
-std::vector<MaterialRecord> Reader::MaterialRecords() {
+std::vector<MaterialRecord> Reader::MaterialRecords(std::size_t description_bytes) {
     std::vector<MaterialRecord> records;
-    std::uint64_t offset = layout_.records;
-    for (std::int32_t index = 0; index < header_[Key::n_materials]; ++index) {
-        const std::string name = "material record " + std::to_string(index);
-        const auto cut_off = [&] { return FormatError(name + " is cut off"); };
-        MaterialRecord record;
-        std::int32_t length = 0;
-        if (size_ - offset < 8) throw cut_off();
-        ReadAt(offset, &record.id, 4, name);
-        ReadAt(offset + 4, &length, 4, name);
-        if (length < 1) throw FormatError(name + " has a description length of " + std::to_string(length));
-        const std::uint64_t record_size = RecordSize(static_cast<std::size_t>(length) - 1);
-        if (size_ - offset < record_size) throw cut_off();
-        record.description.resize(static_cast<std::size_t>(length));
-        float properties[3];
-        ReadAt(offset + 8, record.description.data(), static_cast<std::uint64_t>(length), name);
-        ReadAt(offset + 8 + static_cast<std::uint64_t>(length), properties, sizeof properties, name);
-        if (record.description.back() != '\0') throw FormatError(name + " has a description that does not end with a NUL byte");
-        record.description.pop_back();
-        record.eps = properties[0];
-        record.mue = properties[1];
-        record.rho = properties[2];
-        records.push_back(std::move(record));
-        offset += record_size;
-    }
+    WalkRecords(in_, size_, header_, [&](PlacedRecord&& placed) {
+        std::string& description = placed.record.description;
+        description.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(placed.description_length, description_bytes)));
+        ReadAt(placed.description_offset, description.data(), description.size(), "material records");
+        records.push_back(std::move(placed.record));
+    });
     return records;
 }
 

@@ -1,6 +1,8 @@
 // Reading an export file the way Garfield++ reads it: the header first, then any block, or any
-// part of one, by its offset. Nothing is read that is not asked for, so a slice of a large map
-// costs only the bytes of the slice.
+// part of one, by its offset. Only a well-formed file is read at all: its header, its size and
+// its mesh lines are checked when it is opened, the same for every reader of the format. Beyond
+// that nothing is read that is not asked for, so a slice of a large map costs only the bytes of
+// the slice.
 #ifndef BRENWICK_EFM_READER_H
 #define BRENWICK_EFM_READER_H
 
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <fstream>
 #include <istream>
+#include <limits>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -42,14 +45,19 @@ std::vector<std::string> HeaderProblems(const Header& header);
 std::uint64_t NodeCount(const Header& header);
 std::uint64_t ElementCount(const Header& header);
 
-enum class Axis { x = 0, y = 1, z = 2 };
+// The size of the file of `size` bytes in `in` with this header (whose HeaderProblems are
+// none): the end of its last material record, read from the records' lengths. Throws
+// FormatError when the file ends before the records start, or names the first record that is
+// cut off or broken.
+std::uint64_t ImpliedFileSize(std::istream& in, std::uint64_t size, const Header& header);
 
 // Reads an export file from a seekable stream of known size.
 class Reader {
 public:
-    // Reads and checks the header. Throws FormatError when the file is shorter than the header,
-    // the header cannot be parsed, HeaderProblems finds anything, or the file is shorter than
-    // its blocks.
+    // Reads and checks the header, the material records' lengths and the mesh lines. Throws
+    // FormatError when the file is shorter than the header, the header cannot be parsed,
+    // HeaderProblems finds anything, the size differs from ImpliedFileSize (bytes after the last
+    // record included), or MeshLinesProblem finds anything on an axis.
     Reader(std::istream& in, std::uint64_t size);
 
     const Header& header() const { return header_; }
@@ -58,7 +66,7 @@ public:
     std::array<int, 3> MeshDims() const { return header_.MeshDims(); }
 
     // The mesh lines of one axis (empty in a file of potentials only).
-    std::vector<double> MeshLines(Axis axis);
+    const std::vector<double>& MeshLines(Axis axis) const { return mesh_lines_[static_cast<std::size_t>(axis)]; }
 
     // `out.size()` values of a block, starting at value `first`. Throws FormatError when the
     // block does not hold them.
@@ -80,9 +88,10 @@ public:
     // like NodePlane.
     std::vector<unsigned char> ElementMaterialLayer(Axis axis, int index);
 
-    // All material records. Throws FormatError naming the first record that is cut off or
-    // broken, and when bytes follow the last record.
-    std::vector<MaterialRecord> MaterialRecords();
+    // All material records, with at most `description_bytes` bytes of each description, so that
+    // a caller that shows only the start of a description never holds all of it.
+    std::vector<MaterialRecord> MaterialRecords(
+        std::size_t description_bytes = std::numeric_limits<std::size_t>::max());
 
 private:
     void ReadAt(std::uint64_t offset, void* data, std::uint64_t bytes, std::string_view block);
@@ -99,6 +108,7 @@ private:
     std::uint64_t size_;
     Header header_;
     Layout layout_;
+    std::array<std::vector<double>, 3> mesh_lines_;
 };
 
 namespace detail {

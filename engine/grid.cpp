@@ -1,6 +1,7 @@
 #include "grid.h"
 
-#include <cmath>
+#include "efm/mesh_lines.h"
+
 #include <cstdint>
 #include <limits>
 #include <sstream>
@@ -48,20 +49,9 @@ void CheckMeshDims(const std::array<int, 3>& dims) {
 
 void CheckMeshLines(const MeshLines& lines) {
     const std::array<const std::vector<double>*, 3> axes{&lines.x, &lines.y, &lines.z};
-    const char names[3] = {'x', 'y', 'z'};
     for (std::size_t axis = 0; axis < axes.size(); ++axis) {
-        const std::vector<double>& values = *axes[axis];
-        for (std::size_t index = 0; index < values.size(); ++index) {
-            std::ostringstream problem;
-            if (!std::isfinite(values[index])) {
-                problem << "The " << names[axis] << " mesh line " << index << " is not a finite number.";
-            } else if (index > 0 && !(values[index] > values[index - 1])) {
-                problem << "The " << names[axis] << " mesh lines are not strictly increasing: line " << index
-                        << " at " << values[index] << " follows " << values[index - 1] << ".";
-            } else {
-                continue;
-            }
-            throw std::runtime_error(problem.str());
+        if (const auto problem = efm::MeshLinesProblem(*axes[axis], static_cast<efm::Axis>(axis))) {
+            throw std::runtime_error(*problem);
         }
     }
 }

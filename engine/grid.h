@@ -25,8 +25,9 @@ std::size_t ElementCount(const std::array<int, 3>& dims);
 // the node and element counts fit the 32-bit integers of the export file.
 void CheckMeshDims(const std::array<int, 3>& dims);
 
-// Throws std::runtime_error naming the axis and the line unless the lines of every axis are
-// finite and strictly increasing: element lengths must be positive for the inv factors.
+// Throws std::runtime_error naming the axis and the fault unless the lines of every axis are
+// usable mesh lines (efm/mesh_lines.h): element lengths must be positive and finite for the
+// inv factors, and every reader of the export file holds its lines to the same rule.
 void CheckMeshLines(const MeshLines& lines);
 
 struct InvFactors {

@@ -15,9 +15,11 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -208,6 +210,15 @@ void ExportSeeds(const fs::path& root) {
     WriteExportFile(corpus.Path("without-properties.efm"), without_properties);
     WriteExportFile(corpus.Path("only-potentials.efm"), only_potentials);
     WriteExportFile(corpus.Path("single-node.efm"), single_node);
+    // Mesh lines that every reader refuses.
+    const double nan = std::numeric_limits<double>::quiet_NaN(), infinity = std::numeric_limits<double>::infinity();
+    const std::vector<std::pair<std::string, std::vector<double>>> unusable_lines{
+        {"decreasing", {2, 1, 0}}, {"nan", {0, nan, 2}}, {"infinite", {-infinity, 0, 1}}, {"wide", {-1e308, 0, 1e308}}};
+    for (const auto& [name, lines] : unusable_lines) {
+        efm::Blocks blocks = full;
+        blocks.x_lines = lines;
+        WriteExportFile(corpus.Path("x-lines-" + name + ".efm"), blocks);
+    }
 
     const Bytes bytes = test_files::ReadBytes(corpus.Path("full.efm"));
     const efm::Layout layout = efm::LayoutOf(efm::ParseHeaderText(HeaderText(bytes)));

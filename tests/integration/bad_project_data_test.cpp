@@ -47,6 +47,10 @@ TEST_F(BadProjectData, MeshLinesThatAreNoFiniteNumbersAreRefused) {
     contents = demo.contents;
     contents.z_lines[0] = -std::numeric_limits<double>::infinity();
     ExpectRefusalOf("The z mesh line 0 is not a finite number.");
+    contents = demo.contents;
+    contents.x_lines.front() = -1e308;
+    contents.x_lines.back() = 1e308;
+    ExpectRefusalOf("The x mesh lines from -1e+308 to 1e+308 span a length that is not a finite number.");
 }
 
 TEST_F(BadProjectData, MeshLinesThatDoNotIncreaseAreRefused) {

@@ -72,11 +72,6 @@ MapContents Read(const std::string& path) {
     contents.bytes.resize(count(efm::Key::elements_material));
     reader.ReadElementMaterials(0, contents.bytes);
     contents.records = reader.MaterialRecords();
-    const std::uint64_t expected = efm::FileSize(header, contents.records);
-    if (reader.size() != expected) {
-        throw efm::FormatError("the file has " + std::to_string(reader.size()) + " bytes, its blocks and records " +
-                               std::to_string(expected));
-    }
     return contents;
 }
 

@@ -32,7 +32,7 @@ std::string Bytes(const brenwick::efm::Blocks& blocks);
 void Write(const std::string& path, const brenwick::efm::Blocks& blocks);
 
 // Every block of the file at path, read with efm::FileReader. Throws efm::FormatError for a
-// malformed file, also when bytes follow the last material record.
+// malformed file.
 MapContents Read(const std::string& path);
 
 }  // namespace test_efm
