@@ -1,5 +1,6 @@
 #include "slice.h"
 
+#include "efm/mesh_lines.h"
 #include "mesh_axis.h"
 
 #include <numeric>
@@ -16,6 +17,22 @@ std::vector<double> AxisLines(efm::Reader& reader, efm::Axis axis) {
     std::vector<double> indices(static_cast<std::size_t>(reader.MeshDims()[static_cast<std::size_t>(axis)]));
     std::iota(indices.begin(), indices.end(), 0.0);
     return indices;
+}
+
+// The records with each description cut to what a slice keeps. One byte more is read, so that
+// a description of exactly kSliceDescriptionBytes stays whole.
+std::vector<efm::MaterialRecord> SliceRecords(efm::Reader& reader) {
+    std::vector<efm::MaterialRecord> records = reader.MaterialRecords(kSliceDescriptionBytes + 1);
+    for (efm::MaterialRecord& record : records) {
+        std::string& text = record.description;
+        if (text.size() <= kSliceDescriptionBytes) continue;
+        std::size_t cut = kSliceDescriptionBytes;
+        // Back over the continuation bytes (10xxxxxx) of a UTF-8 character the cut would split.
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        text.resize(cut);
+        text += "\u2026";
+    }
+    return records;
 }
 
 }  // namespace
@@ -61,9 +78,30 @@ Slice ReadSlice(efm::Reader& reader, const SliceRequest& request) {
     if (reader.header()[efm::Key::elements_material] > 0) {
         slice.element_layer = slice.index == 0 ? 0 : slice.index - 1;
         slice.materials = reader.ElementMaterialLayer(request.axis, *slice.element_layer);
-        slice.records = reader.MaterialRecords();
+        slice.records = SliceRecords(reader);
     }
     return slice;
+}
+
+void CheckDrawable(const Slice& slice) {
+    for (std::size_t a = 0; a < 2; ++a) {
+        if (slice.lines[a].empty()) {
+            throw std::invalid_argument("the slice has no lines along " + AxisName(slice.plane_axes[a]));
+        }
+        if (const auto problem = efm::MeshLinesProblem(slice.lines[a], slice.plane_axes[a])) {
+            throw std::invalid_argument(*problem);
+        }
+    }
+    const std::size_t across = slice.lines[0].size(), up = slice.lines[1].size();
+    if (slice.potential.size() != across * up) {
+        throw std::invalid_argument("the slice has " + std::to_string(slice.potential.size()) + " node values for " +
+                                    std::to_string(across * up) + " nodes");
+    }
+    const std::size_t elements = (across - 1) * (up - 1);
+    if (slice.element_layer && (elements == 0 || slice.materials.size() != elements)) {
+        throw std::invalid_argument("the slice's element layer has " + std::to_string(slice.materials.size()) +
+                                    " bytes for its " + std::to_string(elements) + " elements");
+    }
 }
 
 }  // namespace brenwick::fieldmap

@@ -7,10 +7,15 @@
 #include "efm/reader.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
 namespace brenwick::fieldmap {
+
+// Bytes of a material description that a slice keeps: far more than a legend line shows, and
+// few enough that a picture costs the same whatever length the file's descriptions have.
+inline constexpr std::size_t kSliceDescriptionBytes = 256;
 
 // Which plane: by its line index, by the coordinate nearest to it, or (neither) the middle one.
 struct SliceRequest {
@@ -34,6 +39,8 @@ struct Slice {
     // no element materials or the axis has a single line.
     std::optional<int> element_layer;
     std::vector<unsigned char> materials;  // one byte per element of the layer, across running fastest
+    // The file's records; a description longer than kSliceDescriptionBytes is cut there (at a
+    // UTF-8 character boundary) and ends in an ellipsis, "\u2026".
     std::vector<efm::MaterialRecord> records;
 };
 
@@ -48,6 +55,12 @@ int SliceIndex(const SliceRequest& request, const std::vector<double>& lines, bo
 
 // Reads the plane. Throws as SliceIndex does, and efm::FormatError when the file cannot be read.
 Slice ReadSlice(efm::Reader& reader, const SliceRequest& request);
+
+// Throws std::invalid_argument unless a picture can be drawn of the slice: the lines of both
+// axes in the plane are usable mesh lines (efm/mesh_lines.h), there is a node value for every
+// node and, with an element layer, a byte for each of its elements (at least one). A slice
+// that ReadSlice made always passes; this guards slices made by hand.
+void CheckDrawable(const Slice& slice);
 
 }  // namespace brenwick::fieldmap
 

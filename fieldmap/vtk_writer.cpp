@@ -98,7 +98,8 @@ bool IdsFitAByte(const std::vector<efm::MaterialRecord>& records) {
 }
 
 std::vector<DataArray> MaterialData(efm::Reader& reader, std::uint64_t count) {
-    const std::vector<efm::MaterialRecord> records = reader.MaterialRecords();
+    // IDs and eps only: descriptions, however long, are not read.
+    const std::vector<efm::MaterialRecord> records = reader.MaterialRecords(0);
     const auto id = [](const efm::MaterialRecord& record) { return record.id; };
     const auto eps = [](const efm::MaterialRecord& record) { return record.eps; };
     const float nan = std::numeric_limits<float>::quiet_NaN();

@@ -52,7 +52,8 @@ struct CellPosition {
 };
 
 // The cell position of each coordinate (coordinates beyond the lines are clamped to the first
-// or last line). With fewer than two lines, every coordinate is at the start of cell 0.
+// or last line). With fewer than two lines, every coordinate is at the start of cell 0. The
+// lines are usable mesh lines, as fieldmap::CheckDrawable makes sure for a slice.
 std::vector<CellPosition> CellPositions(std::span<const double> lines, std::span<const double> coordinates);
 
 // The plot's pixels as an image, each coloured by colour(across, up), the cell positions of

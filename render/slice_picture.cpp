@@ -58,6 +58,7 @@ double Length(const std::vector<double>& lines) { return lines.back() - lines.fr
 }  // namespace
 
 QSize FittedPictureSize(const fieldmap::Slice& slice, int width) {
+    fieldmap::CheckDrawable(slice);
     // Lay the picture out at a trial height, then give the plot the height its shape asks for.
     const int trial_height = kLargestPictureSize.height();
     const PictureLayout layout(slice, {width, trial_height});
@@ -74,6 +75,7 @@ SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name,
         size.width() > kLargestPictureSize.width() || size.height() > kLargestPictureSize.height()) {
         throw std::invalid_argument("RenderSlice: the picture size is outside the sizes it may have");
     }
+    fieldmap::CheckDrawable(slice);
     const PictureLayout layout(slice, size);
     SlicePicture picture{QImage(size, QImage::Format_RGB32), std::nullopt, MaterialColours(slice.records), {}};
     picture.image.fill(layout.style.background);

@@ -31,11 +31,13 @@ struct SlicePicture {
 };
 
 // The size of a picture `width` pixels wide whose height suits the shape of the slice, so that
-// a flat plane makes a flat picture; within the smallest and largest sizes.
+// a flat plane makes a flat picture; within the smallest and largest sizes. Throws as
+// fieldmap::CheckDrawable does.
 QSize FittedPictureSize(const fieldmap::Slice& slice, int width = kDefaultPictureWidth);
 
 // Draws the slice of the file named file_name (for the title) into a picture of `size` pixels.
-// Throws std::invalid_argument for a size outside the smallest and largest sizes.
+// Throws std::invalid_argument for a size outside the smallest and largest sizes, and as
+// fieldmap::CheckDrawable does.
 SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size);
 
 }  // namespace brenwick::render

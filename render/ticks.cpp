@@ -19,14 +19,24 @@ double NiceStep(double raw) {
 
 Ticks NiceTicks(double low, double high, int target) {
     Ticks ticks;
-    if (!std::isfinite(low) || !std::isfinite(high) || !(high > low) || target < 1) return ticks;
+    // A length beyond the doubles (-1e308 to 1e308) has no step.
+    if (!std::isfinite(high - low) || !(high > low) || target < 1) return ticks;
     ticks.step = NiceStep((high - low) / target);
     // A value within a millionth of a step of an end still counts as inside, despite rounding.
     const double slack = ticks.step * 1e-6;
     const double first = std::ceil((low - slack) / ticks.step);
-    for (double n = first;; ++n) {
-        const double value = n * ticks.step;
+    const double last = std::floor((high + slack) / ticks.step);
+    // The step is at least two thirds of (high - low) / target, so there are at most 1.5 target
+    // + 1 ticks. More, or none to count, means that the step underflowed or that the ends lie
+    // so far from zero that the multiples of the step there are no longer apart as doubles:
+    // then there are no round values to show. Short of that (1e17 to 1e17 + 32), multiples
+    // that come out equal are shown once.
+    const double count = last - first;
+    if (!(count >= 0 && count <= 2.0 * target + 2)) return Ticks{};
+    for (double n = 0; n <= count; ++n) {
+        const double value = (first + n) * ticks.step;
         if (value > high + slack) break;
+        if (!ticks.values.empty() && !(value > ticks.values.back())) continue;
         ticks.values.push_back(std::abs(value) < slack ? 0.0 : value);
     }
     return ticks;

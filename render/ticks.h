@@ -13,7 +13,8 @@ struct Ticks {
 };
 
 // About `target` round values from low to high (both ends included when they are round).
-// Empty when the range is empty or not finite.
+// Empty when the range is empty, its length is no finite number, or its ends lie so far from
+// zero that round values a step apart cannot be told apart.
 Ticks NiceTicks(double low, double high, int target);
 
 // A tick value as text, with as many decimals as the step needs and never "-0".

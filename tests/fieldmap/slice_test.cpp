@@ -119,7 +119,7 @@ private:
 };
 
 // A picture must not cost a read of the whole map: only the header, the lines, the plane, its
-// layer of elements and the records are read.
+// layer of elements and the records are read, and of a long description only its start.
 TEST(Slice, ReadsOnlyThePlaneItsLayerTheLinesAndTheRecords) {
     test_efm::MapContents map;
     map.dims = {60, 50, 40};
@@ -128,16 +128,34 @@ TEST(Slice, ReadsOnlyThePlaneItsLayerTheLinesAndTheRecords) {
     }
     map.nodes.assign(60 * 50 * 40, 1.0f);
     map.bytes.assign(59 * 49 * 39, 0);
-    map.records = {{0, "gas", 1, 1, 0}};
+    map.records = {{0, std::string(1 << 20, 'd'), 1, 1, 0}};
     const std::string bytes = test_efm::Bytes(map.Blocks());
     CountingBuffer buffer(bytes);
     std::istream in(&buffer);
     efm::Reader reader(in, bytes.size());
     const std::uint64_t header = buffer.delivered;
     fieldmap::ReadSlice(reader, {});
-    const std::uint64_t expected = 8 * (60 + 50 + 40) * 2 + 4 * 60 * 50 + 59 * 49 + 24;
+    const std::uint64_t expected =
+        8 * (60 + 50 + 40) * 2 + 4 * 60 * 50 + 59 * 49 + 2 * 21 + fieldmap::kSliceDescriptionBytes + 1;
     EXPECT_LE(buffer.delivered - header, expected);
     EXPECT_GE(buffer.delivered - header, 4 * 60 * 50 + 59 * 49);
+}
+
+TEST(Slice, DescriptionsAreCutToWhatAPictureShowsWithAnEllipsis) {
+    const std::size_t kept = fieldmap::kSliceDescriptionBytes;
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {std::string(kept, 'k'), std::string(kept, 'k')},
+        {std::string(kept + 1, 'c'), std::string(kept, 'c') + "\u2026"},
+        // The cut would split the two bytes of the e acute: it goes whole.
+        {std::string(kept - 1, 'a') + "\u00e9\u00e9", std::string(kept - 1, 'a') + "\u2026"},
+    };
+    SmallMap map;
+    for (const auto& [description, shown] : cases) map.records.push_back({2, description, 1, 1, 0});
+    MemoryFile file(map.Blocks());
+    const fieldmap::Slice slice = fieldmap::ReadSlice(file.reader(), {});
+    ASSERT_EQ(slice.records.size(), 2 + cases.size());
+    EXPECT_EQ(slice.records[0].description, "gas");
+    for (std::size_t n = 0; n < cases.size(); ++n) EXPECT_EQ(slice.records[2 + n].description, cases[n].second) << n;
 }
 
 TEST(Slice, FileOfPotentialsOnlyGivesNodeIndicesAndNoLayer) {

@@ -53,6 +53,9 @@ TEST(Ticks, AreRoundValuesThatCoverTheRange) {
     }
     EXPECT_TRUE(NiceTicks(1, 1, 5).values.empty());
     EXPECT_TRUE(NiceTicks(0, std::numeric_limits<double>::infinity(), 5).values.empty());
+    // Ends whose distance is no double, and ends too far from zero for steps of their distance.
+    EXPECT_TRUE(NiceTicks(-1e308, 1e308, 5).values.empty());
+    for (const double value : NiceTicks(1e17, 1e17 + 32, 10).values) EXPECT_TRUE(value >= 1e17 && value <= 1e17 + 32);
 }
 
 TEST(Ticks, LabelsShowTheDecimalsOfTheStepAndNeverMinusZero) {

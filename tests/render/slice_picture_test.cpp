@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 using namespace brenwick;
 
@@ -117,6 +118,26 @@ TEST_F(DemoPicture, FittedSizeFollowsTheShapeOfTheSlice) {
     EXPECT_EQ(flat.width(), render::kDefaultPictureWidth);
     EXPECT_LT(flat.height(), wide.height());
     EXPECT_THROW(render::RenderSlice(Slice(dir, demo, {}), "demo.efm", {100, 100}), std::invalid_argument);
+}
+
+// A slice made by hand may hold what no file that a reader accepts can: the picture refuses it
+// instead of reading outside its arrays.
+TEST_F(DemoPicture, SlicesThatCannotBeDrawnAreRefused) {
+    const fieldmap::Slice good = Slice(dir, demo, {efm::Axis::z, std::nullopt, 14});
+    const std::vector<std::function<void(fieldmap::Slice&)>> faults{
+        [](fieldmap::Slice& s) { std::reverse(s.lines[0].begin(), s.lines[0].end()); },
+        [](fieldmap::Slice& s) { s.lines[0].front() = std::nan(""); },
+        [](fieldmap::Slice& s) { s.lines[1].back() = HUGE_VAL; },
+        [](fieldmap::Slice& s) { s.lines[1].front() = -1e308, s.lines[1].back() = 1e308; },
+        [](fieldmap::Slice& s) { s.potential.pop_back(); },
+        [](fieldmap::Slice& s) { s.materials.pop_back(); },
+    };
+    for (std::size_t n = 0; n < faults.size(); ++n) {
+        fieldmap::Slice slice = good;
+        faults[n](slice);
+        EXPECT_THROW(render::FittedPictureSize(slice), std::invalid_argument) << n;
+        EXPECT_THROW(render::RenderSlice(slice, "demo.efm", {1400, 900}), std::invalid_argument) << n;
+    }
 }
 
 }  // namespace
