@@ -1,5 +1,7 @@
 #include "inspect_report.h"
 
+#include "json_text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <sstream>
@@ -72,7 +74,7 @@ std::string FormatReportJson(const efm::Report& report) {
     json["valid"] = report.Valid();
     json["problems"] = report.problems;
     json["warnings"] = report.warnings;
-    return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    return JsonText(json);
 }
 
 }  // namespace brenwick

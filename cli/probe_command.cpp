@@ -2,6 +2,7 @@
 
 #include "command_failure.h"
 #include "fieldmap/materials.h"
+#include "json_text.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -98,7 +99,7 @@ std::string FormatProbeJson(std::span<const fieldmap::ProbeResult> results) {
         }
         points.push_back(std::move(point));
     }
-    return points.dump(2) + "\n";
+    return JsonText(points) + "\n";
 }
 
 int RunProbe(const ProbeOptions& options, std::ostream& out, std::ostream& err) {

@@ -2,6 +2,7 @@
 // exit statuses and messages, and the files and output they make of the demo's export.
 #include "convert_command.h"
 #include "demo_export.h"
+#include "inspect_command.h"
 #include "preview_command.h"
 #include "probe_command.h"
 #include "test_files.h"
@@ -12,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <limits>
 #include <sstream>
 
 using namespace brenwick;
@@ -181,6 +183,53 @@ TEST_F(ViewCommands, ProbePrintsAnObjectPerPointWithTheValuesOnlyInside) {
     std::ostringstream failure;
     EXPECT_EQ(RunProbe({weighting, {1, 1, 1}, false}, out, failure), 1);
     EXPECT_EQ(failure.str(), "probe: the file holds only potentials, without mesh lines: its points have no coordinates\n");
+}
+
+// What every reader of the format refuses ends each viewing command with one line naming the
+// file and the fault, and nothing written.
+TEST_F(ViewCommands, MalformedFilesEndEachCommandWithOneLine) {
+    test_efm::MapContents not_finite = demo;
+    not_finite.x.front() = std::numeric_limits<double>::quiet_NaN();
+    test_efm::Write(dir / "not-finite.efm", not_finite.Blocks());
+    std::vector<unsigned char> longer = test_files::ReadBytes(efm);
+    longer.push_back(0);
+    test_files::WriteBytes(dir / "longer.efm", longer);
+    const std::vector<std::pair<std::string, std::string>> files{
+        {dir / "not-finite.efm", "The x mesh line 0 is not a finite number."},
+        {dir / "longer.efm", "the file has " + std::to_string(longer.size()) +
+                                 " bytes, but its header and material records imply " +
+                                 std::to_string(longer.size() - 1)},
+    };
+    const std::string output = dir / "out";
+    const auto run = [&](const std::string& command, const std::string& path, std::ostream& failure) {
+        if (command == "preview") return RunPreview({path, output, "z", std::nullopt, std::nullopt, ""}, out, failure);
+        if (command == "convert") return RunConvert({path, output}, out, failure);
+        return RunProbe({path, {6, 4.5, 3}, false}, out, failure);
+    };
+    for (const auto& [path, reason] : files) {
+        for (const std::string command : {"preview", "convert", "probe"}) {
+            std::ostringstream failure;
+            EXPECT_EQ(run(command, path, failure), 1) << command;
+            EXPECT_EQ(failure.str(), command + ": " + path + " is no readable export file: " + reason + "\n");
+        }
+    }
+    EXPECT_TRUE(out.str().empty()) << out.str();
+    EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+// Descriptions are bytes in the encoding of the material file they came from; the JSON reports
+// show a byte that is no part of UTF-8 as U+FFFD.
+TEST_F(ViewCommands, JsonReportsReplaceDescriptionBytesThatAreNoUtf8) {
+    test_efm::MapContents latin1 = demo;
+    latin1.records[0].description = "\xE9t\xE9";
+    const std::string path = dir / "latin1.efm";
+    test_efm::Write(path, latin1.Blocks());
+    const std::string replaced = "\uFFFDt\uFFFD";
+    std::ostringstream probe_out, inspect_out;
+    ASSERT_EQ(RunProbe({path, {6, 4.5, 3}, true}, probe_out, err), 0) << err.str();
+    EXPECT_EQ(nlohmann::json::parse(probe_out.str())[0]["material"]["description"], replaced);
+    ASSERT_EQ(RunInspect({path, true}, inspect_out), 0);
+    EXPECT_EQ(nlohmann::json::parse(inspect_out.str())["materials"][0]["description"], replaced);
 }
 
 }  // namespace
