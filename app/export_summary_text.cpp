@@ -1,26 +1,18 @@
 #include "export_summary_text.h"
 
-#include <iomanip>
+#include "size_text.h"
+
 #include <sstream>
 
 namespace brenwick {
 
 namespace {
 
-// Bytes in the largest binary unit that leaves at least 1 of it, beside the exact count.
+// The exact count, and beside it the size in a binary unit from 1 KiB on.
 std::string FileSizeText(std::uint64_t bytes) {
-    std::ostringstream text;
-    text << bytes << " bytes";
-    constexpr const char* units[] = {"KiB", "MiB", "GiB", "TiB"};
-    double scaled = static_cast<double>(bytes);
-    const char* unit = nullptr;
-    for (const char* larger : units) {
-        if (scaled < 1024) break;
-        scaled /= 1024;
-        unit = larger;
-    }
-    if (unit != nullptr) text << " (" << std::fixed << std::setprecision(1) << scaled << " " << unit << ")";
-    return text.str();
+    std::string text = std::to_string(bytes) + " bytes";
+    if (bytes >= 1024) text += " (" + BinarySize(bytes) + ")";
+    return text;
 }
 
 void AppendElementMaterials(const ExportSummary& summary, std::ostream& text) {

@@ -1,5 +1,7 @@
 #include "large_array.h"
 
+#include "size_text.h"
+
 #include <cstdint>
 
 #if defined(__linux__)
@@ -8,6 +10,14 @@
 #endif
 
 namespace brenwick {
+
+void FailToAllocate(const LargeArraySize& size, std::size_t value_bytes, const char* value_word) {
+    std::string message = std::string("Not enough memory for ") + size.purpose + ": ";
+    if (size.blocks != 1) message += std::to_string(size.blocks) + " x ";
+    const std::uint64_t bytes = std::uint64_t{size.Count()} * value_bytes;
+    message += GroupedDigits(size.values) + " " + value_word + ", " + BinarySize(bytes) + ".";
+    throw OutOfMemory(std::move(message));
+}
 
 void AdviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)

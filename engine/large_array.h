@@ -3,37 +3,90 @@
 // Such arrays are hundreds of megabytes; touching them page by page costs more time than
 // computing their contents. On Linux they are backed by transparent huge pages where the
 // system allows it, which cuts the number of page faults by a factor of 512.
+//
+// Every large array of the engine is allocated here, so that a lack of memory is reported
+// the same way everywhere: with what could not be allocated and how much.
 #ifndef BRENWICK_LARGE_ARRAY_H
 #define BRENWICK_LARGE_ARRAY_H
 
 #include <cstddef>
 #include <memory>
+#include <new>
+#include <string>
 #include <vector>
 
 namespace brenwick {
+
+// What a large array is for and how many values it holds: `blocks` blocks of `values` each
+// (the material matrix is 3 blocks of one value per node).
+struct LargeArraySize {
+    const char* purpose;  // "the material matrix"
+    std::size_t values;
+    std::size_t blocks = 1;
+
+    // Never overflows: the engine's arrays hold at most 6 x 2^31 values.
+    std::size_t Count() const { return blocks * values; }
+};
+
+// A large array that could not be allocated. what() names it, for example
+// "Not enough memory for the material matrix: 3 x 8,000,000,000 floats, 89.4 GiB."
+class OutOfMemory : public std::bad_alloc {
+public:
+    explicit OutOfMemory(std::string message) : message_(std::make_shared<const std::string>(std::move(message))) {}
+    const char* what() const noexcept override { return message_->c_str(); }
+
+private:
+    std::shared_ptr<const std::string> message_;  // shared, so that copying cannot throw
+};
+
+// The word for many values of a type in that message.
+template <typename T>
+inline constexpr const char* kValueWord = "values";
+template <>
+inline constexpr const char* kValueWord<float> = "floats";
+template <>
+inline constexpr const char* kValueWord<double> = "doubles";
+template <>
+inline constexpr const char* kValueWord<unsigned char> = "bytes";
+
+// Throws OutOfMemory for an array of `size` whose values have `value_bytes` bytes each.
+[[noreturn]] void FailToAllocate(const LargeArraySize& size, std::size_t value_bytes, const char* value_word);
 
 // Asks the system to back [data, data + bytes) with huge pages. Only a hint; does nothing
 // for small ranges and on systems without the facility.
 void AdviseHugePages(void* data, std::size_t bytes);
 
-// vector.resize(size), with the new memory advised before it is first touched.
+// vector.resize(count of `size`), with the new memory advised before it is first touched.
+// Throws OutOfMemory when the memory cannot be had.
 template <typename T>
-void ResizeLargeArray(std::vector<T>& vector, std::size_t size) {
-    if (size > vector.capacity()) {
+void ResizeLargeArray(std::vector<T>& vector, const LargeArraySize& size) {
+    const std::size_t count = size.Count();
+    if (count > vector.capacity()) {
         std::vector<T> fresh;
-        fresh.reserve(size);
-        AdviseHugePages(fresh.data(), size * sizeof(T));
+        try {
+            fresh.reserve(count);
+        } catch (const std::exception&) {  // std::bad_alloc, or std::length_error beyond max_size()
+            FailToAllocate(size, sizeof(T), kValueWord<T>);
+        }
+        AdviseHugePages(fresh.data(), count * sizeof(T));
         fresh.assign(vector.begin(), vector.end());
         vector.swap(fresh);
     }
-    vector.resize(size);
+    vector.resize(count);
 }
 
-// An uninitialised array of `size` values, advised like the vectors.
+// An uninitialised array of the count of `size`, advised like the vectors. Throws
+// OutOfMemory when the memory cannot be had.
 template <typename T>
-std::unique_ptr<T[]> MakeLargeArray(std::size_t size) {
-    auto array = std::make_unique_for_overwrite<T[]>(size);
-    AdviseHugePages(array.get(), size * sizeof(T));
+std::unique_ptr<T[]> MakeLargeArray(const LargeArraySize& size) {
+    const std::size_t count = size.Count();
+    std::unique_ptr<T[]> array;
+    try {
+        array = std::make_unique_for_overwrite<T[]>(count);
+    } catch (const std::bad_alloc&) {
+        FailToAllocate(size, sizeof(T), kValueWord<T>);
+    }
+    AdviseHugePages(array.get(), count * sizeof(T));
     return array;
 }
 

@@ -109,7 +109,7 @@ void AssignMaterials(const std::vector<float>& properties, const std::vector<Mat
     const std::vector<Candidate> candidates = Candidates(materials, quantity);
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
     const bool permittivity_mode = quantity == 0;
-    ResizeLargeArray(materials_of_elements, properties.size());
+    ResizeLargeArray(materials_of_elements, {"the element materials", properties.size()});
 
     const std::size_t blocks = (properties.size() + block_size - 1) / block_size;
     ParallelFor(blocks, [&](std::size_t first_block, std::size_t end_block) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -45,6 +46,28 @@ const char* FieldTypeLine(int code) {
     }
 }
 
+// `count` lines from `first` on, into `axis`.
+void TakeLines(const std::vector<double>& lines, std::size_t first, std::size_t count, const char* purpose,
+               std::vector<double>& axis) {
+    ResizeLargeArray(axis, {purpose, count});
+    std::copy_n(lines.begin() + static_cast<std::ptrdiff_t>(first), count, axis.begin());
+}
+
+// The text that stands for every failure of the element properties but a stop; a lack of
+// memory keeps it as its first line and says what could not be allocated.
+[[noreturn]] void FailProperties(const std::exception_ptr& failure) {
+    const std::string text = "Failed to read material properties from CST.";
+    try {
+        std::rethrow_exception(failure);
+    } catch (const ExportCancelled&) {
+        throw;
+    } catch (const OutOfMemory& lack) {
+        throw OutOfMemory(text + "\n" + lack.what());
+    } catch (...) {
+        throw std::runtime_error(text);
+    }
+}
+
 }  // namespace
 
 CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
@@ -75,13 +98,14 @@ void CST_Readout::ReadMesh() {
     const auto nx = static_cast<std::size_t>(mesh_dims[0]);
     const auto ny = static_cast<std::size_t>(mesh_dims[1]);
     const auto nz = static_cast<std::size_t>(mesh_dims[2]);
-    std::vector<double> lines(nx + ny + nz);
+    std::vector<double> lines;
+    ResizeLargeArray(lines, {"the mesh lines", nx + ny + nz});
     reader_status = reader->functions.get_hex_mesh(&project_handle, lines.data());
     if (reader_status != 0) FailToOpen(project_path);
 
-    x_lines.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(nx));
-    y_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx), lines.begin() + static_cast<std::ptrdiff_t>(nx + ny));
-    z_lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(nx + ny), lines.end());
+    TakeLines(lines, 0, nx, "the x mesh lines", x_lines);
+    TakeLines(lines, nx, ny, "the y mesh lines", y_lines);
+    TakeLines(lines, nx + ny, nz, "the z mesh lines", z_lines);
     CheckMeshLines(MeshLines{x_lines, y_lines, z_lines});
     Log("xlines: " + std::to_string(x_lines.size()) + "\t ylines: " + std::to_string(y_lines.size()) +
         "\t zlines: " + std::to_string(z_lines.size()));
@@ -136,8 +160,9 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     // other reader, and a result of an unknown type, gets room for six values per counted value,
     // as such a reader may expect; the first value per node is kept.
     const bool direct = type == 4 && reader->writes_known;
-    std::vector<float> buffer(direct ? 0 : 6 * node_count);
-    ResizeLargeArray(field_values, node_count);
+    std::vector<float> buffer;
+    if (!direct) ResizeLargeArray(buffer, {"the potential as the reader delivers it", node_count, 6});
+    ResizeLargeArray(field_values, {"the potential", node_count});
     float* destination = direct ? field_values.data() : buffer.data();
     reader_status = reader->functions.get_3d_hex_result(&project_handle, result_path.c_str(), 0, destination);
     if (reader_status != 0) {
@@ -151,7 +176,7 @@ void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materi
 
 void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
     if (material_matrix) return;
-    auto matrix = MakeLargeArray<float>(3 * NodeCount(MeshDims()));
+    auto matrix = MakeLargeArray<float>({"the material matrix", NodeCount(MeshDims()), 3});
     reader_status = reader->functions.get_material_matrix_hex_mesh(&project_handle, static_cast<int>(quantity), matrix.get());
     if (reader_status != 0) {
         std::ostringstream message;
@@ -166,7 +191,7 @@ void CST_Readout::RetrieveMaterialProperties() {
     const std::array<int, 3> dims = MeshDims();
     const std::size_t element_count = ElementCount(dims);
     element_properties.clear();
-    ResizeLargeArray(element_properties, element_count);
+    ResizeLargeArray(element_properties, {"the element properties", element_count});
     if (element_count == 0) return;
 
     const auto quantity = static_cast<unsigned>(material_quantity);
@@ -234,12 +259,9 @@ void CST_Readout::AssignElementMaterials() {
         Report(ExportStage::ReadingProperties);
         try {
             RetrieveMaterialProperties();
-        } catch (const ExportCancelled&) {
-            element_properties.clear();
-            throw;
         } catch (...) {
             element_properties.clear();  // so that the next export reads them again
-            throw std::runtime_error("Failed to read material properties from CST.");
+            FailProperties(std::current_exception());
         }
     }
     if (materials.empty()) PrepareMaterialData();
