@@ -147,7 +147,10 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
 
     const std::size_t node_count = NodeCount(MeshDims());
     std::ostringstream refusal;
-    if (type >= 1 && type <= 3) {
+    if (type < 1 || type > 4) {
+        refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " has the unknown field type code "
+                << type << "; only a real scalar field can be exported as potential.";
+    } else if (type != 4) {
         refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " is a " << FieldTypeName(type)
                 << "; only a real scalar field can be exported as potential.";
     } else if (count < 0 || static_cast<std::size_t>(count) != node_count) {
@@ -156,10 +159,9 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     }
     if (!refusal.str().empty()) throw std::runtime_error(refusal.str());
 
-    // A real scalar field of a reader whose writes are known goes straight into place. Any
-    // other reader, and a result of an unknown type, gets room for six values per counted value,
-    // as such a reader may expect; the first value per node is kept.
-    const bool direct = type == 4 && reader->writes_known;
+    // A reader whose writes are known fills the potential in place. Any other gets room for six
+    // values per counted value, as such a reader may expect; the first value per node is kept.
+    const bool direct = reader->writes_known;
     std::vector<float> buffer;
     if (!direct) ResizeLargeArray(buffer, {"the potential as the reader delivers it", node_count, 6});
     ResizeLargeArray(field_values, {"the potential", node_count});
