@@ -29,8 +29,10 @@ struct ResultReader {
     // "built-in" for the reader linked into the program, else the library's path.
     std::string name;
     ReaderFunctions functions;
-    // Whether the project knows how much the reader writes into a result array: only then may
-    // the engine let it fill the potential directly instead of a buffer of six times the count.
+    // Whether the project knows what the reader writes into the arrays it is given: only then
+    // may the engine let it fill the potential directly instead of a buffer of six times the
+    // count, and take its arrays without filling them with NaN first, which makes what another
+    // reader leaves unwritten the same in every run and warned about as no number.
     bool writes_known = false;
     // Keeps a loaded library mapped for as long as anything uses its functions.
     std::shared_ptr<const void> library;

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <exception>
 #include <iostream>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -67,6 +68,8 @@ void TakeLines(const std::vector<double>& lines, std::size_t first, std::size_t 
         throw std::runtime_error(text);
     }
 }
+
+constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
 
 }  // namespace
 
@@ -160,25 +163,31 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     if (!refusal.str().empty()) throw std::runtime_error(refusal.str());
 
     // A reader whose writes are known fills the potential in place. Any other gets room for six
-    // values per counted value, as such a reader may expect; the first value per node is kept.
+    // values per counted value, as such a reader may expect; only the first value per node is
+    // kept, so only those are filled with NaN, for the values the reader does not write.
     const bool direct = reader->writes_known;
-    std::vector<float> buffer;
-    if (!direct) ResizeLargeArray(buffer, {"the potential as the reader delivers it", node_count, 6});
+    std::unique_ptr<float[]> buffer;
+    if (!direct) {
+        buffer = MakeLargeArray<float>({"the potential as the reader delivers it", node_count, 6});
+        std::fill_n(buffer.get(), node_count, kUnwritten);
+    }
     ResizeLargeArray(field_values, {"the potential", node_count});
-    float* destination = direct ? field_values.data() : buffer.data();
+    float* destination = direct ? field_values.data() : buffer.get();
     reader_status = reader->functions.get_3d_hex_result(&project_handle, result_path.c_str(), 0, destination);
     if (reader_status != 0) {
         field_values.clear();  // partly overwritten; never to be exported
         FailFieldData(read_failure, result_path);
     }
-    if (!direct) std::copy_n(buffer.begin(), node_count, field_values.begin());
+    if (!direct) std::copy_n(buffer.get(), node_count, field_values.begin());
 }
 
 void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materials); }
 
 void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
     if (material_matrix) return;
-    auto matrix = MakeLargeArray<float>({"the material matrix", NodeCount(MeshDims()), 3});
+    const std::size_t node_count = NodeCount(MeshDims());
+    auto matrix = MakeLargeArray<float>({"the material matrix", node_count, 3});
+    if (!reader->writes_known) std::fill_n(matrix.get(), 3 * node_count, kUnwritten);
     reader_status = reader->functions.get_material_matrix_hex_mesh(&project_handle, static_cast<int>(quantity), matrix.get());
     if (reader_status != 0) {
         std::ostringstream message;
