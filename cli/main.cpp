@@ -8,6 +8,7 @@
 #include "parallel.h"
 #include "preview_command.h"
 #include "probe_command.h"
+#include "reader_call.h"
 #include "reader_library.h"
 #include "terminal.h"
 
@@ -35,6 +36,7 @@ struct Command {
 
 int main(int argc, char** argv) {
     IgnoreFileSizeSignal();
+    ReportProgramEndInReaderCalls();
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.
     app.require_subcommand(0, 1);

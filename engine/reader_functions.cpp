@@ -6,9 +6,15 @@ std::shared_ptr<const ResultReader> LinkedReader() {
     static const std::shared_ptr<const ResultReader> linked = [] {
         auto reader = std::make_shared<ResultReader>();
         reader->name = "built-in";
-        reader->functions = {CST_GetDLLVersion,        CST_OpenProject,        CST_GetHexMeshInfo,
-                             CST_GetHexMesh,           CST_Get3DHexResultSize, CST_Get3DHexResultInfo,
-                             CST_Get3DHexResult,       CST_GetMaterialMatrixHexMesh, CST_CloseProject};
+        reader->functions = {{"CST_GetDLLVersion", CST_GetDLLVersion},
+                             {"CST_OpenProject", CST_OpenProject},
+                             {"CST_GetHexMeshInfo", CST_GetHexMeshInfo},
+                             {"CST_GetHexMesh", CST_GetHexMesh},
+                             {"CST_Get3DHexResultSize", CST_Get3DHexResultSize},
+                             {"CST_Get3DHexResultInfo", CST_Get3DHexResultInfo},
+                             {"CST_Get3DHexResult", CST_Get3DHexResult},
+                             {"CST_GetMaterialMatrixHexMesh", CST_GetMaterialMatrixHexMesh},
+                             {"CST_CloseProject", CST_CloseProject}};
         reader->writes_known = true;
         return reader;
     }();

@@ -3,6 +3,7 @@
 #ifndef BRENWICK_READER_FUNCTIONS_H
 #define BRENWICK_READER_FUNCTIONS_H
 
+#include "reader_call.h"
 #include "result_reader.h"
 
 #include <memory>
@@ -13,16 +14,17 @@ namespace brenwick {
 // A reader may keep an address in the handle.
 static_assert(sizeof(CSTProjHandle) >= 8 && alignof(CSTProjHandle) >= alignof(void*));
 
+// The nine functions of a reader; each call marks its function as running (reader_call.h).
 struct ReaderFunctions {
-    decltype(&CST_GetDLLVersion) get_dll_version = nullptr;
-    decltype(&CST_OpenProject) open_project = nullptr;
-    decltype(&CST_GetHexMeshInfo) get_hex_mesh_info = nullptr;
-    decltype(&CST_GetHexMesh) get_hex_mesh = nullptr;
-    decltype(&CST_Get3DHexResultSize) get_3d_hex_result_size = nullptr;
-    decltype(&CST_Get3DHexResultInfo) get_3d_hex_result_info = nullptr;
-    decltype(&CST_Get3DHexResult) get_3d_hex_result = nullptr;
-    decltype(&CST_GetMaterialMatrixHexMesh) get_material_matrix_hex_mesh = nullptr;
-    decltype(&CST_CloseProject) close_project = nullptr;
+    ReaderFunction<decltype(&CST_GetDLLVersion)> get_dll_version;
+    ReaderFunction<decltype(&CST_OpenProject)> open_project;
+    ReaderFunction<decltype(&CST_GetHexMeshInfo)> get_hex_mesh_info;
+    ReaderFunction<decltype(&CST_GetHexMesh)> get_hex_mesh;
+    ReaderFunction<decltype(&CST_Get3DHexResultSize)> get_3d_hex_result_size;
+    ReaderFunction<decltype(&CST_Get3DHexResultInfo)> get_3d_hex_result_info;
+    ReaderFunction<decltype(&CST_Get3DHexResult)> get_3d_hex_result;
+    ReaderFunction<decltype(&CST_GetMaterialMatrixHexMesh)> get_material_matrix_hex_mesh;
+    ReaderFunction<decltype(&CST_CloseProject)> close_project;
 };
 
 struct ResultReader {

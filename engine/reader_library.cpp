@@ -20,7 +20,7 @@ template <typename Function>
 void Bind(const SharedLibrary& library, const std::string& path, const char* name, Function& slot) {
     void* symbol = library.Symbol(name);
     if (symbol == nullptr) Fail(path, std::string("lacks the function ") + name + ".");
-    slot = reinterpret_cast<Function>(symbol);
+    slot = Function(name, reinterpret_cast<typename Function::Pointer>(symbol));
 }
 
 }  // namespace

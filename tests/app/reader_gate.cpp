@@ -36,7 +36,7 @@ int GatedResult(CSTProjHandle* project, const char* tree_path, int part, float* 
 
 std::shared_ptr<const brenwick::ResultReader> GatedReader() {
     auto reader = std::make_shared<brenwick::ResultReader>(*brenwick::LinkedReader());
-    reader->functions.get_3d_hex_result = &GatedResult;
+    reader->functions.get_3d_hex_result = {"CST_Get3DHexResult", &GatedResult};
     return reader;
 }
 

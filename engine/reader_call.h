@@ -1,0 +1,46 @@
+// Which function of the result reader is running, so that a reader library that ends the
+// program in the middle of a call (it calls exit()) is reported instead of passing for a
+// program that finished.
+#ifndef BRENWICK_READER_CALL_H
+#define BRENWICK_READER_CALL_H
+
+namespace brenwick {
+
+// Marks the reader function `name` as running on this thread for the life of the object.
+class ReaderCallMark {
+public:
+    explicit ReaderCallMark(const char* name) noexcept;
+    ~ReaderCallMark();
+    ReaderCallMark(const ReaderCallMark&) = delete;
+    ReaderCallMark& operator=(const ReaderCallMark&) = delete;
+};
+
+// One of the nine reader functions with its name: calling it marks it as running.
+template <typename Pointer>
+class ReaderFunction;
+
+template <typename... Parameters>
+class ReaderFunction<int (*)(Parameters...)> {
+public:
+    using Pointer = int (*)(Parameters...);
+    ReaderFunction() = default;
+    ReaderFunction(const char* name, Pointer function) : name_(name), function_(function) {}
+
+    int operator()(Parameters... arguments) const {
+        const ReaderCallMark mark(name_);
+        return function_(arguments...);
+    }
+
+private:
+    const char* name_ = nullptr;
+    Pointer function_ = nullptr;
+};
+
+// Call once at program start, before any reader is called: from then on, exit() called in a
+// reader function (on the thread that runs it) writes "The result reader ended the program
+// during <function>." on standard error and ends the program with status 1.
+void ReportProgramEndInReaderCalls();
+
+}  // namespace brenwick
+
+#endif
