@@ -47,9 +47,11 @@ void CBrenwickDlg::OnEnChangeInputFile() {
     }
     SetStatus("Open the input file ...");
     m_view.ClearPreview();
+    const bool replacing = m_pReadout != nullptr;
+    // The old project is gone either way, so one that cannot be closed is a warning after the
+    // outcome of the open, not a reason to refuse the new project.
+    const std::optional<std::string> close_failure = replacing ? CloseReadout() : std::nullopt;
     try {
-        const bool replacing = m_pReadout != nullptr;
-        if (replacing) DeleteReadout();
         m_pReadout = OpenReadout(path);
         SetStatus("Open the input file...done!");
         // Also a first open, and one after a failed open, takes the path the field shows, so
@@ -66,6 +68,7 @@ void CBrenwickDlg::OnEnChangeInputFile() {
         // Without a project the tree path has nothing to act on.
         m_view.EnableItem(ControlId::PotentialName, false);
     }
+    if (close_failure) SetStatus(m_view.GetItemText(ControlId::Status) + "\nWarning: " + *close_failure);
 }
 
 void CBrenwickDlg::OnEnChangeMaterialFile() {
@@ -118,13 +121,9 @@ void CBrenwickDlg::OnBnClickedCancel() {
 
 void CBrenwickDlg::OnBnClickedClose() {
     StopExport();
+    // The dialog ends either way; a project that fails to close is only reported.
     if (m_pReadout) {
-        // The dialog ends either way; a project that fails to close is only reported.
-        try {
-            DeleteReadout();
-        } catch (const std::exception& e) {
-            std::cerr << e.what() << std::endl;
-        }
+        if (const std::optional<std::string> failure = CloseReadout()) std::cerr << *failure << std::endl;
     }
     m_view.EndDialog();
 }
@@ -157,11 +156,16 @@ void CBrenwickDlg::StopExport() {
     m_export.reset();
 }
 
-// The readout is gone afterwards even when closing its project fails, so that the failure
-// can be reported while the dialog never keeps a half-closed engine.
-void CBrenwickDlg::DeleteReadout() {
+// The readout is gone afterwards even when closing its project fails, so that the dialog never
+// keeps a half-closed engine.
+std::optional<std::string> CBrenwickDlg::CloseReadout() {
     const std::unique_ptr<CST_Readout> readout = std::move(m_pReadout);
-    readout->CloseProject();
+    try {
+        readout->CloseProject();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return std::nullopt;
 }
 
 // Every attempt to open a project with a reader that cannot be used fails with its reason.

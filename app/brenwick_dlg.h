@@ -66,7 +66,8 @@ private:
     void FinishExport();
     void ShowExportOutcome(const std::exception_ptr& failure);
     void StopExport();
-    void DeleteReadout();
+    // Closes the project and deletes the readout; returns the text of a failure to close.
+    std::optional<std::string> CloseReadout();
     std::unique_ptr<CST_Readout> OpenReadout(const std::string& path) const;
     void SetStatus(const std::string& text);
 

@@ -8,6 +8,8 @@
 
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace brenwick {
 
@@ -39,9 +41,15 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
         } else {
             readout.SaveBinaryFile(options.output_path, options.only_potentials, options.write_property);
         }
-        readout.CloseProject();
+        // The output is in place: a project that cannot be closed now is one warning more.
+        std::vector<std::string> warnings = readout.LastExport().warnings;
+        try {
+            readout.CloseProject();
+        } catch (const std::exception& failure) {
+            warnings.emplace_back(failure.what());
+        }
         info << "Export written to: " << readout.LastExport().output_path << std::endl;
-        for (const std::string& warning : readout.LastExport().warnings) err << "Warning: " << warning << std::endl;
+        for (const std::string& warning : warnings) err << "Warning: " << warning << std::endl;
         return 0;
     } catch (const std::exception& failure) {
         err << failure.what() << std::endl;

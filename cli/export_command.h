@@ -29,10 +29,11 @@ struct ExportOptions {
     std::shared_ptr<const ResultReader> reader;  // null: the reader linked into the program
 };
 
-// Returns the exit status: 0 written (warnings about the written file on `err`), 1 failed (the
-// engine's text on `err`), 2 for standard output as the output while it is a terminal. With
-// `progress`, each stage of the export is reported there as it begins. While the export goes to
-// standard output, the engine's lines and "Export written to:" go to standard error.
+// Returns the exit status: 0 written (warnings about the written file, and a project that could
+// not be closed afterwards, on `err`), 1 failed (the engine's text on `err`), 2 for standard
+// output as the output while it is a terminal. With `progress`, each stage of the export is
+// reported there as it begins. While the export goes to standard output, the engine's lines
+// and "Export written to:" go to standard error.
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress = nullptr);
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).
