@@ -20,9 +20,10 @@ namespace {
     const int out = setup.standard_output >= 0 ? setup.standard_output : open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
-    if (setup.file_size_limit) {
-        const rlimit limit{*setup.file_size_limit, *setup.file_size_limit};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    for (const auto& [resource, bytes] :
+         {std::pair{RLIMIT_FSIZE, setup.file_size_limit}, std::pair{RLIMIT_AS, setup.memory_limit}}) {
+        const rlimit limit{bytes.value_or(RLIM_INFINITY), bytes.value_or(RLIM_INFINITY)};
+        if (bytes && setrlimit(resource, &limit) != 0) _exit(126);
     }
     // The group first: without root's rights the group can no longer be changed.
     if (setup.identity && (setgroups(0, nullptr) != 0 || setgid(setup.identity->group) != 0 ||
@@ -38,6 +39,12 @@ namespace {
 CliSetup WithFileSizeLimit(rlim_t bytes) {
     CliSetup setup;
     setup.file_size_limit = bytes;
+    return setup;
+}
+
+CliSetup WithMemoryLimit(rlim_t bytes) {
+    CliSetup setup;
+    setup.memory_limit = bytes;
     return setup;
 }
 

@@ -31,6 +31,9 @@ struct CliSetup {
     // Files may not grow beyond that many bytes (RLIMIT_FSIZE, as `prlimit --fsize` sets it),
     // which makes every write past the limit fail like a full disk.
     std::optional<rlim_t> file_size_limit;
+    // The address space may not grow beyond that many bytes (RLIMIT_AS), so that a large
+    // allocation fails however much memory the machine has.
+    std::optional<rlim_t> memory_limit;
     // Runs as this user and group, with no supplementary groups; the test must run as root.
     std::optional<Identity> identity;
     // A descriptor to give the child as its standard output (a pipe, a terminal) instead of
@@ -39,6 +42,7 @@ struct CliSetup {
 };
 
 CliSetup WithFileSizeLimit(rlim_t bytes);
+CliSetup WithMemoryLimit(rlim_t bytes);
 // Without an identity, as the user running the tests.
 CliSetup RunningAs(std::optional<Identity> identity);
 CliSetup WithStandardOutput(int descriptor);

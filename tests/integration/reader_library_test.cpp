@@ -1,11 +1,12 @@
 // Result readers loaded at run time by brenwick-cli: the built-in reader as a library, a reader
 // built apart from Brenwick (the minimal reader of docs/readers.md), libraries that cannot be
-// used, and the choice between the option and the environment.
+// used, readers that misbehave, and the choice between the option and the environment.
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
 #include "reader_library.h"
 
 #include <cstdlib>
+#include <sstream>
 
 using namespace brenwick;
 
@@ -15,6 +16,7 @@ namespace {
 const std::string kBuiltInLibrary = BRENWICK_HDF5_READER_LIBRARY;
 const std::string kMinimalLibrary = BRENWICK_MINIMAL_READER_LIBRARY;
 const std::string kIncompleteLibrary = BRENWICK_INCOMPLETE_READER_LIBRARY;
+const std::string kMisbehavingLibrary = BRENWICK_MISBEHAVING_READER_LIBRARY;
 
 // Sets an environment variable for one scope.
 class EnvironmentVariable {
@@ -113,6 +115,80 @@ TEST_F(ReaderLibrary, UnusableLibrariesAreRefusedByNameBeforeAnyProjectIsTouched
         EXPECT_EQ(run.err.rfind(test.message_start, 0), 0u) << run.err;
         EXPECT_EQ(run.out, "") << "nothing may be opened or written";
         EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+    }
+}
+
+// Whether `lines` are whole lines of `text`, in this order.
+bool HasLinesInOrder(const std::string& text, const std::vector<std::string>& lines) {
+    std::istringstream stream(text);
+    auto wanted = lines.begin();
+    for (std::string line; wanted != lines.end() && std::getline(stream, line);) {
+        if (line == *wanted) ++wanted;
+    }
+    return wanted == lines.end();
+}
+
+// A reader that returns success without writing, reports nonsense, fails to close or ends the
+// program gets the same result in every run, and a true one: a refusal, or an export with a
+// warning for every value it left unwritten.
+TEST_F(ReaderLibrary, MisbehavingReadersAreReportedAsWhatHappened) {
+    const std::string type_refusal = "In CST_Readout::RetrieveFieldData the result " +
+                                     std::string(kDefaultPotentialName) + " has the unknown field type code ";
+    const std::string only_scalar = "; only a real scalar field can be exported as potential.";
+    const std::string unwritten_nodes =
+        "Warning: 36 node values of the potential are not finite numbers (the first at node 0, i = 0, j = 0, k = 0); "
+        "they are written as read, so make sure that no electron drifts there";
+    const std::string unwritten_elements =
+        "Warning: 12 elements have a material property that is not a finite number (the first is element 0, i = 0, "
+        "j = 0, k = 0); the assignment gave them a material all the same: check the project's material data there";
+    struct Case {
+        std::string faults;
+        std::vector<std::string> options;
+        int status;
+        std::vector<std::string> err_lines;  // a refusal's exact message; an export's warnings among others
+        bool needs_memory_limit = false;
+    };
+    const std::string closing = "Warning: Failed to close the CST project.";
+    const std::string properties = "Failed to read material properties from CST.";
+    const std::string no_properties = "Not enough memory for the element properties: 2,141,700,569 floats, 8.0 GiB.";
+    const std::string no_potential =
+        "Not enough memory for the potential as the reader delivers it: 6 x 2,146,689,000 floats, 48.0 GiB.";
+    const std::vector<std::string> potentials{"--only-potentials"};
+    const std::vector<Case> cases{
+        {"type=5", {}, 1, {type_refusal + "5" + only_scalar}},
+        {"type=unwritten", {}, 1, {type_refusal + "0" + only_scalar}},
+        {"potential=unwritten", potentials, 0, {unwritten_nodes}},
+        {"matrix=unwritten", {}, 0, {unwritten_elements}},
+        {"potential=unwritten close=fails", potentials, 0, {unwritten_nodes, closing}},
+        {"exit=CST_Get3DHexResult", {}, 1, {"The result reader ended the program during CST_Get3DHexResult."}},
+        {"mesh=huge", {}, 1, {properties, no_properties}, true},
+        {"mesh=huge", potentials, 1, {no_potential}, true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.faults);
+#if defined(__SANITIZE_ADDRESS__)
+        // AddressSanitizer ends the program at a failed allocation instead of raising std::bad_alloc.
+        if (test.needs_memory_limit) continue;
+#endif
+        const EnvironmentVariable faults("BRENWICK_TEST_READER_FAULTS", test.faults);
+        const std::vector<std::string> arguments = WithReader(kMisbehavingLibrary, ExportArguments(test.options));
+        const CliSetup setup = test.needs_memory_limit ? WithMemoryLimit(rlim_t{2} << 30) : CliSetup{};
+        if (test.status != 0) {
+            std::string message;
+            for (const std::string& line : test.err_lines) message += (message.empty() ? "" : "\n") + line;
+            ExpectRefusal(arguments, message, setup);
+            continue;
+        }
+        // Leftover memory differs between these runs; the exports may not.
+        std::vector<std::vector<unsigned char>> exports;
+        for (const char* perturbation : {"85", "170"}) {
+            const EnvironmentVariable perturb("MALLOC_PERTURB_", perturbation);
+            const CliRun run = RunCli(arguments);
+            ExpectSuccess(run);
+            EXPECT_TRUE(HasLinesInOrder(run.err, test.err_lines)) << run.err;
+            exports.push_back(test_files::ReadBytes(output));
+        }
+        EXPECT_EQ(exports[0], exports[1]);
     }
 }
 
