@@ -1,10 +1,10 @@
 #include "brenwick_app.h"
-#include "file_size_signal.h"
 #include "platform.h"
+#include "process_signals.h"
 #include "reader_call.h"
 
 int main(int argc, char** argv) {
-    brenwick::IgnoreFileSizeSignal();
+    brenwick::PrepareProcessSignals();
     brenwick::ReportProgramEndInReaderCalls();
     brenwick::AttachToStartingTerminal();
     CBrenwickApp app(argc, argv);

@@ -2,12 +2,12 @@
 #include "brenwick_version.h"
 #include "convert_command.h"
 #include "export_command.h"
-#include "file_size_signal.h"
 #include "inspect_command.h"
 #include "make_project.h"
 #include "parallel.h"
 #include "preview_command.h"
 #include "probe_command.h"
+#include "process_signals.h"
 #include "reader_call.h"
 #include "reader_library.h"
 #include "terminal.h"
@@ -35,7 +35,7 @@ struct Command {
 }  // namespace
 
 int main(int argc, char** argv) {
-    IgnoreFileSizeSignal();
+    PrepareProcessSignals();
     ReportProgramEndInReaderCalls();
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.

@@ -1,0 +1,28 @@
+// The temporary files of the outputs being written, known to the whole process, so that a
+// signal that ends the program can remove them first.
+#ifndef BRENWICK_TEMPORARY_FILES_H
+#define BRENWICK_TEMPORARY_FILES_H
+
+#include <cstdio>
+#include <filesystem>
+
+namespace brenwick::temporary_files {
+
+// Creates a new file at `path` for binary writing and remembers it; never opens a file that
+// exists, whoever made it. nullptr when the file cannot be created.
+std::FILE* Create(const std::filesystem::path& path);
+
+// Renames a remembered file to `final_path` and forgets it; false, and still remembered, when
+// the rename fails.
+bool MoveIntoPlace(const std::filesystem::path& path, const std::filesystem::path& final_path);
+
+// Removes a remembered file and forgets it.
+void Remove(const std::filesystem::path& path);
+
+// For a program about to end: removes every remembered file. The calls above then never
+// return, so that no temporary file can appear or be renamed afterwards.
+void RemoveAllBeforeTheEnd();
+
+}  // namespace brenwick::temporary_files
+
+#endif
