@@ -9,9 +9,9 @@
 
 namespace brenwick {
 
-void RefuseToReplaceInput(const std::string& input, const std::string& output) {
-    if (SameFile(input, output)) {
-        throw std::runtime_error("the output " + output + " is the input file; choose another output");
+void RefuseToReplaceInput(const std::string& input, const OutputDestination& output) {
+    if (SameFile(output, input)) {
+        throw std::runtime_error("the output " + output.Name() + " is the input file; choose another output");
     }
 }
 

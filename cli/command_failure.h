@@ -3,6 +3,8 @@
 #ifndef BRENWICK_COMMAND_FAILURE_H
 #define BRENWICK_COMMAND_FAILURE_H
 
+#include "output_destination.h"
+
 #include <ostream>
 #include <string>
 
@@ -13,9 +15,10 @@ namespace brenwick {
 template <typename Work>
 int ReportFailure(const char* command, const std::string& input, std::ostream& err, Work work);
 
-// Throws std::runtime_error when `output` names the file `input` in any spelling (relative
-// parts, links): writing there would destroy what is being read.
-void RefuseToReplaceInput(const std::string& input, const std::string& output);
+// Throws std::runtime_error when `output` is the file `input` in any spelling (relative parts,
+// links, a descriptor open on it, as SameFile in output_target.h): writing there would destroy
+// what is being read.
+void RefuseToReplaceInput(const std::string& input, const OutputDestination& output);
 
 // The text of a failure for the user.
 std::string FailureText(const char* command, const std::string& input, std::exception_ptr failure);

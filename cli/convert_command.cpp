@@ -1,6 +1,7 @@
 #include "convert_command.h"
 
 #include "command_failure.h"
+#include "command_output.h"
 #include "fieldmap/vtk_writer.h"
 
 #include <CLI/CLI.hpp>
@@ -8,11 +9,13 @@
 namespace brenwick {
 
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    const CommandOutput output(options.output_path);
+    if (output.RefuseTerminal(err)) return kUsageError;
     return ReportFailure("convert", options.path, err, [&] {
-        RefuseToReplaceInput(options.path, options.output_path);
+        RefuseToReplaceInput(options.path, output.Destination());
         efm::FileReader reader(options.path);
-        fieldmap::WriteVtr(reader, options.output_path);
-        out << "VTK file written to: " << options.output_path << std::endl;
+        fieldmap::WriteVtr(reader, output.Destination(), NoticesTo(err));
+        output.Info(out, err) << "VTK file written to: " << output.Destination().Name() << std::endl;
         return 0;
     });
 }
@@ -21,7 +24,8 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
     CLI::App* command = app.add_subcommand(
         "convert", "Convert an .efm file to a VTK RectilinearGrid file (.vtr) for ParaView, VisIt or PyVista");
     command->add_option("FILE", options.path, "Export file (.efm)")->required();
-    command->add_option("-o,--output", options.output_path, "VTK file to write (.vtr)")->required();
+    command->add_option("-o,--output", options.output_path, "VTK file to write (.vtr); - for standard output")
+        ->required();
     return command;
 }
 

@@ -2,7 +2,6 @@
 
 #include "progress_display.h"
 #include "readout.h"
-#include "terminal.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,30 +12,21 @@
 
 namespace brenwick {
 
-namespace {
-
-constexpr int kUsageError = 2;
-
-}  // namespace
-
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress) {
-    const bool to_standard_output = options.output_path == kStandardOutputPath;
-    if (to_standard_output && IsTerminal(stdout)) {
-        err << "--output -: standard output is a terminal; redirect it to a file or a pipe" << std::endl;
-        return kUsageError;
-    }
-    // Standard output may carry only the export file itself.
-    std::ostream& info = to_standard_output ? std::cerr : std::cout;
+    const CommandOutput output(options.output_path);
+    if (output.RefuseTerminal(err)) return kUsageError;
+    std::ostream& info = output.Info(std::cout, std::cerr);
     try {
         ReadoutContext context;
         context.reader = options.reader;
-        if (to_standard_output) context.log = StandardErrorLog();
+        if (output.IsStandardOutput()) context.log = StandardErrorLog();
+        context.notices = StandardErrorLog();
         CST_Readout readout(options.project_path, std::move(context));
         if (progress != nullptr) readout.SetProgressListener(ProgressDisplay(*progress));
         readout.material_file = options.materials_path;
         if (options.potential_name) readout.potential_name = *options.potential_name;
         readout.material_quantity = options.density ? kQuantityDensity : kQuantityPermittivity;
-        if (to_standard_output) {
+        if (output.Destination().IsStandardOutput()) {
             readout.SaveBinaryFileToStandardOutput(options.only_potentials, options.write_property);
         } else {
             readout.SaveBinaryFile(options.output_path, options.only_potentials, options.write_property);

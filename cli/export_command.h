@@ -2,6 +2,7 @@
 #ifndef BRENWICK_EXPORT_COMMAND_H
 #define BRENWICK_EXPORT_COMMAND_H
 
+#include "command_output.h"
 #include "reader_functions.h"
 
 #include <memory>
@@ -15,12 +16,9 @@ class App;
 
 namespace brenwick {
 
-// The output path that means standard output.
-inline constexpr const char* kStandardOutputPath = "-";
-
 struct ExportOptions {
     std::string project_path;
-    std::string output_path;  // kStandardOutputPath: standard output
+    std::string output_path;                    // as CommandOutput takes it
     std::string materials_path;                 // empty: no material file
     std::optional<std::string> potential_name;  // absent: the engine's default tree path
     bool only_potentials = false;
@@ -30,10 +28,10 @@ struct ExportOptions {
 };
 
 // Returns the exit status: 0 written (warnings about the written file, and a project that could
-// not be closed afterwards, on `err`), 1 failed (the engine's text on `err`), 2 for standard
-// output as the output while it is a terminal. With `progress`, each stage of the export is
-// reported there as it begins. While the export goes to standard output, the engine's lines
-// and "Export written to:" go to standard error.
+// not be closed afterwards, on `err`), 1 failed (the engine's text on `err`), 2 for an output
+// that is a terminal. With `progress`, each stage of the export is reported there as it begins.
+// While the export goes to standard output, the engine's lines and "Export written to:" go to
+// standard error; a wait for a FIFO's reader is told there too.
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress = nullptr);
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).

@@ -1,6 +1,7 @@
 #include "preview_command.h"
 
 #include "command_failure.h"
+#include "command_output.h"
 #include "fieldmap/slice.h"
 #include "output_file.h"
 #include "render/slice_picture.h"
@@ -69,13 +70,13 @@ QSize PictureSize(const std::string& text, const fieldmap::Slice& slice) {
 }
 
 // Encoded in memory first, so that the file is written as every output of the program is.
-void SavePng(const QImage& image, const std::string& path) {
+void SavePng(const QImage& image, const OutputDestination& output, const OutputControl& control) {
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
         throw std::runtime_error("cannot encode the picture as PNG");
     }
-    OutputFile file(path);
+    OutputFile file(output, {}, control);
     file.Write(png.constData(), static_cast<std::size_t>(png.size()));
     file.Commit();
 }
@@ -96,15 +97,17 @@ std::optional<std::array<int, 2>> ParsePictureSize(const std::string& text) {
 }
 
 int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
+    const CommandOutput output(options.output_path);
+    if (output.RefuseTerminal(err)) return kUsageError;
     return ReportFailure("preview", options.path, err, [&] {
-        RefuseToReplaceInput(options.path, options.output_path);
+        RefuseToReplaceInput(options.path, output.Destination());
         efm::FileReader reader(options.path);
         const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {AxisOf(options.axis), options.at, options.index});
         const GuiSession session;
         const QSize size = PictureSize(options.size, slice);
         const QString file_name = QString::fromStdString(std::filesystem::path(options.path).filename().string());
-        SavePng(render::RenderSlice(slice, file_name, size).image, options.output_path);
-        out << "Picture written to: " << options.output_path << std::endl;
+        SavePng(render::RenderSlice(slice, file_name, size).image, output.Destination(), NoticesTo(err));
+        output.Info(out, err) << "Picture written to: " << output.Destination().Name() << std::endl;
         return 0;
     });
 }
@@ -113,7 +116,8 @@ CLI::App* AddPreviewCommand(CLI::App& app, PreviewOptions& options) {
     CLI::App* command = app.add_subcommand(
         "preview", "Draw one slice of an .efm file to a PNG picture: element materials and potential side by side");
     command->add_option("FILE", options.path, "Export file (.efm)")->required();
-    command->add_option("-o,--output", options.output_path, "Picture to write (.png)")->required();
+    command->add_option("-o,--output", options.output_path, "Picture to write (.png); - for standard output")
+        ->required();
     command->add_option("--axis", options.axis, "Axis across which the slice lies")
         ->check(CLI::IsMember({"x", "y", "z"}))
         ->capture_default_str();

@@ -10,9 +10,17 @@ namespace brenwick {
 
 bool IsTerminal(std::FILE* stream) {
 #if defined(_WIN32)
-    return _isatty(_fileno(stream)) != 0;
+    return IsTerminal(_fileno(stream));
 #else
-    return isatty(fileno(stream)) != 0;
+    return IsTerminal(fileno(stream));
+#endif
+}
+
+bool IsTerminal(int descriptor) {
+#if defined(_WIN32)
+    return _isatty(descriptor) != 0;
+#else
+    return isatty(descriptor) != 0;
 #endif
 }
 

@@ -8,6 +8,7 @@
 namespace brenwick {
 
 bool IsTerminal(std::FILE* stream);
+bool IsTerminal(int descriptor);
 
 }  // namespace brenwick
 

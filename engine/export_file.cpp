@@ -19,12 +19,13 @@ private:
 
 }  // namespace
 
-void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop) {
+void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop,
+                     const LogSink& notices) {
     efm::HeaderOf(blocks);  // a header that cannot be written stops the export before the output is opened
     OutputFile output(destination,
                       {"BinaryFileFormat::Save: Error. Unable to open/create file:  ",
                        "BinaryFileFormat::Save: Error. Unable to write file:  "},
-                      [&stop] { StopIfRequested(stop); });
+                      {[&stop] { StopIfRequested(stop); }, notices});
     OutputSink sink(output);
     efm::WriteFile(blocks, sink);  // a failed write makes Commit fail
     output.Commit();

@@ -4,6 +4,7 @@
 #define BRENWICK_EXPORT_FILE_H
 
 #include "efm/writer.h"
+#include "log_sink.h"
 #include "output_destination.h"
 
 #include <stop_token>
@@ -15,8 +16,10 @@ namespace brenwick {
 //   when the output cannot be opened, "BinaryFileFormat::Save: Error. Unable to write file:  <name>"
 //   when writing, closing or renaming fails, and as efm::HeaderOf when a count does not fit
 //   the header (then before the output is touched). A request to stop ends the export with
-//   ExportCancelled and leaves the output as it was.
-void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop = {});
+//   ExportCancelled and leaves the output as it was. `notices` hears of a wait for the output
+//   (a FIFO without a reader).
+void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop = {},
+                     const LogSink& notices = {});
 
 }  // namespace brenwick
 

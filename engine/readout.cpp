@@ -76,7 +76,8 @@ constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
 CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
     : project_path(project_file),
       reader(context.reader ? std::move(context.reader) : LinkedReader()),
-      log(context.log ? std::move(context.log) : StandardOutputLog()) {
+      log(context.log ? std::move(context.log) : StandardOutputLog()),
+      notices(std::move(context.notices)) {
     Log("CST DLL Version is: " + std::to_string(ReaderVersion(*reader)));
 
     project_handle = CSTProjHandle{};
@@ -280,14 +281,14 @@ void CST_Readout::AssignElementMaterials() {
     AssignMaterials(element_properties, materials, material_quantity, element_materials, stop_token);
 }
 
-void CST_Readout::RefuseInputAsOutput(const std::string& output_path) const {
-    if (SameFile(output_path, project_path) || SameFile(output_path, material_file)) {
-        throw std::runtime_error("BinaryFileFormat::Save: Error. Refusing to overwrite an input file:  " + output_path);
+void CST_Readout::RefuseInputAsOutput(const OutputDestination& output) const {
+    if (SameFile(output, project_path) || SameFile(output, material_file)) {
+        throw std::runtime_error("BinaryFileFormat::Save: Error. Refusing to overwrite an input file:  " +
+                                 output.Name());
     }
 }
 
 void CST_Readout::SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property) {
-    RefuseInputAsOutput(output_path);
     Export(OutputDestination(std::move(output_path)), write_only_potentials, write_material_property);
 }
 
@@ -297,6 +298,7 @@ void CST_Readout::SaveBinaryFileToStandardOutput(bool write_only_potentials, boo
 
 void CST_Readout::Export(const OutputDestination& destination, bool write_only_potentials,
                          bool write_material_property) {
+    RefuseInputAsOutput(destination);
     if (!write_only_potentials) AssignElementMaterials();
     Report(ExportStage::ReadingPotential);
     RetrieveFieldData(potential_name);
@@ -316,7 +318,7 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
     }
     ExportSummary summary = Summarize(destination.Name(), blocks);
     Report(ExportStage::Writing);
-    WriteExportFile(destination, blocks, stop_token);
+    WriteExportFile(destination, blocks, stop_token, notices);
     last_export = std::move(summary);
     Report(ExportStage::Finished);
 }

@@ -26,8 +26,9 @@ namespace brenwick {
 
 // What a readout works with besides its project; the defaults are the classic program's.
 struct ReadoutContext {
-    LogSink log;                                  // the informational lines; empty: standard output
-    std::shared_ptr<const ResultReader> reader;   // null: the reader linked into the program
+    LogSink log;                                 // the informational lines; empty: standard output
+    std::shared_ptr<const ResultReader> reader;  // null: the reader linked into the program
+    LogSink notices;  // what an export says while it waits for its output (a FIFO's reader); empty: nothing
 };
 
 }  // namespace brenwick
@@ -68,9 +69,13 @@ public:
     // Gives every element the byte of its nearest catalogue material.
     void AssignElementMaterials();
     // Writes the export file, as brenwick::OutputFile writes a path: an existing file is
-    // replaced only once the new one is complete wherever that can be done safely.
+    // replaced only once the new one is complete wherever that can be done safely, and a path
+    // naming a descriptor of the process (/dev/stdout) is written into as it stands. An output
+    // that is the project or the material file, in any spelling, is refused before anything
+    // is read or written.
     void SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property);
-    // Writes the same export to the program's standard output, which must already be open.
+    // Writes the same export to the program's standard output, which must already be open;
+    // refused in the same way when standard output is open on an input.
     void SaveBinaryFileToStandardOutput(bool write_only_potentials, bool write_material_property);
 
     // Receives the stages of every later export; an empty listener stops the reports.
@@ -135,6 +140,7 @@ private:
     bool project_open = false;
     std::shared_ptr<const brenwick::ResultReader> reader;
     brenwick::LogSink log;
+    brenwick::LogSink notices;
     brenwick::ExportProgressListener progress_listener;
     std::stop_token stop_token;
     brenwick::ExportSummary last_export;
@@ -142,8 +148,9 @@ private:
     void ReadMesh();
     void LoadMaterialMatrix(unsigned quantity);
     void DiscardMaterialDataOfOtherQuantity();
-    void RefuseInputAsOutput(const std::string& output_path) const;
-    void Export(const brenwick::OutputDestination& destination, bool write_only_potentials, bool write_material_property);
+    void RefuseInputAsOutput(const brenwick::OutputDestination& output) const;
+    void Export(const brenwick::OutputDestination& destination, bool write_only_potentials,
+                bool write_material_property);
     void Report(brenwick::ExportStage stage) const;
     void Log(const std::string& line) const { log(line); }
     brenwick::ExportSummary Summarize(const std::string& output_path, const brenwick::efm::Blocks& blocks) const;

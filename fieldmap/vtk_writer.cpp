@@ -197,12 +197,12 @@ std::string XmlHead(const std::array<int, 3>& dims, const std::vector<DataArray>
 
 }  // namespace
 
-void WriteVtr(efm::Reader& reader, const std::string& path) {
+void WriteVtr(efm::Reader& reader, const OutputDestination& output, const OutputControl& control) {
     const std::vector<DataArray> points = PointData(reader);
     const std::vector<DataArray> cells = CellData(reader);
     const std::vector<DataArray> coordinates = CoordinateData(reader);
 
-    OutputFile file(path);
+    OutputFile file(output, {}, control);
     Output out{file, {}};
     const std::string head = XmlHead(reader.MeshDims(), points, cells, coordinates);
     out.Write(head.data(), head.size());

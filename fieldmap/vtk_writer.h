@@ -17,8 +17,8 @@
 #define BRENWICK_FIELDMAP_VTK_WRITER_H
 
 #include "efm/reader.h"
-
-#include <string>
+#include "output_destination.h"
+#include "output_file.h"
 
 namespace brenwick::fieldmap {
 
@@ -30,7 +30,7 @@ inline constexpr unsigned char kNoRecordByteId = 255;
 // writes any output of the program: a replaced file appears only once complete.
 // Throws efm::FormatError when the export file cannot be read and std::runtime_error when the
 // output cannot be written.
-void WriteVtr(efm::Reader& reader, const std::string& path);
+void WriteVtr(efm::Reader& reader, const OutputDestination& output, const OutputControl& control = {});
 
 }  // namespace brenwick::fieldmap
 

@@ -1,4 +1,4 @@
-// Where an export goes: a file named by a path, or the standard output the program was given.
+// Where an output goes: a file named by a path, or the standard output the program was given.
 #ifndef BRENWICK_OUTPUT_DESTINATION_H
 #define BRENWICK_OUTPUT_DESTINATION_H
 
@@ -7,9 +7,12 @@
 
 namespace brenwick {
 
+inline constexpr int kStandardOutputDescriptor = 1;
+
 class OutputDestination {
 public:
-    // A file. Every path names a file, "-" included: only StandardOutput() means the stream.
+    // A path. Every path names a file, "-" included: only StandardOutput() means the stream. A
+    // path may name one of the process's open descriptors (see DescriptorOf in output_target.h).
     OutputDestination(std::string path) : name_(std::move(path)) {}  // implicit, as a path is the usual case
 
     static OutputDestination StandardOutput() {

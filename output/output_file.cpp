@@ -1,5 +1,7 @@
 #include "output_file.h"
 
+#include "temporary_files.h"
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -10,15 +12,23 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <random>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 namespace brenwick {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A FIFO without a reader is tried this often, so that a request to stop ends the wait soon.
+constexpr std::chrono::milliseconds kFifoRetry{100};
+// How long a FIFO waits for its reader before the user is told.
+constexpr std::chrono::seconds kFifoNoticeAfter{1};
 
 // Gives a new file the owner and group of the file it replaces; false when the system refuses.
 bool GiveOwnership(std::FILE* file, const OutputTarget& target) {
@@ -35,37 +45,71 @@ bool GiveOwnership(std::FILE* file, const OutputTarget& target) {
 #endif
 }
 
-// Opens an existing file or device for writing; never creates one.
-std::FILE* OpenExisting(const fs::path& path, bool truncate) {
 #if defined(_WIN32)
-    (void)path;
-    (void)truncate;
-    return nullptr;  // ExamineOutput chooses no such output there
+
+// A copy of one of the process's descriptors, passing bytes as they are.
+std::FILE* OpenDescriptor(int descriptor) {
+    _setmode(descriptor, _O_BINARY);
+    const int copy = _dup(descriptor);
+    if (copy < 0) return nullptr;
+    std::FILE* file = _fdopen(copy, "wb");
+    if (file == nullptr) _close(copy);
+    return file;
+}
+
+// ExamineOutput chooses none of these outputs there.
+std::FILE* OpenExisting(const fs::path&, bool) { return nullptr; }
+std::FILE* OpenFifoIfRead(const fs::path&, bool& no_reader) {
+    no_reader = false;
+    return nullptr;
+}
+
 #else
-    const int descriptor = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (truncate ? O_TRUNC : 0));
+
+std::FILE* StreamOf(int descriptor) {
     if (descriptor < 0) return nullptr;
     std::FILE* file = fdopen(descriptor, "wb");
     if (file == nullptr) close(descriptor);
     return file;
-#endif
 }
 
-// Standard output, passing bytes as they are also where the system would translate line ends.
-std::FILE* StandardOutputForBytes() {
-#if defined(_WIN32)
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    return stdout;
+// A copy of one of the process's descriptors, so that closing it leaves the descriptor open;
+// nullptr when the descriptor is not open for writing.
+std::FILE* OpenDescriptor(int descriptor) {
+    const int mode = fcntl(descriptor, F_GETFL);
+    if (mode < 0 || (mode & O_ACCMODE) == O_RDONLY) return nullptr;
+    return StreamOf(fcntl(descriptor, F_DUPFD_CLOEXEC, 0));
 }
+
+// Opens an existing file or device for writing; never creates one.
+std::FILE* OpenExisting(const fs::path& path, bool truncate) {
+    return StreamOf(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (truncate ? O_TRUNC : 0)));
+}
+
+// Opens a FIFO for writing without waiting for a reader: nullptr, with `no_reader`, while it has
+// none.
+std::FILE* OpenFifoIfRead(const fs::path& path, bool& no_reader) {
+    const int descriptor = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    no_reader = descriptor < 0 && errno == ENXIO;
+    if (descriptor < 0) return nullptr;
+    // Once read, writes wait for the reader as into any FIFO.
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(descriptor);
+        return nullptr;
+    }
+    return StreamOf(descriptor);
+}
+
+#endif
 
 }  // namespace
 
-OutputFile::OutputFile(const OutputDestination& destination, OutputMessages messages,
-                       std::function<void()> check_stop)
-    : name_(destination.Name()), messages_(std::move(messages)), check_stop_(std::move(check_stop)) {
-    if (destination.IsStandardOutput()) {
+OutputFile::OutputFile(const OutputDestination& destination, OutputMessages messages, OutputControl control)
+    : name_(destination.Name()), messages_(std::move(messages)), control_(std::move(control)) {
+    if (const std::optional<int> descriptor = DescriptorOf(destination)) {
         CheckStop();
-        stream_ = StandardOutputForBytes();
+        Open(OpenDescriptor(*descriptor));
         return;
     }
     const OutputTarget target = ExamineOutput(name_);
@@ -79,7 +123,10 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
         OpenWhereItIs(target.path, true);
         break;
     case OutputMethod::Straight:
-        OpenWhereItIs(target.path, false);  // a device or FIFO has nothing to truncate
+        OpenWhereItIs(target.path, false);  // a device has nothing to truncate
+        break;
+    case OutputMethod::Fifo:
+        OpenFifoOnceRead(target.path);
         break;
     }
 }
@@ -87,7 +134,12 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
 void OutputFile::FailToOpen() const { throw std::runtime_error(messages_.open_failure + name_); }
 
 void OutputFile::CheckStop() const {
-    if (check_stop_) check_stop_();
+    if (control_.check_stop) control_.check_stop();
+}
+
+void OutputFile::Open(std::FILE* file) {
+    file_.reset(file);
+    if (!file_) FailToOpen();
 }
 
 // Throws the open message when no temporary file can be made; false when the new file cannot
@@ -98,15 +150,13 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
     std::error_code error;
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
         temporary_path_ = target.path.parent_path() / (".brenwick-" + std::to_string(random()) + ".tmp");
-        // "x": fail rather than reuse a file that exists, whoever made it.
-        file_.reset(std::fopen(temporary_path_.string().c_str(), "wbx"));
+        file_.reset(temporary_files::Create(temporary_path_));
         if (!file_ && !fs::exists(temporary_path_, error)) break;
     }
     if (!file_) {
         temporary_path_.clear();
         FailToOpen();
     }
-    stream_ = file_.get();
     final_path_ = target.path;
     if (!target.replaces_file) return true;
     // The owner first: a change of owner clears the set-user-ID and set-group-ID bits.
@@ -115,8 +165,7 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
         if (!error) return true;
     }
     file_.reset();
-    stream_ = nullptr;
-    fs::remove(temporary_path_, error);
+    temporary_files::Remove(temporary_path_);
     temporary_path_.clear();
     return false;
 }
@@ -124,17 +173,36 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
 void OutputFile::OpenWhereItIs(const fs::path& path, bool truncate) {
     // Once opened, such an output is written to the end: a stop now, or not at all.
     CheckStop();
-    file_.reset(OpenExisting(path, truncate));
-    if (!file_) FailToOpen();
-    stream_ = file_.get();
+    Open(OpenExisting(path, truncate));
+}
+
+// Opening a FIFO waits for a reader, and a wait inside open() would take no request to stop:
+// so it is tried without waiting, a few times a second, until a reader has come.
+void OutputFile::OpenFifoOnceRead(const fs::path& path) {
+    const auto start = std::chrono::steady_clock::now();
+    bool told = false;
+    for (;;) {
+        CheckStop();
+        bool no_reader = false;
+        file_.reset(OpenFifoIfRead(path, no_reader));
+        if (file_) return;
+        if (!no_reader) FailToOpen();
+        if (!told && std::chrono::steady_clock::now() - start >= kFifoNoticeAfter) {
+            if (control_.notify) control_.notify("Waiting for a reader of the FIFO " + name_);
+            told = true;
+        }
+        std::this_thread::sleep_for(kFifoRetry);
+    }
 }
 
 OutputFile::~OutputFile() {
     file_.reset();
-    if (!temporary_path_.empty()) {
-        std::error_code ignored;
-        fs::remove(temporary_path_, ignored);
-    }
+    if (!temporary_path_.empty()) temporary_files::Remove(temporary_path_);
+}
+
+void OutputFile::NoteFailure() {
+    write_failed_ = true;
+    if (errno == EPIPE) reader_gone_ = true;
 }
 
 bool OutputFile::Write(const void* data, std::size_t bytes) {
@@ -145,7 +213,7 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
     for (std::size_t left = bytes; left > 0 && !write_failed_;) {
         if (may_stop) CheckStop();
         const std::size_t n = std::min(left, piece);
-        if (std::fwrite(next, 1, n, stream_) != n) write_failed_ = true;
+        if (std::fwrite(next, 1, n, file_.get()) != n) NoteFailure();
         next += n;
         left -= n;
     }
@@ -153,16 +221,20 @@ bool OutputFile::Write(const void* data, std::size_t bytes) {
 }
 
 void OutputFile::Commit() {
-    bool complete = !write_failed_ && std::fflush(stream_) == 0;
-    stream_ = nullptr;
-    if (file_ && std::fclose(file_.release()) != 0) complete = false;
+    std::FILE* const file = file_.release();
+    if (!write_failed_ && std::fflush(file) != 0) NoteFailure();
+    bool complete = !write_failed_;
+    if (std::fclose(file) != 0) complete = false;
     if (complete && !temporary_path_.empty()) {
-        std::error_code error;
-        fs::rename(temporary_path_, final_path_, error);
-        if (error) complete = false;
-        else temporary_path_.clear();
+        if (temporary_files::MoveIntoPlace(temporary_path_, final_path_)) {
+            temporary_path_.clear();
+        } else {
+            complete = false;
+        }
     }
-    if (!complete) throw std::runtime_error(messages_.write_failure + name_);
+    if (!complete) {
+        throw std::runtime_error(messages_.write_failure + name_ + (reader_gone_ ? " (closed by its reader)" : ""));
+    }
 }
 
 }  // namespace brenwick

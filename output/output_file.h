@@ -21,24 +21,32 @@ struct OutputMessages {
     std::string write_failure = "cannot write ";  // a write, the flush, the close or the rename failed
 };
 
+// What the writer of an output may be asked and told while it works.
+struct OutputControl {
+    // May throw to stop the writing. It is called between the pieces written to a temporary
+    // file and while a FIFO waits for its reader, so that a stopped writer leaves the output as
+    // it was, and for any other output once, before it is opened: such an output is then
+    // written to the end, so that a stop never leaves it partly written.
+    std::function<void()> check_stop;
+    // Receives a line for the user when the writer waits: for a reader of a FIFO, after a second.
+    std::function<void(const std::string& line)> notify;
+};
+
 // An output file being written, in the way ExamineOutput (output_target.h) chooses for its
 // path. A new file and a file that can be replaced safely get a temporary file beside them,
 // which Commit renames into place once every byte is written and the file is closed; until
 // then, and when the object is destroyed without Commit, the output keeps its old contents and
-// the temporary file is removed. A replaced file's owner, group and permissions go to the new
-// file; when the owner or group cannot be given to it, the file is written in place instead,
-// like a file that cannot be replaced safely. Devices, FIFOs, sockets and standard output are
-// written into as they are.
+// the temporary file is removed (also when a signal ends the program: temporary_files.h). A
+// replaced file's owner, group and permissions go to the new file; when the owner or group
+// cannot be given to it, the file is written in place instead, like a file that cannot be
+// replaced safely. Devices and FIFOs are written into as they are, and so is a descriptor of
+// the process that the destination names (DescriptorOf), at its current position: nothing is
+// created, truncated or renamed.
 class OutputFile {
 public:
     // Throws std::runtime_error with messages.open_failure and the name when the output cannot
-    // or may not be written.
-    // `check_stop` may throw to stop the writing: it is called between the pieces written to a
-    // temporary file, so that a stopped writer leaves the output as it was, and for any other
-    // output once, before it is opened, which is then written to the end, so that a stop never
-    // leaves it partly written.
-    explicit OutputFile(const OutputDestination& destination, OutputMessages messages = {},
-                        std::function<void()> check_stop = {});
+    // or may not be written (a descriptor open only for reading included).
+    explicit OutputFile(const OutputDestination& destination, OutputMessages messages = {}, OutputControl control = {});
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -47,7 +55,8 @@ public:
     bool Write(const void* data, std::size_t bytes);
 
     // Completes the output. Throws std::runtime_error with messages.write_failure and the name
-    // when a write, the flush, the close or the rename failed.
+    // when a write, the flush, the close or the rename failed; " (closed by its reader)" follows
+    // when the output was a pipe or FIFO whose reader had gone.
     void Commit();
 
 private:
@@ -57,17 +66,20 @@ private:
 
     [[noreturn]] void FailToOpen() const;
     void CheckStop() const;
+    void Open(std::FILE* file);
     bool OpenTemporaryFile(const OutputTarget& target);
     void OpenWhereItIs(const std::filesystem::path& path, bool truncate);
+    void OpenFifoOnceRead(const std::filesystem::path& path);
+    void NoteFailure();
 
     std::string name_;  // as the caller gave it, for the messages
     OutputMessages messages_;
-    std::function<void()> check_stop_;
+    OutputControl control_;
     std::filesystem::path final_path_;      // where Commit renames the temporary file to
     std::filesystem::path temporary_path_;  // empty unless a temporary file exists
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::FILE* stream_ = nullptr;  // file_, or the process's standard output
     bool write_failed_ = false;
+    bool reader_gone_ = false;  // a write found the pipe or FIFO without its reader
 };
 
 }  // namespace brenwick

@@ -10,7 +10,9 @@
 #endif
 
 #include <cerrno>
+#include <charconv>
 #include <system_error>
+#include <vector>
 
 namespace brenwick {
 
@@ -18,21 +20,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The path and each link it leads through, in order: the last entry is no link. Empty when the
+// links loop or one cannot be read.
+std::vector<fs::path> LinkChain(const std::string& path) {
+    constexpr int link_limit = 40;  // as the system's own path resolution
+    std::vector<fs::path> chain{fs::path(path)};
+    for (int links = 0; links < link_limit; ++links) {
+        const fs::path& link = chain.back();
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(link, error))) return chain;
+        const fs::path target = fs::read_symlink(link, error);
+        if (error) return {};
+        chain.push_back(target.is_absolute() ? target : link.parent_path() / target);
+    }
+    return {};
+}
+
 // Where the file goes: through symbolic links (also dangling ones) to their target, so that
 // the links survive. Empty when the path cannot name a file.
 fs::path FinalPath(const std::string& path) {
-    constexpr int link_limit = 40;  // as the system's own path resolution
-    fs::path final_path(path);
-    for (int links = 0; links < link_limit; ++links) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(final_path, error))) {
-            return final_path.has_filename() ? final_path : fs::path();
-        }
-        const fs::path target = fs::read_symlink(final_path, error);
-        if (error) return {};
-        final_path = target.is_absolute() ? target : final_path.parent_path() / target;
-    }
-    return {};
+    const std::vector<fs::path> chain = LinkChain(path);
+    return chain.empty() || !chain.back().has_filename() ? fs::path() : chain.back();
 }
 
 #if !defined(_WIN32)
@@ -61,12 +69,56 @@ bool CanBeReplaced(const struct stat& file, const fs::path& path) {
 
 OutputMethod MethodFor(const struct stat& file, const fs::path& path) {
     if (S_ISDIR(file.st_mode)) return OutputMethod::Refused;
+    if (S_ISFIFO(file.st_mode)) return OutputMethod::Fifo;
     if (!S_ISREG(file.st_mode)) return OutputMethod::Straight;
     if (!MayWrite(path, W_OK)) return OutputMethod::Refused;
     return CanBeReplaced(file, path) ? OutputMethod::Replace : OutputMethod::InPlace;
 }
 
+// A link in the process's own descriptor folder: its name is the descriptor. The folder is
+// compared as a file, so that every spelling of it counts (/dev/fd, /proc/self/fd, /proc/PID/fd).
+std::optional<int> DescriptorLink(const fs::path& link) {
+    std::error_code error;
+    const bool in_descriptor_folder = fs::equivalent(Folder(link), "/proc/self/fd", error) && !error;
+    const std::string name = link.filename().string();
+    int descriptor = -1;
+    const auto [end, failure] = std::from_chars(name.data(), name.data() + name.size(), descriptor);
+    if (!in_descriptor_folder || failure != std::errc() || end != name.data() + name.size()) return std::nullopt;
+    return descriptor;
+}
+
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> IdOf(const OutputDestination& output) {
+    struct stat file {};
+    const std::optional<int> descriptor = DescriptorOf(output);
+    const int status = descriptor ? fstat(*descriptor, &file) : stat(output.Name().c_str(), &file);
+    if (status != 0) return std::nullopt;
+    return FileId{file.st_dev, file.st_ino};
+}
+
 }  // namespace
+
+std::optional<int> DescriptorOf(const OutputDestination& output) {
+    if (output.IsStandardOutput()) return kStandardOutputDescriptor;
+    const std::vector<fs::path> chain = LinkChain(output.Name());
+    // The last entry is no link, so no descriptor.
+    for (std::size_t link = 0; link + 1 < chain.size(); ++link) {
+        if (const std::optional<int> descriptor = DescriptorLink(chain[link])) return descriptor;
+    }
+    return std::nullopt;
+}
+
+bool SameFile(const OutputDestination& output, const std::string& input) {
+    if (input.empty()) return false;
+    struct stat file {};
+    const std::optional<FileId> id = IdOf(output);
+    return id && stat(input.c_str(), &file) == 0 && *id == FileId{file.st_dev, file.st_ino};
+}
 
 OutputTarget ExamineOutput(const std::string& path) {
     OutputTarget target;
@@ -109,11 +161,17 @@ OutputTarget ExamineOutput(const std::string& path) {
     return target;
 }
 
-#endif
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return !a.empty() && !b.empty() && fs::equivalent(a, b, error) && !error;
+// Descriptor folders and links to them are POSIX; standard output is written into as it is.
+std::optional<int> DescriptorOf(const OutputDestination& output) {
+    if (output.IsStandardOutput()) return kStandardOutputDescriptor;
+    return std::nullopt;
 }
+
+bool SameFile(const OutputDestination& output, const std::string& input) {
+    std::error_code error;
+    return !output.IsStandardOutput() && !input.empty() && fs::equivalent(output.Name(), input, error) && !error;
+}
+
+#endif
 
 }  // namespace brenwick

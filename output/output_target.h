@@ -3,7 +3,10 @@
 #ifndef BRENWICK_OUTPUT_TARGET_H
 #define BRENWICK_OUTPUT_TARGET_H
 
+#include "output_destination.h"
+
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace brenwick {
@@ -18,8 +21,10 @@ enum class OutputMethod {
     // A file that cannot be replaced safely (a folder the process may not write, several hard
     // links, an access control list): opened, truncated and written where it is.
     InPlace,
-    // A device, a FIFO or a socket: written into as it is.
+    // A device or a socket: written into as it is.
     Straight,
+    // A FIFO: written into as it is, once a reader has opened it.
+    Fifo,
 };
 
 struct OutputTarget {
@@ -35,9 +40,15 @@ struct OutputTarget {
 // Looks at the path and what it names; changes nothing.
 OutputTarget ExamineOutput(const std::string& path);
 
-// Whether two paths name the same existing file, in any spelling (relative parts, links): an
-// output that is one of the program's inputs would destroy what is being read.
-bool SameFile(const std::string& a, const std::string& b);
+// The open descriptor of this process that an output is written into as it stands: standard
+// output for OutputDestination::StandardOutput(), and the descriptor that a path names through
+// the process's descriptor folder (/dev/stdout, /dev/fd/N, /proc/self/fd/N, or a link to one of
+// them). None for any other path.
+std::optional<int> DescriptorOf(const OutputDestination& output);
+
+// Whether the output would write into the existing file that `input` names, in any spelling
+// (relative parts, links, a descriptor open on it): writing there would destroy what is read.
+bool SameFile(const OutputDestination& output, const std::string& input);
 
 }  // namespace brenwick
 
