@@ -12,10 +12,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <stop_token>
 #include <thread>
 
@@ -473,6 +475,29 @@ TEST_F(Export, AStopWhileAFifoIsWrittenDoesNotCutTheExportShort) {
     engine->SetCancellation({});
     ASSERT_EQ(Save(output, false, true), "");
     EXPECT_EQ(received, ReadBytes(output));
+}
+
+TEST_F(Export, AStopEndsTheWaitForAReaderOfAFifoAndWritesNothing) {
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::stop_source stop;
+    std::vector<std::string> notices;
+    ReadoutContext context;
+    context.log = Discard();
+    // The stop comes once the export says that it waits.
+    context.notices = [&](const std::string& line) {
+        notices.push_back(line);
+        stop.request_stop();
+    };
+    engine.reset();
+    engine = std::make_unique<CST_Readout>(project_path, std::move(context));
+    engine->material_file = material_path;
+    engine->SetCancellation(stop.get_token());
+    auto saving = std::async(std::launch::async, [&] { return Save(fifo, false, true); });
+    // Should the wait take no stop, a reader ends it.
+    if (saving.wait_for(std::chrono::seconds(30)) != std::future_status::ready) ReadBytes(fifo);
+    EXPECT_EQ(saving.get(), ExportCancelled().what());
+    EXPECT_EQ(notices, std::vector<std::string>{"Waiting for a reader of the FIFO " + fifo});
 }
 
 namespace {

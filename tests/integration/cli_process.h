@@ -2,9 +2,12 @@
 #ifndef BRENWICK_TESTS_CLI_PROCESS_H
 #define BRENWICK_TESTS_CLI_PROCESS_H
 
+#include "test_files.h"
+
 #include <sys/resource.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +42,8 @@ struct CliSetup {
     // A descriptor to give the child as its standard output (a pipe, a terminal) instead of
     // the file that CliRun::out is read from; -1: that file.
     int standard_output = -1;
+    // The child asks to be traced by the test (ptrace) and stops before it starts.
+    bool traced = false;
 };
 
 CliSetup WithFileSizeLimit(rlim_t bytes);
@@ -46,9 +51,39 @@ CliSetup WithMemoryLimit(rlim_t bytes);
 // Without an identity, as the user running the tests.
 CliSetup RunningAs(std::optional<Identity> identity);
 CliSetup WithStandardOutput(int descriptor);
+CliSetup Traced();
 
 // Runs brenwick-cli with these arguments.
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup = {});
+
+// brenwick-cli running while the test acts on it.
+class CliProcess {
+public:
+    CliProcess(const std::vector<std::string>& arguments, const CliSetup& setup = {});
+    ~CliProcess();  // kills a child that still runs
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    pid_t Pid() const { return child_; }
+    // What it has written to standard error so far.
+    std::string ErrorSoFar() const;
+    // For a traced child: runs it until it is about to make a system call for which `here` is
+    // true, given the call's number and first argument, and holds it there. False when it ended
+    // first.
+    bool HoldAtSystemCall(const std::function<bool(long number, unsigned long long first)>& here);
+    // Whether it ends within `seconds` by itself: a traced child is not resumed meanwhile.
+    bool EndsWithin(double seconds);
+    // Waits for the end; a traced child is resumed, with every signal it receives.
+    CliRun Wait();
+
+private:
+    void Reap();
+
+    test_files::TempDir capture_;
+    CliSetup setup_;
+    pid_t child_ = -1;
+    std::optional<int> status_;  // what waitpid last reported: a stop while traced, at last the end
+};
 
 // "exit status 1" or "signal 11 (Segmentation fault)", for failure messages.
 std::string Describe(const CliRun& run);

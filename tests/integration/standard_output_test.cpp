@@ -1,0 +1,181 @@
+// Outputs that name the program's standard output, in each spelling, for each command that
+// writes a file: written into as standard output stands (a pipe, a file opened for appending or
+// for reading and writing), a pipe whose reader went away, a terminal, and standard output
+// opened on one of the command's inputs.
+#include "cli_export_fixture.h"
+#include "dir_snapshot.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <thread>
+#include <utility>
+
+namespace integration {
+namespace {
+
+const std::vector<std::string> kSpellings{"-", "/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"};
+
+enum class StandardOutput { Pipe, AppendedFile, ReadWriteFile, PipeWithoutReader, Terminal };
+
+struct Command {
+    std::string name;
+    std::string written;        // the start of the line that names the output once written
+    std::string write_failure;  // what precedes the output's name when a write fails
+};
+
+const std::vector<Command> kCommands{
+    {"export", "Export written to: ", "BinaryFileFormat::Save: Error. Unable to write file:  "},
+    {"preview", "Picture written to: ", "preview: cannot write "},
+    {"convert", "VTK file written to: ", "convert: cannot write "},
+};
+
+std::string NameOf(const std::string& spelling) { return spelling == "-" ? "standard output" : spelling; }
+
+ino_t InodeOf(const std::string& path) {
+    struct stat status {};
+    stat(path.c_str(), &status);
+    return status.st_ino;
+}
+
+class StandardOutputSpellings : public CliExport {
+protected:
+    StandardOutputSpellings() {
+        WriteProject(demo.contents);
+        ExpectSuccess(RunCli(Arguments("export", efm)));
+        for (const Command& command : kCommands) {
+            const std::string path = elsewhere / ("reference-" + command.name);
+            ExpectSuccess(RunCli(Arguments(command.name, path)));
+            reference[command.name] = test_files::ReadBytes(path);
+        }
+    }
+
+    std::vector<std::string> Arguments(const std::string& command, const std::string& output) const {
+        if (command == "export") return {"export", project, "--output", output, "--materials", materials};
+        return {command, efm, "--output", output};
+    }
+
+    // The descriptor to give the command as its standard output, and the end the test reads.
+    std::pair<int, int> SetUp(StandardOutput kind) const {
+        int ends[2] = {-1, -1};
+        switch (kind) {
+        case StandardOutput::Pipe:
+        case StandardOutput::PipeWithoutReader:
+            if (pipe2(ends, O_CLOEXEC) != 0) return {-1, -1};
+            if (kind == StandardOutput::PipeWithoutReader) close(std::exchange(ends[0], -1));
+            return {ends[1], ends[0]};
+        case StandardOutput::Terminal:
+            ends[0] = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+            if (ends[0] < 0 || grantpt(ends[0]) != 0 || unlockpt(ends[0]) != 0) return {-1, ends[0]};
+            return {open(ptsname(ends[0]), O_RDWR | O_NOCTTY | O_CLOEXEC), ends[0]};
+        case StandardOutput::AppendedFile:
+        case StandardOutput::ReadWriteFile:
+            test_files::WriteText(file, earlier);
+            const int mode = kind == StandardOutput::AppendedFile ? O_WRONLY | O_APPEND : O_RDWR;
+            return {open(file.c_str(), mode | O_CLOEXEC), -1};
+        }
+        return {-1, -1};
+    }
+
+    // Runs the command with standard output set up as `kind` and checks what went there.
+    void ExpectWrittenInto(const Command& command, const std::string& spelling, StandardOutput kind) const {
+        const auto [descriptor, test_end] = SetUp(kind);
+        ASSERT_GE(descriptor, 0);
+        const ino_t inode = InodeOf(file);
+        // Whatever reaches the pipe or the terminal, read until the command and the test have
+        // closed their ends.
+        std::vector<unsigned char> received;
+        std::thread reader([&received, test_end = test_end] {
+            unsigned char buffer[4096];
+            for (ssize_t n; test_end >= 0 && (n = read(test_end, buffer, sizeof buffer)) > 0;) {
+                received.insert(received.end(), buffer, buffer + n);
+            }
+        });
+        const Snapshot before = TakeSnapshot(dir.path());
+        const CliRun run = RunCli(Arguments(command.name, spelling), WithStandardOutput(descriptor));
+        close(descriptor);
+        reader.join();
+        if (test_end >= 0) close(test_end);
+        EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+
+        const std::vector<unsigned char>& bytes = reference.at(command.name);
+        const std::string name = NameOf(spelling);
+        std::vector<unsigned char> appended(earlier.begin(), earlier.end());
+        appended.insert(appended.end(), bytes.begin(), bytes.end());
+        switch (kind) {
+        case StandardOutput::Pipe: EXPECT_EQ(received, bytes); break;
+        case StandardOutput::AppendedFile: EXPECT_EQ(test_files::ReadBytes(file), appended); break;
+        // Longer than the earlier text, so that it covers all of it.
+        case StandardOutput::ReadWriteFile: EXPECT_EQ(test_files::ReadBytes(file), bytes); break;
+        case StandardOutput::PipeWithoutReader:
+            EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
+            EXPECT_TRUE(run.err.ends_with(command.write_failure + name + " (closed by its reader)\n")) << run.err;
+            return;
+        case StandardOutput::Terminal:
+            EXPECT_TRUE(run.exited && run.status == 2) << Describe(run);
+            EXPECT_EQ(run.err,
+                      "--output " + spelling + ": standard output is a terminal; redirect it to a file or a pipe\n");
+            EXPECT_TRUE(received.empty()) << "bytes went to the terminal";
+            return;
+        }
+        EXPECT_TRUE(run.exited && run.status == 0) << Describe(run) << "\n" << run.err;
+        EXPECT_NE(run.err.find(command.written + name + "\n"), std::string::npos) << run.err;
+        if (kind != StandardOutput::Pipe) {
+            EXPECT_EQ(InodeOf(file), inode) << "the file was replaced";
+        }
+    }
+
+    test_files::TempDir elsewhere;
+    const std::string efm = dir / "input.efm";
+    const std::string file = elsewhere / "standard output";
+    const std::string earlier = "earlier\n";
+    std::map<std::string, std::vector<unsigned char>> reference;  // the output of each command, as a file receives it
+};
+
+TEST_F(StandardOutputSpellings, AreWrittenIntoAsStandardOutputStands) {
+    for (const Command& command : kCommands) {
+        for (const std::string& spelling : kSpellings) {
+            for (const StandardOutput kind :
+                 {StandardOutput::Pipe, StandardOutput::AppendedFile, StandardOutput::ReadWriteFile,
+                  StandardOutput::PipeWithoutReader, StandardOutput::Terminal}) {
+                SCOPED_TRACE(command.name + " --output " + spelling + ", kind " +
+                             std::to_string(static_cast<int>(kind)));
+                ExpectWrittenInto(command, spelling, kind);
+            }
+        }
+    }
+}
+
+TEST_F(StandardOutputSpellings, OpenOnAnInputAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        std::string command;
+        std::string input;
+        int mode;
+    };
+    const std::vector<Case> cases{{"export", project, O_RDWR}, {"export", materials, O_WRONLY | O_APPEND},
+                                  {"preview", efm, O_RDWR},    {"preview", efm, O_WRONLY | O_APPEND},
+                                  {"convert", efm, O_RDWR},    {"convert", efm, O_WRONLY | O_APPEND}};
+    for (const Case& c : cases) {
+        for (const std::string& spelling : kSpellings) {
+            SCOPED_TRACE(c.command + " --output " + spelling + " into " + c.input + ", mode " + std::to_string(c.mode));
+            const int descriptor = open(c.input.c_str(), c.mode | O_CLOEXEC);
+            ASSERT_GE(descriptor, 0);
+            const Snapshot before = TakeSnapshot(dir.path());
+            const CliRun run = RunCli(Arguments(c.command, spelling), WithStandardOutput(descriptor));
+            close(descriptor);
+            const std::string name = NameOf(spelling);
+            const std::string refusal = c.command == "export" ? InputRefusal(name)
+                                                              : c.command + ": the output " + name +
+                                                                    " is the input file; choose another output";
+            EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
+            EXPECT_TRUE(("\n" + run.err).ends_with("\n" + refusal + "\n")) << run.err;
+            EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace integration
