@@ -3,6 +3,7 @@
 #include "efm/reader.h"
 #include "output_target.h"
 
+#include <cerrno>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -28,6 +29,14 @@ std::string FailureText(const char* command, const std::string& input, std::exce
     } catch (...) {
         return prefix + "unknown failure";
     }
+}
+
+int CheckWritten(const char* command, int status, std::ostream& out, std::ostream& err) {
+    errno = 0;
+    if (out.flush()) return status;
+    err << command << ": " << (errno == EPIPE ? "standard output was closed by its reader" : "cannot write the result")
+        << std::endl;
+    return 1;
 }
 
 }  // namespace brenwick

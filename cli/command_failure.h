@@ -23,6 +23,11 @@ void RefuseToReplaceInput(const std::string& input, const OutputDestination& out
 // The text of a failure for the user.
 std::string FailureText(const char* command, const std::string& input, std::exception_ptr failure);
 
+// The exit status of a command whose result is the text it wrote to `out`: `status`, or 1 with
+// one line on `err` when `out` did not take all of it (a pipe whose reader went away, a full
+// disk), so that a cut-off report never passes for a complete one.
+int CheckWritten(const char* command, int status, std::ostream& out, std::ostream& err);
+
 template <typename Work>
 int ReportFailure(const char* command, const std::string& input, std::ostream& err, Work work) {
     try {

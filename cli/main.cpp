@@ -1,5 +1,6 @@
 // brenwick-cli: the export engine for scripts and batch work.
 #include "brenwick_version.h"
+#include "command_failure.h"
 #include "convert_command.h"
 #include "export_command.h"
 #include "inspect_command.h"
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
                    std::string("Result reader library that opens projects (default: ") + kReaderVariable +
                        ", else the built-in reader)");
     unsigned threads = 0;
-    app.add_option("--threads", threads, "Threads for the element computations (default: BRENWICK_THREADS or all cores)")
+    app.add_option("--threads", threads,
+                   "Threads for the element computations (default: BRENWICK_THREADS or all cores)")
         ->check(CLI::Range(1u, 1024u));
 
     ExportOptions export_options;
@@ -60,12 +62,14 @@ int main(int argc, char** argv) {
     const std::vector<Command> commands{
         {export_command,
          [&] { return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr); }},
-        {AddInspectCommand(app, inspect_options), [&] { return RunInspect(inspect_options, std::cout); }},
+        {AddInspectCommand(app, inspect_options),
+         [&] { return CheckWritten("inspect", RunInspect(inspect_options, std::cout), std::cout, std::cerr); }},
         {AddMakeProjectCommand(app, make_project_options),
          [&] { return RunMakeProject(make_project_options, std::cout, std::cerr); }},
         {AddPreviewCommand(app, preview_options), [&] { return RunPreview(preview_options, std::cout, std::cerr); }},
         {AddConvertCommand(app, convert_options), [&] { return RunConvert(convert_options, std::cout, std::cerr); }},
-        {AddProbeCommand(app, probe_options), [&] { return RunProbe(probe_options, std::cout, std::cerr); }},
+        {AddProbeCommand(app, probe_options),
+         [&] { return CheckWritten("probe", RunProbe(probe_options, std::cout, std::cerr), std::cout, std::cerr); }},
     };
 
     try {

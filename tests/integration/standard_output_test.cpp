@@ -177,5 +177,19 @@ TEST_F(StandardOutputSpellings, OpenOnAnInputAreRefusedBeforeAnythingIsWritten) 
     }
 }
 
+// The commands whose result is their text: a reader that went away is a failure, not a success.
+TEST_F(StandardOutputSpellings, ReportsThatReachNoReaderAreFailures) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"inspect", efm}, std::vector<std::string>{"probe", efm, "1", "1", "1"}}) {
+        SCOPED_TRACE(arguments[0]);
+        const int descriptor = SetUp(StandardOutput::PipeWithoutReader).first;
+        ASSERT_GE(descriptor, 0);
+        const CliRun run = RunCli(arguments, WithStandardOutput(descriptor));
+        close(descriptor);
+        EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
+        EXPECT_EQ(run.err, arguments[0] + ": standard output was closed by its reader\n");
+    }
+}
+
 }  // namespace
 }  // namespace integration
