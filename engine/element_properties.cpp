@@ -72,22 +72,25 @@ void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArr
 
 template <unsigned Quantity>
 void ComputeAll(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines, float* properties,
-                const std::stop_token& stop) {
+                const std::stop_token& stop, const WorkProgress& progress) {
     const AxisArrays x(lines.x), y(lines.y), z(lines.z);
     const std::size_t nx = static_cast<std::size_t>(dims[0]);
     const std::size_t ny = static_cast<std::size_t>(dims[1]);
     const std::size_t node_count = NodeCount(dims);
     const std::size_t rows_per_plane = y.Cells();
 
-    ParallelFor(rows_per_plane * z.Cells(), [&](std::size_t first_row, std::size_t end_row) {
-        for (std::size_t row = first_row; row < end_row; ++row) {
-            const std::size_t j = row % rows_per_plane;
-            const std::size_t k = row / rows_per_plane;
-            const float* mx = matrix + nx * (j + ny * k);
-            ComputeRow<Quantity>(mx, mx + node_count, mx + 2 * node_count, x, y.At(j), z.At(k),
-                                 properties + row * x.Cells());
-        }
-    }, stop);
+    ParallelFor(
+        rows_per_plane * z.Cells(),
+        [&](std::size_t first_row, std::size_t end_row) {
+            for (std::size_t row = first_row; row < end_row; ++row) {
+                const std::size_t j = row % rows_per_plane;
+                const std::size_t k = row / rows_per_plane;
+                const float* mx = matrix + nx * (j + ny * k);
+                ComputeRow<Quantity>(mx, mx + node_count, mx + 2 * node_count, x, y.At(j), z.At(k),
+                                     properties + row * x.Cells());
+            }
+        },
+        stop, progress);
 }
 
 }  // namespace
@@ -115,13 +118,14 @@ float RootMeanSquare(const std::array<double, 3>& values) {
 }
 
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
-                              unsigned quantity, float* properties, const std::stop_token& stop) {
+                              unsigned quantity, float* properties, const std::stop_token& stop,
+                              const WorkProgress& progress) {
     switch (Category(quantity)) {
-    case 0: return ComputeAll<0>(matrix, dims, lines, properties, stop);
-    case 1: return ComputeAll<1>(matrix, dims, lines, properties, stop);
-    case 2: return ComputeAll<2>(matrix, dims, lines, properties, stop);
-    case 3: return ComputeAll<3>(matrix, dims, lines, properties, stop);
-    default: return ComputeAll<4>(matrix, dims, lines, properties, stop);
+    case 0: return ComputeAll<0>(matrix, dims, lines, properties, stop, progress);
+    case 1: return ComputeAll<1>(matrix, dims, lines, properties, stop, progress);
+    case 2: return ComputeAll<2>(matrix, dims, lines, properties, stop, progress);
+    case 3: return ComputeAll<3>(matrix, dims, lines, properties, stop, progress);
+    default: return ComputeAll<4>(matrix, dims, lines, properties, stop, progress);
     }
 }
 

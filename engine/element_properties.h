@@ -7,6 +7,7 @@
 #ifndef BRENWICK_ELEMENT_PROPERTIES_H
 #define BRENWICK_ELEMENT_PROPERTIES_H
 
+#include "export_control.h"
 #include "grid.h"
 
 #include <array>
@@ -29,9 +30,10 @@ float RootMeanSquare(const std::array<double, 3>& values);
 // Fills properties[0 .. E) with the property of every element, in element order.
 // `matrix` holds 3 * NodeCount(dims) values. The elements are shared between WorkerCount()
 // threads; every element is computed exactly as on one thread. A request to stop ends the
-// loop with ExportCancelled.
+// loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
-                              unsigned quantity, float* properties, const std::stop_token& stop = {});
+                              unsigned quantity, float* properties, const std::stop_token& stop = {},
+                              const WorkProgress& progress = {});
 
 }  // namespace brenwick
 

@@ -3,30 +3,55 @@
 #include "export_control.h"
 #include "output_file.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace brenwick {
 
 namespace {
 
-// The export file's bytes, on their way into the output.
+// The export file's bytes, on their way into the output: large blocks in pieces, so that the
+// progress moves and a stop is noticed while a block is written.
 class OutputSink : public efm::ByteSink {
 public:
-    explicit OutputSink(OutputFile& output) : output_(output) {}
-    bool Write(const void* data, std::size_t bytes) override { return output_.Write(data, bytes); }
+    OutputSink(OutputFile& output, std::uint64_t file_size, const WorkProgress& progress)
+        : output_(output), file_size_(file_size), progress_(progress) {}
+
+    bool Write(const void* data, std::size_t bytes) override {
+        constexpr std::size_t piece = std::size_t{16} << 20;
+        const auto* next = static_cast<const unsigned char*>(data);
+        for (std::size_t left = bytes; left > 0;) {
+            const std::size_t n = std::min(left, piece);
+            if (!output_.Write(next, n)) return false;
+            next += n;
+            left -= n;
+            written_ += n;
+            if (progress_ && written_ - reported_ >= piece) {
+                reported_ = written_;
+                progress_(static_cast<double>(written_) / static_cast<double>(file_size_));
+            }
+        }
+        return true;
+    }
 
 private:
     OutputFile& output_;
+    std::uint64_t file_size_;
+    const WorkProgress& progress_;
+    std::uint64_t written_ = 0;
+    std::uint64_t reported_ = 0;  // the records' small pieces are not reported one by one
 };
 
 }  // namespace
 
 void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop,
-                     const LogSink& notices) {
+                     const LogSink& notices, const WorkProgress& progress) {
     efm::HeaderOf(blocks);  // a header that cannot be written stops the export before the output is opened
     OutputFile output(destination,
                       {"BinaryFileFormat::Save: Error. Unable to open/create file:  ",
                        "BinaryFileFormat::Save: Error. Unable to write file:  "},
                       {[&stop] { StopIfRequested(stop); }, notices});
-    OutputSink sink(output);
+    OutputSink sink(output, efm::FileSize(blocks), progress);
     efm::WriteFile(blocks, sink);  // a failed write makes Commit fail
     output.Commit();
 }

@@ -4,6 +4,7 @@
 #define BRENWICK_EXPORT_FILE_H
 
 #include "efm/writer.h"
+#include "export_control.h"
 #include "log_sink.h"
 #include "output_destination.h"
 
@@ -17,9 +18,9 @@ namespace brenwick {
 //   when writing, closing or renaming fails, and as efm::HeaderOf when a count does not fit
 //   the header (then before the output is touched). A request to stop ends the export with
 //   ExportCancelled and leaves the output as it was. `notices` hears of a wait for the output
-//   (a FIFO without a reader).
+//   (a FIFO without a reader); `progress` is told the share of the file's bytes written.
 void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop = {},
-                     const LogSink& notices = {});
+                     const LogSink& notices = {}, const WorkProgress& progress = {});
 
 }  // namespace brenwick
 

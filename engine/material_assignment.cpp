@@ -105,21 +105,25 @@ unsigned char MaterialByte(float id) {
 }
 
 void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
-                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop) {
+                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop,
+                     const WorkProgress& progress) {
     const std::vector<Candidate> candidates = Candidates(materials, quantity);
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
     const bool permittivity_mode = quantity == 0;
     ResizeLargeArray(materials_of_elements, {"the element materials", properties.size()});
 
     const std::size_t blocks = (properties.size() + block_size - 1) / block_size;
-    ParallelFor(blocks, [&](std::size_t first_block, std::size_t end_block) {
-        for (std::size_t block = first_block; block < end_block; ++block) {
-            const std::size_t begin = block * block_size;
-            const std::size_t count = std::min(block_size, properties.size() - begin);
-            AssignBlock(properties.data() + begin, count, candidates, threshold, permittivity_mode,
-                        materials_of_elements.data() + begin);
-        }
-    }, stop);
+    ParallelFor(
+        blocks,
+        [&](std::size_t first_block, std::size_t end_block) {
+            for (std::size_t block = first_block; block < end_block; ++block) {
+                const std::size_t begin = block * block_size;
+                const std::size_t count = std::min(block_size, properties.size() - begin);
+                AssignBlock(properties.data() + begin, count, candidates, threshold, permittivity_mode,
+                            materials_of_elements.data() + begin);
+            }
+        },
+        stop, progress);
 }
 
 }  // namespace brenwick

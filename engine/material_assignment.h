@@ -7,6 +7,7 @@
 #ifndef BRENWICK_MATERIAL_ASSIGNMENT_H
 #define BRENWICK_MATERIAL_ASSIGNMENT_H
 
+#include "export_control.h"
 #include "material.h"
 
 #include <stop_token>
@@ -28,9 +29,10 @@ unsigned char MaterialByte(float id);
 // Fills materials_of_elements (sized like properties) with one byte per element. Throws
 // std::out_of_range "invalid vector<T> subscript" when an element must be matched against an
 // empty catalogue. The elements are shared between WorkerCount() threads; a request to stop
-// ends the loop with ExportCancelled.
+// ends the loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
 void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
-                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop = {});
+                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop = {},
+                     const WorkProgress& progress = {});
 
 }  // namespace brenwick
 

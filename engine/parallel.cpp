@@ -1,7 +1,5 @@
 #include "parallel.h"
 
-#include "export_control.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -35,38 +33,44 @@ unsigned WorkerCount() {
 void SetWorkerCount(unsigned count) { chosen_count.store(count); }
 
 void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body,
-                 const std::stop_token& stop) {
+                 const std::stop_token& stop, const WorkProgress& progress) {
+    std::atomic<std::size_t> done{0};
+    const std::thread::id caller = std::this_thread::get_id();
     const auto cover = [&](std::size_t begin, std::size_t end) {
-        if (!stop.stop_possible()) return body(begin, end);
+        if (!stop.stop_possible() && !progress) return body(begin, end);
         // Small enough that a stop request is noticed within a small part of the loop's time.
         constexpr std::size_t pieces = 64;
         const std::size_t piece = std::max<std::size_t>(1, (end - begin + pieces - 1) / pieces);
         for (std::size_t first = begin; first < end; first += piece) {
             StopIfRequested(stop);
-            body(first, std::min(end, first + piece));
+            const std::size_t last = std::min(end, first + piece);
+            body(first, last);
+            const std::size_t all = done += last - first;
+            if (progress && std::this_thread::get_id() == caller) progress(static_cast<double>(all) / count);
         }
     };
     const std::size_t workers = std::min<std::size_t>(WorkerCount(), count);
     if (workers <= 1) {
         if (count > 0) cover(0, count);
-        return;
-    }
-    std::vector<std::exception_ptr> failures(workers);
-    std::vector<std::jthread> threads;
-    threads.reserve(workers - 1);
-    auto run = [&](std::size_t worker) {
-        try {
-            cover(count * worker / workers, count * (worker + 1) / workers);
-        } catch (...) {
-            failures[worker] = std::current_exception();
+    } else {
+        std::vector<std::exception_ptr> failures(workers);
+        std::vector<std::jthread> threads;
+        threads.reserve(workers - 1);
+        auto run = [&](std::size_t worker) {
+            try {
+                cover(count * worker / workers, count * (worker + 1) / workers);
+            } catch (...) {
+                failures[worker] = std::current_exception();
+            }
+        };
+        for (std::size_t worker = 1; worker < workers; ++worker) threads.emplace_back(run, worker);
+        run(0);
+        threads.clear();  // joins
+        for (const auto& failure : failures) {
+            if (failure) std::rethrow_exception(failure);
         }
-    };
-    for (std::size_t worker = 1; worker < workers; ++worker) threads.emplace_back(run, worker);
-    run(0);
-    threads.clear();  // joins
-    for (const auto& failure : failures) {
-        if (failure) std::rethrow_exception(failure);
     }
+    if (progress) progress(1.0);
 }
 
 }  // namespace brenwick

@@ -2,6 +2,8 @@
 #ifndef BRENWICK_PARALLEL_H
 #define BRENWICK_PARALLEL_H
 
+#include "export_control.h"
+
 #include <cstddef>
 #include <functional>
 #include <stop_token>
@@ -15,10 +17,12 @@ void SetWorkerCount(unsigned count);  // 0 returns to the default
 
 // Calls body(begin, end) for consecutive ranges that together cover [0, count), each range
 // on its own thread. Returns when all are done; rethrows the first exception of a range.
-// With a stop token that can be asked to stop, each thread's range is handed to the body in
-// pieces, and a request to stop ends the loop with ExportCancelled after the current piece.
+// With a stop token that can be asked to stop, or with `progress`, each thread's range is
+// handed to the body in pieces: a request to stop ends the loop with ExportCancelled after the
+// current piece, and `progress` is told the share of all items done after each piece of the
+// calling thread, and once more at the end, always on the calling thread.
 void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body,
-                 const std::stop_token& stop = {});
+                 const std::stop_token& stop = {}, const WorkProgress& progress = {});
 
 }  // namespace brenwick
 

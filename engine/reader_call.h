@@ -15,7 +15,7 @@ public:
     ReaderCallMark& operator=(const ReaderCallMark&) = delete;
 };
 
-// One of the nine reader functions with its name: calling it marks it as running.
+// One of the reader functions with its name: calling it marks it as running.
 template <typename Pointer>
 class ReaderFunction;
 
@@ -25,6 +25,9 @@ public:
     using Pointer = int (*)(Parameters...);
     ReaderFunction() = default;
     ReaderFunction(const char* name, Pointer function) : name_(name), function_(function) {}
+
+    // False for an optional function the reader does not offer.
+    explicit operator bool() const { return function_ != nullptr; }
 
     int operator()(Parameters... arguments) const {
         const ReaderCallMark mark(name_);

@@ -14,7 +14,8 @@ namespace brenwick {
 // A reader may keep an address in the handle.
 static_assert(sizeof(CSTProjHandle) >= 8 && alignof(CSTProjHandle) >= alignof(void*));
 
-// The nine functions of a reader; each call marks its function as running (reader_call.h).
+// The nine functions of a reader and the optional read monitor; each call marks its function
+// as running (reader_call.h).
 struct ReaderFunctions {
     ReaderFunction<decltype(&CST_GetDLLVersion)> get_dll_version;
     ReaderFunction<decltype(&CST_OpenProject)> open_project;
@@ -25,6 +26,8 @@ struct ReaderFunctions {
     ReaderFunction<decltype(&CST_Get3DHexResult)> get_3d_hex_result;
     ReaderFunction<decltype(&CST_GetMaterialMatrixHexMesh)> get_material_matrix_hex_mesh;
     ReaderFunction<decltype(&CST_CloseProject)> close_project;
+    // Optional: empty for a reader that does not offer it.
+    ReaderFunction<decltype(&Brenwick_SetReadMonitor)> set_read_monitor;
 };
 
 struct ResultReader {

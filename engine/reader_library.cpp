@@ -47,6 +47,9 @@ std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path) {
     Bind(*library, path, "CST_Get3DHexResult", f.get_3d_hex_result);
     Bind(*library, path, "CST_GetMaterialMatrixHexMesh", f.get_material_matrix_hex_mesh);
     Bind(*library, path, "CST_CloseProject", f.close_project);
+    if (void* monitor = library->Symbol("Brenwick_SetReadMonitor")) {
+        f.set_read_monitor = {"Brenwick_SetReadMonitor", reinterpret_cast<decltype(&Brenwick_SetReadMonitor)>(monitor)};
+    }
     reader->library = std::move(library);
     return reader;
 }

@@ -7,10 +7,12 @@
 #include "large_array.h"
 #include "material_assignment.h"
 #include "output_target.h"
+#include "read_monitor.h"
 #include "value_checks.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <iostream>
 #include <limits>
@@ -174,9 +176,13 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     }
     ResizeLargeArray(field_values, {"the potential", node_count});
     float* destination = direct ? field_values.data() : buffer.get();
-    reader_status = reader->functions.get_3d_hex_result(&project_handle, result_path.c_str(), 0, destination);
+    {
+        const ReadMonitor monitor(*reader, project_handle, stop_token, Progress(ExportWork::Potential));
+        reader_status = reader->functions.get_3d_hex_result(&project_handle, result_path.c_str(), 0, destination);
+    }
     if (reader_status != 0) {
-        field_values.clear();  // partly overwritten; never to be exported
+        field_values.clear();         // partly overwritten; never to be exported
+        StopIfRequested(stop_token);  // a read the monitor stopped
         FailFieldData(read_failure, result_path);
     }
     if (!direct) std::copy_n(buffer.get(), node_count, field_values.begin());
@@ -189,8 +195,13 @@ void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
     const std::size_t node_count = NodeCount(MeshDims());
     auto matrix = MakeLargeArray<float>({"the material matrix", node_count, 3});
     if (!reader->writes_known) std::fill_n(matrix.get(), 3 * node_count, kUnwritten);
-    reader_status = reader->functions.get_material_matrix_hex_mesh(&project_handle, static_cast<int>(quantity), matrix.get());
+    {
+        const ReadMonitor monitor(*reader, project_handle, stop_token, Progress(ExportWork::MaterialMatrix));
+        reader_status =
+            reader->functions.get_material_matrix_hex_mesh(&project_handle, static_cast<int>(quantity), matrix.get());
+    }
     if (reader_status != 0) {
+        StopIfRequested(stop_token);  // a read the monitor stopped
         std::ostringstream message;
         message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";
         throw std::runtime_error(message.str());
@@ -212,7 +223,7 @@ void CST_Readout::RetrieveMaterialProperties() {
         for (std::size_t e = 0; e < element_count; ++e) Log("unsupported material!");
     }
     ComputeElementProperties(material_matrix.get(), dims, MeshLines{x_lines, y_lines, z_lines}, quantity,
-                             element_properties.data(), stop_token);
+                             element_properties.data(), stop_token, Progress(ExportWork::ElementProperties));
 }
 
 std::array<double, 3> CST_Readout::GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity) {
@@ -268,7 +279,7 @@ void CST_Readout::DiscardMaterialDataOfOtherQuantity() {
 void CST_Readout::AssignElementMaterials() {
     DiscardMaterialDataOfOtherQuantity();
     if (element_properties.empty()) {
-        Report(ExportStage::ReadingProperties);
+        Begin(ExportWork::MaterialMatrix);
         try {
             RetrieveMaterialProperties();
         } catch (...) {
@@ -277,8 +288,9 @@ void CST_Readout::AssignElementMaterials() {
         }
     }
     if (materials.empty()) PrepareMaterialData();
-    Report(ExportStage::AssigningMaterials);
-    AssignMaterials(element_properties, materials, material_quantity, element_materials, stop_token);
+    Begin(ExportWork::Assignment);
+    AssignMaterials(element_properties, materials, material_quantity, element_materials, stop_token,
+                    Progress(ExportWork::Assignment));
 }
 
 void CST_Readout::RefuseInputAsOutput(const OutputDestination& output) const {
@@ -299,8 +311,9 @@ void CST_Readout::SaveBinaryFileToStandardOutput(bool write_only_potentials, boo
 void CST_Readout::Export(const OutputDestination& destination, bool write_only_potentials,
                          bool write_material_property) {
     RefuseInputAsOutput(destination);
+    plan = PlanExport(write_only_potentials, write_material_property);
     if (!write_only_potentials) AssignElementMaterials();
-    Report(ExportStage::ReadingPotential);
+    Begin(ExportWork::Potential);
     RetrieveFieldData(potential_name);
 
     std::vector<efm::MaterialRecord> records;
@@ -317,10 +330,34 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
         blocks.materials = records;
     }
     ExportSummary summary = Summarize(destination.Name(), blocks);
-    Report(ExportStage::Writing);
-    WriteExportFile(destination, blocks, stop_token, notices);
+    Begin(ExportWork::File);
+    WriteExportFile(destination, blocks, stop_token, notices, Progress(ExportWork::File));
     last_export = std::move(summary);
-    Report(ExportStage::Finished);
+    // A finished export is reported as finished: its output is in place, whatever was asked
+    // in the meantime.
+    if (progress_listener) progress_listener({ExportStage::Finished, 1.0});
+}
+
+// Each piece weighs the bytes it reads, computes over or writes: the matrix 12 and the
+// potential 4 per node; per element the property computation 12 read and 4 written, the
+// assignment 4 and 1; the file its size.
+ExportPlan CST_Readout::PlanExport(bool write_only_potentials, bool write_material_property) const {
+    const std::uint64_t nodes = NodeCount(MeshDims());
+    const std::uint64_t elements = ElementCount(MeshDims());
+    ExportPlan export_plan;
+    std::uint64_t file_bytes = 4 * nodes;
+    if (!write_only_potentials) {
+        const bool other_quantity = material_matrix && matrix_quantity != static_cast<unsigned>(material_quantity);
+        if (element_properties.empty() || other_quantity) {
+            if (!material_matrix || other_quantity) export_plan.Add(ExportWork::MaterialMatrix, 12 * nodes);
+            export_plan.Add(ExportWork::ElementProperties, 16 * elements);
+        }
+        export_plan.Add(ExportWork::Assignment, 5 * elements);
+        file_bytes += (write_material_property ? 5 : 1) * elements;
+    }
+    export_plan.Add(ExportWork::Potential, 4 * nodes);
+    export_plan.Add(ExportWork::File, file_bytes);
+    return export_plan;
 }
 
 ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::Blocks& blocks) const {
@@ -348,9 +385,13 @@ ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::
     return summary;
 }
 
-// Each stage begins only while the export is still wanted. A finished export is reported as
-// finished: its output is in place, whatever was asked in the meantime.
-void CST_Readout::Report(ExportStage stage) const {
-    if (stage != ExportStage::Finished) StopIfRequested(stop_token);
-    if (progress_listener) progress_listener(stage);
+// Each piece of work begins only while the export is still wanted.
+void CST_Readout::Begin(ExportWork work) const {
+    StopIfRequested(stop_token);
+    if (progress_listener) progress_listener({StageOf(work), plan.Done(work, 0)});
+}
+
+WorkProgress CST_Readout::Progress(ExportWork work) const {
+    if (!progress_listener) return {};
+    return [this, work](double fraction) { progress_listener({StageOf(work), plan.Done(work, fraction)}); };
 }

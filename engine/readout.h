@@ -9,6 +9,7 @@
 #include "efm/writer.h"
 #include "engine_defaults.h"
 #include "export_control.h"
+#include "export_plan.h"
 #include "export_summary.h"
 #include "log_sink.h"
 #include "material.h"
@@ -78,11 +79,12 @@ public:
     // refused in the same way when standard output is open on an input.
     void SaveBinaryFileToStandardOutput(bool write_only_potentials, bool write_material_property);
 
-    // Receives the stages of every later export; an empty listener stops the reports.
+    // Receives the progress of every later export; an empty listener stops the reports.
     void SetProgressListener(brenwick::ExportProgressListener listener) { progress_listener = std::move(listener); }
     // Later exports stop with brenwick::ExportCancelled, leaving the output as it was, once
-    // `stop` is asked to stop (from any thread): between stages, inside the element loops and
-    // while a temporary file is written. An output written where it is (see
+    // `stop` is asked to stop (from any thread): between stages, inside the element loops,
+    // inside the reads of a reader that offers the read monitor (result_reader.h) and while a
+    // temporary file is written. An output written where it is (see
     // brenwick::OutputFile) is written to the end once it was opened.
     void SetCancellation(std::stop_token stop) { stop_token = std::move(stop); }
     // What the last successful export wrote; empty before the first.
@@ -142,6 +144,7 @@ private:
     brenwick::LogSink log;
     brenwick::LogSink notices;
     brenwick::ExportProgressListener progress_listener;
+    brenwick::ExportPlan plan;  // of the export under way
     std::stop_token stop_token;
     brenwick::ExportSummary last_export;
 
@@ -151,7 +154,9 @@ private:
     void RefuseInputAsOutput(const brenwick::OutputDestination& output) const;
     void Export(const brenwick::OutputDestination& destination, bool write_only_potentials,
                 bool write_material_property);
-    void Report(brenwick::ExportStage stage) const;
+    brenwick::ExportPlan PlanExport(bool write_only_potentials, bool write_material_property) const;
+    void Begin(brenwick::ExportWork work) const;
+    brenwick::WorkProgress Progress(brenwick::ExportWork work) const;
     void Log(const std::string& line) const { log(line); }
     brenwick::ExportSummary Summarize(const std::string& output_path, const brenwick::efm::Blocks& blocks) const;
 };

@@ -15,7 +15,8 @@
 extern "C" {
 #endif
 
-/* A reader built as a shared library exports exactly these nine functions. */
+/* A reader built as a shared library exports these nine functions, and may export the
+ * optional read monitor below. */
 #if defined(_WIN32) && defined(BRENWICK_READER_EXPORTS)
 #define BRENWICK_READER_API __declspec(dllexport)
 #elif defined(BRENWICK_READER_EXPORTS)
@@ -35,14 +36,15 @@ typedef union CSTProjHandle {
 /* Statuses of the built-in reader. Other readers may use other non-zero values. */
 enum {
     BRENWICK_READER_OK = 0,
-    BRENWICK_READER_FILE_ERROR = 1,           /* missing, unreadable or not an HDF5 file */
-    BRENWICK_READER_NOT_A_PROJECT = 2,        /* HDF5, but not a project of a known version */
-    BRENWICK_READER_UNKNOWN_HANDLE = 3,       /* the handle names no open project */
-    BRENWICK_READER_RESULT_NOT_FOUND = 4,     /* no result has the requested tree path */
-    BRENWICK_READER_INCONSISTENT_SIZES = 5,   /* stored lengths contradict the mesh or type */
-    BRENWICK_READER_QUANTITY_NOT_STORED = 6,  /* no material matrix for the quantity code */
-    BRENWICK_READER_INVALID_ARGUMENT = 7,     /* a null pointer where an array is needed */
-    BRENWICK_READER_READ_ERROR = 8            /* the file could not be read, or holds bad types */
+    BRENWICK_READER_FILE_ERROR = 1,          /* missing, unreadable or not an HDF5 file */
+    BRENWICK_READER_NOT_A_PROJECT = 2,       /* HDF5, but not a project of a known version */
+    BRENWICK_READER_UNKNOWN_HANDLE = 3,      /* the handle names no open project */
+    BRENWICK_READER_RESULT_NOT_FOUND = 4,    /* no result has the requested tree path */
+    BRENWICK_READER_INCONSISTENT_SIZES = 5,  /* stored lengths contradict the mesh or type */
+    BRENWICK_READER_QUANTITY_NOT_STORED = 6, /* no material matrix for the quantity code */
+    BRENWICK_READER_INVALID_ARGUMENT = 7,    /* a null pointer where an array is needed */
+    BRENWICK_READER_READ_ERROR = 8,          /* the file could not be read, or holds bad types */
+    BRENWICK_READER_STOPPED = 9              /* the read monitor asked the read to stop */
 };
 
 /* Receives the reader's version. */
@@ -82,6 +84,22 @@ BRENWICK_READER_API int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int 
 
 /* Closes the project; the handle is invalid afterwards. */
 BRENWICK_READER_API int CST_CloseProject(CSTProjHandle* handle);
+
+/* Optional beside the nine: a reader that exports Brenwick_SetReadMonitor lets the engine
+ * follow and stop its long reads. Readers without it are used as they are.
+ *
+ * The monitor is told how far a read has come: `done` of `total` values of the array that the
+ * call in progress fills. It returns 0 to let the read go on, and non-zero when the engine asks
+ * it to stop; the reader then ends that call soon with a non-zero status, leaving the array's
+ * contents undefined. It is called on the thread of the reader call, must not call the reader,
+ * and takes little time. */
+typedef int (*BrenwickReadMonitor)(void* context, uint64_t done, uint64_t total);
+
+/* From now on the reader calls `monitor` with `context` during CST_Get3DHexResult and
+ * CST_GetMaterialMatrixHexMesh on this handle (it may do so in other calls too), at least once
+ * before it starts filling the array and then every few milliseconds of reading; a null
+ * monitor ends the monitoring. */
+BRENWICK_READER_API int Brenwick_SetReadMonitor(CSTProjHandle* handle, BrenwickReadMonitor monitor, void* context);
 
 #ifdef __cplusplus
 }

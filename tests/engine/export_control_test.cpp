@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <stop_token>
 
 using namespace engine_test;
@@ -58,9 +60,9 @@ TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
         std::stop_source stop;
         std::vector<ExportStage> seen;
         engine->SetCancellation(stop.get_token());
-        engine->SetProgressListener([&](ExportStage stage) {
-            seen.push_back(stage);
-            if (stage == stop_at) stop.request_stop();
+        engine->SetProgressListener([&](const ExportProgress& progress) {
+            if (seen.empty() || seen.back() != progress.stage) seen.push_back(progress.stage);
+            if (progress.stage == stop_at) stop.request_stop();
         });
         EXPECT_THROW(engine->SaveBinaryFile(output, false, true), ExportCancelled);
         EXPECT_EQ(seen.back(), stop_at) << "no stage begins after the request";
@@ -71,6 +73,56 @@ TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
         engine->SetCancellation({});
         engine->SaveBinaryFile(output, false, true);
         EXPECT_EQ(seen.back(), ExportStage::Finished);
+    }
+}
+
+TEST_F(ExportControl, ProgressGrowsInStepsWithinEveryStageFromNothingToAll) {
+    engine = OpenEngine(project, project_path);
+    engine->material_file = material_path;
+    fake_reader::Current().slabs = 4;
+    std::vector<ExportProgress> reports;
+    engine->SetProgressListener([&](const ExportProgress& progress) { reports.push_back(progress); });
+
+    engine->SaveBinaryFile(output, false, true);
+
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front().done, 0.0);
+    EXPECT_EQ(reports.back().stage, ExportStage::Finished);
+    EXPECT_EQ(reports.back().done, 1.0);
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end(),
+                               [](const ExportProgress& a, const ExportProgress& b) { return a.done < b.done; }));
+    // The reads move slab by slab; the assignment of these few elements is one piece.
+    for (const auto& [stage, steps] :
+         {std::pair{ExportStage::ReadingProperties, 5u}, std::pair{ExportStage::AssigningMaterials, 2u},
+          std::pair{ExportStage::ReadingPotential, 5u}}) {
+        std::set<double> shares;
+        for (const ExportProgress& report : reports)
+            if (report.stage == stage) shares.insert(report.done);
+        EXPECT_GE(shares.size(), steps) << ExportStageName(stage);
+    }
+}
+
+TEST_F(ExportControl, AStopEndsAReadOfTheReaderWhileItRuns) {
+    for (const ExportStage stop_in : {ExportStage::ReadingProperties, ExportStage::ReadingPotential}) {
+        SCOPED_TRACE(ExportStageName(stop_in));
+        engine = OpenEngine(project, project_path);
+        engine->material_file = material_path;
+        fake_reader::Current().slabs = 4;
+        std::stop_source stop;
+        engine->SetCancellation(stop.get_token());
+        int reports_in_stage = 0;
+        // The stage's first report is its beginning, the second comes from inside the read.
+        engine->SetProgressListener([&](const ExportProgress& progress) {
+            if (progress.stage == stop_in && ++reports_in_stage == 2) stop.request_stop();
+        });
+
+        EXPECT_THROW(engine->SaveBinaryFile(output, false, true), ExportCancelled);
+
+        EXPECT_EQ(reports_in_stage, 2);
+        // Nothing of the stopped read is kept.
+        EXPECT_EQ(engine->MaterialMatrix() == nullptr, stop_in == ExportStage::ReadingProperties);
+        EXPECT_TRUE(engine->FieldValues().empty());
+        EXPECT_FALSE(fake_reader::Monitored()) << "the monitor ends with the read";
     }
 }
 

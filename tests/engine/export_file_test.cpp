@@ -438,8 +438,8 @@ TEST_F(Export, AStopAsAnOutputWrittenInPlaceIsOpenedLeavesItUntouched) {
     fs::create_hard_link(output, dir / "second name.efm");  // a file with two links is written in place
     std::stop_source stop;
     engine->SetCancellation(stop.get_token());
-    engine->SetProgressListener([&](ExportStage stage) {
-        if (stage == ExportStage::Writing) stop.request_stop();
+    engine->SetProgressListener([&](const ExportProgress& progress) {
+        if (progress.stage == ExportStage::Writing) stop.request_stop();
     });
     EXPECT_THROW(engine->SaveBinaryFile(output, false, true), ExportCancelled);
     EXPECT_EQ(ReadBytes(output), old);
@@ -504,7 +504,9 @@ namespace {
 
 std::vector<ExportStage> StagesOf(CST_Readout& engine, const std::function<void()>& action) {
     std::vector<ExportStage> stages;
-    engine.SetProgressListener([&](ExportStage stage) { stages.push_back(stage); });
+    engine.SetProgressListener([&](const ExportProgress& progress) {
+        if (stages.empty() || stages.back() != progress.stage) stages.push_back(progress.stage);
+    });
     action();
     engine.SetProgressListener({});
     return stages;

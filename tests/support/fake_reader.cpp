@@ -14,6 +14,8 @@ struct State {
     std::string opened_path;
     int requested_quantity = -1;
     bool open = false;
+    BrenwickReadMonitor monitor = nullptr;
+    void* monitor_context = nullptr;
 };
 
 State& state() {
@@ -45,6 +47,27 @@ int OnResult(const char* operation, int scripted_status, const char* tree_path, 
     return 0;
 }
 
+// Copies `from` into `to` in the project's number of slabs, as a monitored reader does; false
+// when the monitor asked to stop.
+bool CopyInSlabs(const std::vector<float>& from, float* to) {
+    const State& s = state();
+    const std::size_t total = from.size();
+    const auto slabs = static_cast<std::size_t>(std::max(1, s.project.slabs));
+    auto tell = [&](std::size_t done) {
+        return s.monitor == nullptr || s.monitor(s.monitor_context, done, total) == 0;
+    };
+    if (!tell(0)) return false;
+    for (std::size_t slab = 0; slab < slabs; ++slab) {
+        const std::size_t first = total * slab / slabs, end = total * (slab + 1) / slabs;
+        std::copy(from.begin() + static_cast<std::ptrdiff_t>(first), from.begin() + static_cast<std::ptrdiff_t>(end),
+                  to + first);
+        if (!tell(end)) return false;
+    }
+    return true;
+}
+
+constexpr int kStopped = 9;
+
 }  // namespace
 
 void Install(Project project) {
@@ -60,6 +83,7 @@ int CallCount(const std::string& operation) {
 const std::string& OpenedPath() { return state().opened_path; }
 int RequestedQuantity() { return state().requested_quantity; }
 bool ProjectOpen() { return state().open; }
+bool Monitored() { return state().monitor != nullptr; }
 
 }  // namespace fake_reader
 
@@ -107,10 +131,11 @@ int CST_Get3DHexResultInfo(CSTProjHandle*, const char* tree_path, int, int, int,
 }
 
 int CST_Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
-    return fake_reader::OnResult("CST_Get3DHexResult", state().project.result_status, tree_path,
-                                 [&](const fake_reader::Result& result) {
-                                     std::copy(result.values.begin(), result.values.end(), values);
-                                 });
+    bool stopped = false;
+    const int status = fake_reader::OnResult(
+        "CST_Get3DHexResult", state().project.result_status, tree_path,
+        [&](const fake_reader::Result& result) { stopped = !fake_reader::CopyInSlabs(result.values, values); });
+    return stopped ? fake_reader::kStopped : status;
 }
 
 int CST_GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
@@ -119,14 +144,19 @@ int CST_GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
     if (state().project.matrix_status != 0) return state().project.matrix_status;
     auto it = state().project.matrices.find(quantity);
     if (it == state().project.matrices.end()) return 6;
-    std::copy(it->second.begin(), it->second.end(), matrix);
-    return 0;
+    return fake_reader::CopyInSlabs(it->second, matrix) ? 0 : fake_reader::kStopped;
 }
 
 int CST_CloseProject(CSTProjHandle*) {
     fake_reader::record("CST_CloseProject");
     if (state().project.close_status != 0) return state().project.close_status;
     state().open = false;
+    return 0;
+}
+
+int Brenwick_SetReadMonitor(CSTProjHandle*, BrenwickReadMonitor monitor, void* context) {
+    state().monitor = monitor;
+    state().monitor_context = context;
     return 0;
 }
 

@@ -33,6 +33,11 @@ struct Project {
     int result_status = 0;
     int matrix_status = 0;
     int close_status = 0;
+
+    // Reads of a result or a matrix fill the array in this many slabs, telling the read
+    // monitor (when one is set) before the first and after each; a monitor that asks to stop
+    // ends the read with status 9 after the slab it was told of.
+    int slabs = 1;
 };
 
 // Installs the project that the next CST_OpenProject opens and clears the call log.
@@ -49,6 +54,8 @@ const std::string& OpenedPath();
 bool ProjectOpen();
 // The quantity code the last CST_GetMaterialMatrixHexMesh received.
 int RequestedQuantity();
+// Whether a read monitor is set.
+bool Monitored();
 
 }  // namespace fake_reader
 
