@@ -4,10 +4,33 @@
 #include "reader_library.h"
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 
 using namespace brenwick;
+
+namespace {
+
+// The settings that keep the folder last chosen in any path field, and in each of them.
+const std::string kAnyFolderSetting = "folders/any";
+std::string FolderSetting(ControlId field) {
+    switch (field) {
+    case ControlId::InputFile: return "folders/project";
+    case ControlId::MaterialFile: return "folders/material";
+    case ControlId::OutputFile: return "folders/output";
+    default: return kAnyFolderSetting;
+    }
+}
+
+bool IsFolder(const std::filesystem::path& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+}  // namespace
 
 DialogReader brenwick::ChooseDialogReader(const std::optional<std::string>& option) {
     try {
@@ -95,23 +118,20 @@ void CBrenwickDlg::OnBnClickedExport() {
     m_view.ClearPreview();
     // Set on every export, so that the export always does what the box shows. The boxes are
     // read here, on the user-interface thread, before the worker starts.
-    m_pReadout->material_quantity =
-        m_view.IsChecked(ControlId::UseDensity) ? kQuantityDensity : kQuantityPermittivity;
+    m_pReadout->material_quantity = m_view.IsChecked(ControlId::UseDensity) ? kQuantityDensity : kQuantityPermittivity;
     const bool only_potentials = m_view.IsChecked(ControlId::OnlyPotentials);
     const bool write_property = m_view.IsChecked(ControlId::WriteProperty);
 
     m_export = std::make_unique<ExportSession>(m_view);
     m_pReadout->SetCancellation(m_export->StopToken());
-    m_pReadout->SetProgressListener([this](ExportStage stage) {
-        m_view.PostToUserInterface([this, stage] {
-            if (m_export) m_export->ShowStage(stage);
+    m_pReadout->SetProgressListener([this](const ExportProgress& progress) {
+        m_view.PostToUserInterface([this, progress] {
+            if (m_export) m_export->ShowStage(progress);
         });
     });
     m_view.RunInBackground(
         [session = m_export.get(), readout = m_pReadout.get(), output = m_strOutputFile, only_potentials,
-         write_property] {
-            session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); });
-        },
+         write_property] { session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); }); },
         [this] { FinishExport(); });
 }
 
@@ -120,7 +140,39 @@ void CBrenwickDlg::OnBnClickedCancel() {
 }
 
 void CBrenwickDlg::OnBnClickedClose() {
-    StopExport();
+    if (m_export) {
+        if (m_closing) return;
+        m_closing = true;
+        m_export->RequestStop();
+        SetStatus("Start to extract data now...\nStopping the export; the dialog closes once it has stopped.");
+        return;
+    }
+    CloseAndEnd();
+}
+
+void CBrenwickDlg::OnBrowse(ControlId field) {
+    if (!m_view.IsEnabled(field)) return;
+    const std::optional<std::string> chosen = m_view.ChooseFile(field, ChooserStart(field));
+    if (!chosen || chosen->empty()) return;
+    const std::string folder = std::filesystem::path(*chosen).parent_path().string();
+    m_view.StoreSetting(FolderSetting(field), folder);
+    m_view.StoreSetting(kAnyFolderSetting, folder);
+    m_view.SetItemText(field, *chosen);
+}
+
+// The field's own path when its folder exists, so that the chooser also shows its name;
+// otherwise a remembered folder that still exists.
+std::string CBrenwickDlg::ChooserStart(ControlId field) const {
+    const std::string path = m_view.GetItemText(field);
+    if (IsFolder(std::filesystem::path(path).parent_path())) return path;
+    for (const std::string& key : {FolderSetting(field), kAnyFolderSetting}) {
+        const std::string folder = m_view.Setting(key);
+        if (IsFolder(folder)) return folder;
+    }
+    return {};
+}
+
+void CBrenwickDlg::CloseAndEnd() {
     // The dialog ends either way; a project that fails to close is only reported.
     if (m_pReadout) {
         if (const std::optional<std::string> failure = CloseReadout()) std::cerr << *failure << std::endl;
@@ -129,8 +181,10 @@ void CBrenwickDlg::OnBnClickedClose() {
 }
 
 void CBrenwickDlg::FinishExport() {
-    // Ending the session gives the inputs back once the outcome is shown.
+    // Ending the session gives the inputs back once the outcome is shown, or once the dialog
+    // has ended.
     const std::unique_ptr<ExportSession> session = std::move(m_export);
+    if (std::exchange(m_closing, false)) return CloseAndEnd();
     ShowExportOutcome(session->Failure());
 }
 
@@ -140,6 +194,8 @@ void CBrenwickDlg::ShowExportOutcome(const std::exception_ptr& failure) {
         const ExportSummary& summary = m_pReadout->LastExport();
         SetStatus("Start to extract data now...done!\n" + ExportSummaryText(summary));
         m_view.ShowPreview(summary.output_path);
+    } catch (const ExportCancelled&) {
+        SetStatus("Start to extract data now...cancelled.\nThe output file was left as it was.");
     } catch (const std::exception& e) {
         SetStatus(std::string("Start to extract data now...failed!\n") + e.what());
     } catch (...) {

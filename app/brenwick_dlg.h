@@ -51,10 +51,16 @@ public:
     void OnEnChangePotentialName();
     // Starts the export on the worker; the status and the inputs follow once it has finished.
     void OnBnClickedExport();
-    // Asks a running export to stop; it ends as a failed export and leaves the output as it was.
+    // Asks a running export to stop; it ends as a cancelled export and leaves the output as it was.
     void OnBnClickedCancel();
-    // "Close", Escape and the close box; a running export is stopped first.
+    // "Close", Escape and the close box. A running export is asked to stop and the dialog ends
+    // once its worker has ended, while the window stays responsive; repeated calls meanwhile do
+    // nothing more.
     void OnBnClickedClose();
+    // The browse button or the chooser key of a path field: the chosen file becomes the field's
+    // text. The chooser opens in the folder of the field's path, else in the folder last chosen
+    // in this field, else in the folder last chosen in any field.
+    void OnBrowse(brenwick::ControlId field);
 
     // The engine of the open project, null while none is open.
     const CST_Readout* Readout() const { return m_pReadout.get(); }
@@ -68,6 +74,8 @@ private:
     void StopExport();
     // Closes the project and deletes the readout; returns the text of a failure to close.
     std::optional<std::string> CloseReadout();
+    void CloseAndEnd();
+    std::string ChooserStart(brenwick::ControlId field) const;
     std::unique_ptr<CST_Readout> OpenReadout(const std::string& path) const;
     void SetStatus(const std::string& text);
 
@@ -76,6 +84,7 @@ private:
     std::unique_ptr<CST_Readout> m_pReadout;
     std::string m_strOutputFile;
     std::unique_ptr<brenwick::ExportSession> m_export;  // while the worker exports
+    bool m_closing = false;                             // the dialog ends once the worker has
 };
 
 #endif

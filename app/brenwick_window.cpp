@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QPlainTextEdit>
-#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <optional>
 
 namespace brenwick {
 
@@ -25,25 +27,26 @@ QString FromNarrow(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Wide enough for the materials and the potential side by side at a readable size, and tall
-// enough for the picture of a plane about as wide as high.
-constexpr int kWidthWithPreview = 900;
-constexpr int kPreviewExtraHeight = 200;
+// The folders the file choosers remember, kept between runs.
+QSettings Settings() { return QSettings(QStringLiteral("Brenwick"), QStringLiteral("Brenwick")); }
 
 }  // namespace
 
 CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this, std::move(reader)) {
     m_ui->setupUi(this);
-    m_preview = std::make_unique<SlicePreview>(SlicePreview::Controls{
-        m_ui->groupPreview, m_ui->comboSliceAxis, m_ui->sliderSlicePlane, m_ui->labelSlicePicture});
+    m_preview = std::make_unique<SlicePreview>(
+        SlicePreview::Controls{m_ui->comboSliceAxis, m_ui->sliderSlicePlane, m_ui->labelSlicePicture});
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    for (QWidget* box : {m_ui->checkOnlyPotentials, m_ui->checkUseDensity, m_ui->checkWriteProperty})
-        WrapToolTip(*box);
+    for (QWidget* box : {m_ui->checkOnlyPotentials, m_ui->checkUseDensity, m_ui->checkWriteProperty}) WrapToolTip(*box);
+    // The progress keeps its room while hidden, so that the layout does not move when it shows.
+    QSizePolicy progress_room = m_ui->rowProgress->sizePolicy();
+    progress_room.setRetainSizeWhenHidden(true);
+    m_ui->rowProgress->setSizePolicy(progress_room);
     MapControls();
     ConnectFields();
-    ConnectBrowseButtons();
+    ConnectChoosers();
     ConnectButtons();
     AcceptLocalFileDrops(*m_ui->editInputFile, [this](const QString& path) { PutPath(ControlId::InputFile, path); });
     AcceptLocalFileDrops(*m_ui->editOutputFile, [this](const QString& path) { PutPath(ControlId::OutputFile, path); });
@@ -82,18 +85,51 @@ void CBrenwickWindow::ConnectFields() {
     }
 }
 
-void CBrenwickWindow::ConnectBrowseButtons() {
-    connect(m_ui->browseInputFile, &QToolButton::clicked, this, [this] {
-        PutPath(ControlId::InputFile,
-                QFileDialog::getOpenFileName(this, QString(), m_ui->editInputFile->text(), "CST files (*.cst)"));
-    });
-    connect(m_ui->browseMaterialFile, &QToolButton::clicked, this, [this] {
-        PutPath(ControlId::MaterialFile, QFileDialog::getOpenFileName(this, QString(), m_ui->editMaterialFile->text(),
-                                                                      "Material file (*.xml)"));
-    });
-    connect(m_ui->browseOutputFile, &QToolButton::clicked, this, [this] {
-        PutPath(ControlId::OutputFile, QFileDialog::getSaveFileName(this, QString(), m_ui->editOutputFile->text()));
-    });
+QList<QKeySequence> CBrenwickWindow::ChooserKeys() {
+    return {QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F4)};
+}
+
+// The browse buttons take no focus, so that the tab order stays that of the fields; the keys
+// of each field open its chooser instead, as in other desktop programs, and its tip names them.
+void CBrenwickWindow::ConnectChoosers() {
+    QStringList names;
+    for (const QKeySequence& key : ChooserKeys()) names << key.toString(QKeySequence::NativeText);
+    const QString tip = QStringLiteral("%1 opens the file chooser.").arg(names.join(QStringLiteral(" or ")));
+    for (const auto& [id, button] : m_browseButtons) {
+        const ControlId field = id;
+        connect(button, &QToolButton::clicked, this, [this, field] { m_dlg.OnBrowse(field); });
+        QWidget* edit = m_controls.at(field);
+        edit->setToolTip(tip);
+        for (const QKeySequence& key : ChooserKeys()) {
+            auto* shortcut = new QShortcut(key, edit);
+            shortcut->setContext(Qt::WidgetShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, field] { m_dlg.OnBrowse(field); });
+        }
+    }
+}
+
+std::optional<std::string> CBrenwickWindow::ChooseFile(ControlId field, const std::string& start) {
+    const QString from = FromNarrow(start);
+    QString path;
+    switch (field) {
+    case ControlId::InputFile:
+        path = QFileDialog::getOpenFileName(this, QString(), from, QStringLiteral("CST files (*.cst)"));
+        break;
+    case ControlId::MaterialFile:
+        path = QFileDialog::getOpenFileName(this, QString(), from, QStringLiteral("Material file (*.xml)"));
+        break;
+    default: path = QFileDialog::getSaveFileName(this, QString(), from); break;
+    }
+    if (path.isEmpty()) return std::nullopt;
+    return ToNarrow(QDir::toNativeSeparators(path));
+}
+
+std::string CBrenwickWindow::Setting(const std::string& key) const {
+    return ToNarrow(Settings().value(FromNarrow(key)).toString());
+}
+
+void CBrenwickWindow::StoreSetting(const std::string& key, const std::string& value) {
+    Settings().setValue(FromNarrow(key), FromNarrow(value));
 }
 
 void CBrenwickWindow::ConnectButtons() {
@@ -146,6 +182,15 @@ bool CBrenwickWindow::IsChecked(ControlId id) const {
     return box != nullptr && box->isChecked();
 }
 
+std::optional<ControlId> CBrenwickWindow::FocusedItem() const {
+    const QWidget* focus = QApplication::focusWidget();
+    for (const auto& [id, control] : m_controls)
+        if (control == focus) return id;
+    return std::nullopt;
+}
+
+void CBrenwickWindow::SetFocus(ControlId id) { m_controls.at(id)->setFocus(Qt::OtherFocusReason); }
+
 void CBrenwickWindow::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void CBrenwickWindow::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
@@ -170,23 +215,9 @@ void CBrenwickWindow::ShowProgress(int done, int total, const std::string& step)
     m_ui->progressExport->setFormat(FromNarrow(step).replace('%', "%%"));
 }
 
-void CBrenwickWindow::ShowPreview(const std::string& path) {
-    m_ui->groupPreview->show();
-    GrowToHoldPreview();
-    m_preview->Show(FromNarrow(path));
-}
+void CBrenwickWindow::ShowPreview(const std::string& path) { m_preview->Show(FromNarrow(path)); }
 
 void CBrenwickWindow::ClearPreview() { m_preview->Clear(); }
-
-// The window grows to give the preview room, within the screen; a size the user chose that
-// already holds it stays.
-void CBrenwickWindow::GrowToHoldPreview() {
-    layout()->activate();
-    const QSize wanted(kWidthWithPreview, minimumSizeHint().height() + kPreviewExtraHeight);
-    QSize grown = size().expandedTo(wanted);
-    if (const QScreen* display = screen()) grown = grown.boundedTo(display->availableGeometry().size());
-    resize(grown.expandedTo(minimumSizeHint()));
-}
 
 void CBrenwickWindow::EndDialog() { QDialog::reject(); }
 

@@ -1,6 +1,7 @@
 // The main dialog window: the widgets of the dialog layout, wired to the handler logic of
 // CBrenwickDlg, for which it is the view. Exports run on a worker of Qt's pool, and the
-// preview of a written file below the controls shows its slices.
+// preview below the controls shows the slices of a written file; it keeps its place while
+// there is none, so that the window never changes its size by itself.
 #ifndef BRENWICK_BRENWICK_WINDOW_H
 #define BRENWICK_BRENWICK_WINDOW_H
 
@@ -10,6 +11,8 @@
 #include "slice_preview.h"
 
 #include <QDialog>
+#include <QKeySequence>
+#include <QList>
 
 #include <map>
 #include <memory>
@@ -34,6 +37,11 @@ public:
     void EnableItem(ControlId id, bool enabled) override;
     bool IsEnabled(ControlId id) const override;
     bool IsChecked(ControlId id) const override;
+    std::optional<ControlId> FocusedItem() const override;
+    void SetFocus(ControlId id) override;
+    std::optional<std::string> ChooseFile(ControlId field, const std::string& start) override;
+    std::string Setting(const std::string& key) const override;
+    void StoreSetting(const std::string& key, const std::string& value) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void RunInBackground(std::function<void()> work, std::function<void()> finished) override;
@@ -44,17 +52,20 @@ public:
     void ClearPreview() override;
     void EndDialog() override;
 
-    // Escape and the close box come here; they act as "Close".
+    // Escape and the close box come here; they act as "Close". While an export stops, the
+    // window stays until its worker has ended.
     void reject() override;
+
+    // The keys that open the file chooser of a path field.
+    static QList<QKeySequence> ChooserKeys();
 
 private:
     void MapControls();
     void ConnectFields();
-    void ConnectBrowseButtons();
+    void ConnectChoosers();
     void ConnectButtons();
     void PutPath(ControlId id, const QString& path);
     void ShowAbout();
-    void GrowToHoldPreview();
 
     // Members go in reverse order, the logic first: it stops a running export and waits for
     // the worker through this view, so everything the view uses is declared before it.

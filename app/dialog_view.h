@@ -1,11 +1,13 @@
-// What the dialog's handler logic needs from the window: the texts, enabled states and check
-// states of its controls, the wait cursor, work away from the user-interface thread, the
-// progress and the preview of an export, and the end of the dialog. The window toolkit
-// implements it; the tests implement it with a recording fake.
+// What the dialog's handler logic needs from the window: the texts, enabled states, check
+// states and the focus of its controls, the file choosers, settings kept between runs, the wait
+// cursor, work away from the user-interface thread, the progress and the preview of an export,
+// and the end of the dialog. The window toolkit implements it; the tests implement it with a
+// recording fake.
 #ifndef BRENWICK_DIALOG_VIEW_H
 #define BRENWICK_DIALOG_VIEW_H
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace brenwick {
@@ -37,6 +39,18 @@ public:
     virtual void EnableItem(ControlId id, bool enabled) = 0;
     virtual bool IsEnabled(ControlId id) const = 0;
     virtual bool IsChecked(ControlId id) const = 0;
+    // The control that has the keyboard focus, when it is one of the controls above.
+    virtual std::optional<ControlId> FocusedItem() const = 0;
+    virtual void SetFocus(ControlId id) = 0;
+
+    // Shows the file chooser of a path field (project, material or output file) opened at
+    // `start`, a folder or a file in it (empty: the toolkit's choice), and returns the chosen
+    // path, or nothing when the user cancelled.
+    virtual std::optional<std::string> ChooseFile(ControlId field, const std::string& start) = 0;
+    // A text kept between runs of the program, empty when none was stored under `key`.
+    virtual std::string Setting(const std::string& key) const = 0;
+    virtual void StoreSetting(const std::string& key, const std::string& value) = 0;
+
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
 
@@ -49,7 +63,7 @@ public:
     // Blocks until the running work, if any, has returned; its `finished` is then never run.
     virtual void WaitForBackgroundWork() = 0;
 
-    // How far an export has come: `done` of `total` steps and the step under way; a total of
+    // How far an export has come: `done` of `total` parts and the stage under way; a total of
     // 0 hides the display.
     virtual void ShowProgress(int done, int total, const std::string& step) = 0;
     // Shows slices of the export file at `path`; ClearPreview takes them away.

@@ -1,7 +1,8 @@
-// The dialog while an export runs on its worker: Cancel is enabled, every input and Export are
-// disabled so that nothing reaches the engine meanwhile, and the wait cursor and the progress
-// show. The end of the session puts each input back into the state it had before, whatever
-// the export did.
+// The dialog while an export runs on its worker: Cancel is enabled and has the focus, every
+// input and Export are disabled so that nothing reaches the engine meanwhile, and the wait
+// cursor and the progress show. The end of the session puts each input back into the state it
+// had before, whatever the export did, and the focus where it was (or on Export), so that a
+// key pressed afterwards never lands on Close.
 #ifndef BRENWICK_EXPORT_SESSION_H
 #define BRENWICK_EXPORT_SESSION_H
 
@@ -28,8 +29,8 @@ public:
     std::stop_token StopToken() const { return m_stop.get_token(); }
     void RequestStop();
 
-    // The stage the worker has begun; called on the user-interface thread.
-    void ShowStage(ExportStage stage);
+    // How far the worker has come; called on the user-interface thread.
+    void ShowStage(const ExportProgress& progress);
 
     // On the worker: runs the export and keeps what it threw, for the user-interface thread
     // to read once the worker has finished.
@@ -41,8 +42,9 @@ private:
 
     DialogView& m_view;
     std::vector<std::pair<ControlId, bool>> m_inputs_before;
+    std::optional<ControlId> m_focus_before;
     std::stop_source m_stop;
-    std::optional<ExportStage> m_stage;  // none before the worker reports one
+    std::optional<ExportProgress> m_progress;  // none before the worker reports
     std::exception_ptr m_failure;
 };
 

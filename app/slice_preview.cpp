@@ -32,8 +32,11 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
         const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {request.axis, std::nullopt, request.index});
         picture.index = slice.index;
         picture.planes = slice.planes;
-        const QSize size = render::FittedPictureSize(slice, request.width);
-        picture.image = render::RenderSlice(slice, QFileInfo(request.path).fileName(), size).image;
+        const QSize size = request.size.expandedTo(render::kSmallestPictureSize).boundedTo(render::kLargestPictureSize);
+        render::SlicePicture drawn =
+            render::RenderSlice(slice, QFileInfo(request.path).fileName(), size, request.pixel_ratio);
+        picture.image = std::move(drawn.image);
+        picture.title = std::move(drawn.title);
     } catch (const std::exception& failure) {
         picture.failure = QString::fromLocal8Bit(failure.what());
     }
@@ -48,15 +51,19 @@ SlicePreview::SlicePreview(const Controls& controls) : m_controls(controls) {
     connect(m_controls.plane, &QSlider::valueChanged, this, [this](int index) { Ask(index); });
     connect(&m_watcher, &QFutureWatcher<PreviewPicture>::finished, this, &SlicePreview::TakePicture);
     m_controls.picture->installEventFilter(this);
+    Clear();
 }
 
 // A picture still being drawn reads the file and paints; it ends before its window does.
 SlicePreview::~SlicePreview() { m_watcher.waitForFinished(); }
 
+QString SlicePreview::Placeholder() { return QStringLiteral("Export to see a preview of the written file."); }
+
 void SlicePreview::Show(const QString& path) {
     Clear();
     m_path = path;
-    m_controls.panel->show();
+    m_controls.axis->setEnabled(true);
+    m_controls.plane->setEnabled(true);
     Ask(std::nullopt);
 }
 
@@ -67,8 +74,10 @@ void SlicePreview::Clear() {
     m_waiting.reset();
     m_resized.stop();
     m_image = QImage();
-    m_controls.picture->clear();
-    m_controls.panel->hide();
+    m_controls.picture->setText(Placeholder());
+    m_controls.picture->setToolTip(QString());
+    m_controls.axis->setEnabled(false);
+    m_controls.plane->setEnabled(false);
 }
 
 bool SlicePreview::eventFilter(QObject* watched, QEvent* event) {
@@ -83,8 +92,10 @@ void SlicePreview::Ask(std::optional<int> index) {
     if (m_path.isEmpty()) return;
     m_index = index;
     const QLabel& picture = *m_controls.picture;
-    PreviewRequest request{m_path, static_cast<efm::Axis>(m_controls.axis->currentIndex()), index,
-                           static_cast<int>(picture.width() * picture.devicePixelRatioF()), m_generation};
+    const double ratio = picture.devicePixelRatioF();
+    PreviewRequest request{m_path, static_cast<efm::Axis>(m_controls.axis->currentIndex()),
+                           index,  picture.contentsRect().size() * ratio,
+                           ratio,  m_generation};
     if (m_watcher.isRunning())
         m_waiting = std::move(request);
     else
@@ -113,10 +124,12 @@ void SlicePreview::TakePicture() {
         if (!newer_choice) m_controls.plane->setValue(picture.index);
     }
     m_image = picture.image;
+    m_controls.picture->setToolTip(picture.title);
     Display();
 }
 
-// The picture as drawn, or smaller to fit the room the window gives it.
+// The picture as drawn, or smaller where the room is smaller than a picture can be, or has
+// shrunk since the picture was asked for.
 void SlicePreview::Display() {
     if (m_image.isNull()) return;
     QLabel& label = *m_controls.picture;

@@ -1,7 +1,10 @@
 // The dialog's preview of a written export file: the slice that the axis choice and the
 // slider pick, materials and potential side by side. Each picture is read and drawn on a
 // worker, so the window never waits for a large file; while one is drawn, only the latest
-// further choice waits, and a picture of a file no longer shown is dropped.
+// further choice waits, and a picture of a file no longer shown is dropped. Pictures are drawn
+// for the room they are shown in and the screen's pixel ratio, so their text keeps the size of
+// the window's; the title in full is the picture's tip. Without a file the preview says what
+// it will show.
 #ifndef BRENWICK_SLICE_PREVIEW_H
 #define BRENWICK_SLICE_PREVIEW_H
 
@@ -27,7 +30,8 @@ struct PreviewRequest {
     QString path;
     efm::Axis axis = efm::Axis::z;
     std::optional<int> index;  // none: the middle plane
-    int width = 0;             // of the picture, in device pixels
+    QSize size;                // of the room for the picture, in device pixels
+    double pixel_ratio = 1;    // device pixels per pixel of the window
     unsigned generation = 0;   // which file shown this belongs to
 };
 struct PreviewPicture {
@@ -35,18 +39,18 @@ struct PreviewPicture {
     int index = 0;
     int planes = 0;
     QImage image;
+    QString title;
     QString failure;  // why there is no picture
 };
 
-// Reads the slice of the request and draws it `request.width` pixels wide; a file that cannot
-// be read or drawn gives the reason instead of a picture.
+// Reads the slice of the request and draws it into the room of the request, no smaller than a
+// picture can be; a file that cannot be read or drawn gives the reason instead of a picture.
 PreviewPicture DrawPreview(const PreviewRequest& request);
 
 class SlicePreview : public QObject {
 public:
     struct Controls {
-        QWidget* panel;    // hidden while no file is shown
-        QComboBox* axis;   // items x, y, z
+        QComboBox* axis;  // items x, y, z; disabled while no file is shown
         QSlider* plane;
         QLabel* picture;
     };
@@ -55,7 +59,9 @@ public:
 
     // Shows the middle plane across the chosen axis of the export file at `path`.
     void Show(const QString& path);
+    // Shows no file, and says what will be shown.
     void Clear();
+    static QString Placeholder();
 
 protected:
     // Follows the size of the picture.
@@ -68,7 +74,7 @@ private:
     void Display();
 
     Controls m_controls;
-    QString m_path;             // empty while no file is shown
+    QString m_path;              // empty while no file is shown
     std::optional<int> m_index;  // the plane last asked for; none: the middle one
     unsigned m_generation = 0;
     std::optional<PreviewRequest> m_waiting;

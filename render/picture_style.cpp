@@ -21,8 +21,8 @@ QFont Font(int pixels, bool bold) {
 
 }  // namespace
 
-PictureStyle::PictureStyle(int picture_width) {
-    const double scale = std::clamp(picture_width / kBaseWidth, 0.7, 3.0);
+PictureStyle::PictureStyle(int picture_width, std::optional<double> text_scale) {
+    const double scale = text_scale.value_or(std::clamp(picture_width / kBaseWidth, 0.7, 3.0));
     text_px = static_cast<int>(std::lround(13 * scale));
     title_px = static_cast<int>(std::lround(16 * scale));
 }

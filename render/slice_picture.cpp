@@ -18,7 +18,7 @@ namespace {
 
 // Where the parts of a picture go.
 struct PictureLayout {
-    PictureLayout(const fieldmap::Slice& slice, QSize size);
+    PictureLayout(const fieldmap::Slice& slice, QSize size, std::optional<double> text_scale);
 
     PictureStyle style;
     QRect title;
@@ -27,7 +27,8 @@ struct PictureLayout {
     int side_width = 0;  // beside each plot, for its legend or colour bar
 };
 
-PictureLayout::PictureLayout(const fieldmap::Slice& slice, QSize size) : style(size.width()) {
+PictureLayout::PictureLayout(const fieldmap::Slice& slice, QSize size, std::optional<double> text_scale)
+    : style(size.width(), text_scale) {
     const int margin = style.Text(0.8);
     title = QRect(margin, 0, size.width() - 2 * margin, style.Text(2.6));
     const int top = title.top() + title.height();
@@ -61,7 +62,7 @@ QSize FittedPictureSize(const fieldmap::Slice& slice, int width) {
     fieldmap::CheckDrawable(slice);
     // Lay the picture out at a trial height, then give the plot the height its shape asks for.
     const int trial_height = kLargestPictureSize.height();
-    const PictureLayout layout(slice, {width, trial_height});
+    const PictureLayout layout(slice, {width, trial_height}, std::nullopt);
     const PanelRooms rooms = SplitPanel(layout.potential_panel, layout.side_width, layout.style);
     const double across = Length(slice.lines[0]), up = Length(slice.lines[1]);
     const double shape = across > 0 && up > 0 ? up / across : 1.0;
@@ -70,20 +71,23 @@ QSize FittedPictureSize(const fieldmap::Slice& slice, int width) {
     return {width, std::clamp(height, kSmallestPictureSize.height(), kLargestPictureSize.height())};
 }
 
-SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size) {
+SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size,
+                         std::optional<double> text_scale) {
     if (size.width() < kSmallestPictureSize.width() || size.height() < kSmallestPictureSize.height() ||
         size.width() > kLargestPictureSize.width() || size.height() > kLargestPictureSize.height()) {
         throw std::invalid_argument("RenderSlice: the picture size is outside the sizes it may have");
     }
     fieldmap::CheckDrawable(slice);
-    const PictureLayout layout(slice, size);
-    SlicePicture picture{QImage(size, QImage::Format_RGB32), std::nullopt, MaterialColours(slice.records), {}};
+    const PictureLayout layout(slice, size, text_scale);
+    SlicePicture picture{QImage(size, QImage::Format_RGB32), Title(slice, file_name), std::nullopt,
+                         MaterialColours(slice.records), {}};
     picture.image.fill(layout.style.background);
     QPainter painter(&picture.image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(layout.style.TitleFont());
     painter.setPen(layout.style.text);
-    painter.drawText(layout.title, Qt::AlignLeft | Qt::AlignVCenter, Title(slice, file_name));
+    painter.drawText(layout.title, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(picture.title, Qt::ElideMiddle, layout.title.width()));
     if (layout.material_panel) {
         picture.materials = DrawMaterialPanel(painter, slice, *layout.material_panel, layout.side_width, layout.style,
                                               picture.material_colours);

@@ -25,6 +25,7 @@ inline constexpr QSize kLargestPictureSize{10000, 10000};
 
 struct SlicePicture {
     QImage image;
+    QString title;                         // whole, also where the picture shows it shortened
     std::optional<PlotArea> materials;     // absent when the slice has no element layer
     std::vector<QColor> material_colours;  // one per record, as the legend shows them
     PotentialPanel potential;
@@ -35,10 +36,12 @@ struct SlicePicture {
 // fieldmap::CheckDrawable does.
 QSize FittedPictureSize(const fieldmap::Slice& slice, int width = kDefaultPictureWidth);
 
-// Draws the slice of the file named file_name (for the title) into a picture of `size` pixels.
-// Throws std::invalid_argument for a size outside the smallest and largest sizes, and as
-// fieldmap::CheckDrawable does.
-SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size);
+// Draws the slice of the file named file_name (for the title) into a picture of `size` pixels,
+// with text sizes as PictureStyle gives them for `text_scale`; a title too long for the width
+// is shortened in the middle. Throws std::invalid_argument for a size outside the smallest and
+// largest sizes, and as fieldmap::CheckDrawable does.
+SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size,
+                         std::optional<double> text_scale = std::nullopt);
 
 }  // namespace brenwick::render
 

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -339,9 +341,10 @@ TEST_F(DialogExportTest, RunsOnTheWorkerWithTheInputsDisabledAndRestoresThemAfte
     ExpectPotentialsOnlyExport(output);
 }
 
-TEST_F(DialogExportTest, ProgressFollowsTheStagesOfTheEngineAndHidesAtTheEnd) {
+TEST_F(DialogExportTest, ProgressGrowsThroughTheStagesOfTheEngineAndHidesAtTheEnd) {
     PrepareExport(temp / "progress.efm");
     view.Tick(ControlId::OnlyPotentials, true);
+    fake_reader::Current().slabs = 4;
     const std::size_t before = view.Log().size();
 
     Export();
@@ -349,9 +352,20 @@ TEST_F(DialogExportTest, ProgressFollowsTheStagesOfTheEngineAndHidesAtTheEnd) {
     std::vector<std::string> progress;
     for (const std::string& entry : LogSince(before))
         if (entry.starts_with("progress ")) progress.push_back(entry);
-    const std::vector<std::string> expected{"progress 0/4", "progress 2/4 reading the potential",
-                                            "progress 3/4 writing", "progress 4/4 done", "progress 0/0"};
-    EXPECT_EQ(progress, expected);
+    ASSERT_GE(progress.size(), 4u);
+    EXPECT_EQ(progress.front(), "progress 0/1000");
+    EXPECT_EQ(progress[progress.size() - 2], "progress 1000/1000 done");
+    EXPECT_EQ(progress.back(), "progress 0/0");
+    std::vector<int> parts;
+    std::vector<std::string> stages;
+    for (const std::string& entry : std::vector<std::string>(progress.begin() + 1, progress.end() - 1)) {
+        parts.push_back(std::stoi(entry.substr(9)));
+        const std::string stage = entry.substr(entry.find(' ', 9) + 1);
+        if (stages.empty() || stages.back() != stage) stages.push_back(stage);
+    }
+    EXPECT_TRUE(std::is_sorted(parts.begin(), parts.end()));
+    EXPECT_GT(std::set<int>(parts.begin(), parts.end()).size(), 3u) << "the bar moves within the read";
+    EXPECT_EQ(stages, (std::vector<std::string>{"reading the potential", "writing", "done"}));
 }
 
 TEST_F(DialogExportTest, SuccessShowsTheSummaryBelowTheDoneLineAndThePreview) {
@@ -368,7 +382,7 @@ TEST_F(DialogExportTest, SuccessShowsTheSummaryBelowTheDoneLineAndThePreview) {
     EXPECT_EQ(LastPreview(), "preview " + output);
 }
 
-TEST_F(DialogExportTest, CancelEndsTheExportAsFailedAndKeepsTheOlderOutput) {
+TEST_F(DialogExportTest, CancelEndsTheExportAsCancelledAndKeepsTheOlderOutput) {
     const std::string output = temp / "older.efm";
     const std::vector<unsigned char> older{'o', 'l', 'd'};
     test_files::WriteBytes(output, older);
@@ -379,14 +393,40 @@ TEST_F(DialogExportTest, CancelEndsTheExportAsFailedAndKeepsTheOlderOutput) {
 
     dialog.OnBnClickedCancel();
     EXPECT_FALSE(view.Enabled(ControlId::CancelExport));
-    EXPECT_EQ(view.Log().back(), "progress 0/4 stopping");
+    EXPECT_EQ(view.Log().back(), "progress 0/1000 stopping");
     view.FinishBackgroundWork();
 
-    EXPECT_EQ(view.Status(), std::string("Start to extract data now...failed!\n") + ExportCancelled().what());
+    EXPECT_EQ(view.Status(), "Start to extract data now...cancelled.\nThe output file was left as it was.");
     EXPECT_EQ(test_files::ReadBytes(output), older);
     EXPECT_EQ(EnabledStates(view), before);
     EXPECT_EQ(LastPreview(), "preview clear");
     EXPECT_NE(dialog.Readout(), nullptr);
+}
+
+TEST_F(DialogExportTest, FocusWaitsOnCancelAndReturnsWhereItWasOnceTheExportHasEnded) {
+    PrepareExport(temp / "focus.efm");
+    view.Tick(ControlId::OnlyPotentials, true);
+    const struct {
+        const char* name;
+        std::optional<ControlId> before, after;
+    } cases[] = {
+        {"Export pressed", ControlId::Export, ControlId::Export},
+        {"Enter in the output field", ControlId::OutputFile, ControlId::OutputFile},
+        {"a control the logic does not know", std::nullopt, ControlId::Export},
+    };
+    for (const auto& with : cases) {
+        SCOPED_TRACE(with.name);
+        if (with.before)
+            view.SetFocus(*with.before);
+        else
+            view.FocusElsewhere();
+
+        dialog.OnBnClickedExport();
+        EXPECT_EQ(view.FocusedItem(), ControlId::CancelExport);
+        view.FinishBackgroundWork();
+
+        EXPECT_EQ(view.FocusedItem(), with.after);
+    }
 }
 
 TEST_F(DialogExportTest, WithoutOutputPathDoesNothing) {
@@ -484,27 +524,33 @@ TEST_F(DialogCloseTest, ClosesTheProjectThenEndsTheDialog) {
     EXPECT_TRUE(view.Ended());
 }
 
-TEST_F(DialogCloseTest, DuringAnExportStopsItAndWaitsForTheWorkerBeforeClosingTheProject) {
+TEST_F(DialogCloseTest, DuringAnExportStopsItAndEndsTheDialogOnceTheWorkerHasEnded) {
     const std::string output = temp / "closed.efm";
     PrepareExport(output);
     view.Tick(ControlId::OnlyPotentials, true);
     dialog.OnBnClickedExport();
-    const std::size_t before = view.Log().size();
 
     dialog.OnBnClickedClose();
 
-    EXPECT_FALSE(view.BackgroundWorkPending());
+    // The window goes on repainting while the worker stops: nothing waits for it.
+    EXPECT_TRUE(view.BackgroundWorkPending());
+    EXPECT_FALSE(view.Ended());
+    EXPECT_FALSE(view.Enabled(ControlId::CancelExport));
+    EXPECT_EQ(view.Status(), "Start to extract data now...\nStopping the export; the dialog closes once it has stopped.");
+    const std::size_t before = view.Log().size();
+    dialog.OnBnClickedClose();
+    EXPECT_EQ(view.Log().size(), before) << "a second Close changes nothing";
+    EXPECT_TRUE(fake_reader::ProjectOpen());
+
+    view.FinishBackgroundWork();
+
     EXPECT_TRUE(view.Ended());
     EXPECT_EQ(dialog.Readout(), nullptr);
     EXPECT_FALSE(fake_reader::ProjectOpen());
     EXPECT_TRUE(temp.Entries().empty());
-    const std::vector<std::string> after = LogSince(before);
-    const auto wait = std::find(after.begin(), after.end(), "background wait");
-    EXPECT_LT(wait - after.begin(), std::find(after.begin(), after.end(), "end dialog") - after.begin());
     EXPECT_EQ(view.WaitDepth(), 0);
     // The worker ran only after the stop had been asked for, so it read nothing.
-    const std::vector<std::string>& calls = fake_reader::Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "CST_Get3DHexResult"), 0);
+    EXPECT_EQ(fake_reader::CallCount("CST_Get3DHexResult"), 0);
 }
 
 TEST_F(DialogCloseTest, WithoutProjectJustEndsTheDialog) {
@@ -522,6 +568,53 @@ TEST_F(DialogCloseTest, AFailedCloseStillEndsTheDialog) {
 
     EXPECT_EQ(dialog.Readout(), nullptr);
     EXPECT_TRUE(view.Ended());
+}
+
+// --- The file choosers ---
+
+using DialogChooserTest = DialogTest;
+
+TEST_F(DialogChooserTest, StartsInTheFieldsFolderElseTheFolderLastChosenThereElseInAnyField) {
+    const std::string projects = temp.path() / "projects", outputs = temp.path() / "outputs";
+    std::filesystem::create_directories(projects);
+    std::filesystem::create_directories(outputs);
+    auto chooser_start = [&] {
+        const auto last = std::find_if(view.Log().rbegin(), view.Log().rend(),
+                                       [](const std::string& entry) { return entry.starts_with("choose "); });
+        return last == view.Log().rend() ? std::string("none") : last->substr(last->find(" at ") + 4);
+    };
+    // Nothing known yet: the toolkit's choice.
+    dialog.OnBrowse(ControlId::InputFile);
+    EXPECT_EQ(chooser_start(), "");
+
+    const std::string chosen = projects + "/chamber.cst";
+    view.AnswerChooser(chosen);
+    dialog.OnBrowse(ControlId::InputFile);
+    EXPECT_EQ(view.GetItemText(ControlId::InputFile), chosen);
+    EXPECT_EQ(fake_reader::OpenedPath(), chosen);
+
+    view.Type(ControlId::MaterialFile, "materials.xml");  // no folder of its own
+    view.Type(ControlId::OutputFile, outputs + "/run.efm");
+    const struct {
+        const char* name;
+        ControlId field;
+        std::string start;
+    } cases[] = {
+        {"the field's path in an existing folder", ControlId::OutputFile, outputs + "/run.efm"},
+        {"no folder in the field: the folder last chosen in any field", ControlId::MaterialFile, projects},
+    };
+    for (const auto& with : cases) {
+        SCOPED_TRACE(with.name);
+        dialog.OnBrowse(with.field);  // cancelled: nothing changes
+        EXPECT_EQ(chooser_start(), with.start);
+    }
+    EXPECT_EQ(view.GetItemText(ControlId::MaterialFile), "materials.xml");
+
+    // A folder chosen in the project field is its own first choice afterwards.
+    view.Type(ControlId::InputFile, "/no/such/folder/x.cst");
+    view.StoreSetting("folders/any", outputs);
+    dialog.OnBrowse(ControlId::InputFile);
+    EXPECT_EQ(chooser_start(), projects);
 }
 
 // --- The result reader ---

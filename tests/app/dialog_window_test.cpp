@@ -6,6 +6,7 @@
 #include "fake_reader.h"
 #include "potential_project.h"
 #include "reader_gate.h"
+#include "slice_preview.h"
 #include "test_files.h"
 #include "tool_tip.h"
 
@@ -22,7 +23,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -32,6 +35,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -47,7 +51,12 @@ const QString kDefaultPotential = QStringLiteral("2D/3D Results\\Potentials");
 // The application object exists only while tests run, not while they are listed.
 class QtApplication : public ::testing::Environment {
 public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
+    void SetUp() override {
+        // The choosers' folders go to a settings file of the tests, not the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        m_app = std::make_unique<QApplication>(m_argc, m_argv);
+        QSettings("Brenwick", "Brenwick").clear();
+    }
     void TearDown() override { m_app.reset(); }
 
 private:
@@ -112,6 +121,14 @@ protected:
     QLineEdit& Field(const char* name) { return Child<QLineEdit>(name); }
     QPushButton& Button(const char* name) { return Child<QPushButton>(name); }
     QString Status() { return Child<QPlainTextEdit>("textStatus").toPlainText(); }
+
+    // The preview keeps its place without a file and says what it will show.
+    void ExpectThePreviewPlaceholder() {
+        EXPECT_FALSE(Child<QGroupBox>("groupPreview").isHidden());
+        EXPECT_EQ(Child<QLabel>("labelSlicePicture").text(), SlicePreview::Placeholder());
+        EXPECT_TRUE(Child<QLabel>("labelSlicePicture").pixmap().isNull());
+        EXPECT_FALSE(Child<QComboBox>("comboSliceAxis").isEnabled());
+    }
 
     // Fills the three paths and ticks "Write only potentials", ready for "Export".
     void FillForPotentialsExport(const std::string& output, const QString& project = "/data/chamber.cst") {
@@ -180,7 +197,7 @@ TEST_F(DialogWindowTest, StartsWithOnlyTheProjectFieldUsable) {
     EXPECT_TRUE(Status().isEmpty());
     EXPECT_TRUE(Child<QPlainTextEdit>("textStatus").isReadOnly());
     EXPECT_TRUE(Child<QWidget>("rowProgress").isHidden());
-    EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
+    ExpectThePreviewPlaceholder();
 }
 
 TEST_F(DialogWindowTest, CheckBoxTipsWrapAtAFixedWidthWithTheirWordsUnchanged) {
@@ -283,13 +300,13 @@ TEST_F(DialogWindowTest, FailedExportShowsTheReasonBelowTheFailure) {
     EXPECT_TRUE(Status().startsWith("Start to extract data now...failed!\n")) << Status().toStdString();
     EXPECT_GT(Status().size(), QString("Start to extract data now...failed!\n").size());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
+    ExpectThePreviewPlaceholder();
 }
 
 TEST_F(DialogWindowTest, ProgressShowsTheStageUnderWayAndCancelLeavesTheOutputAsItWas) {
     const std::string output = temp / "cancelled.efm";
     FillForPotentialsExport(output);
-    const std::string cancelled = std::string("Start to extract data now...failed!\n") + ExportCancelled().what();
+    const std::string cancelled = "Start to extract data now...cancelled.\nThe output file was left as it was.";
     const struct {
         const char* name;
         std::vector<unsigned char> older;  // the output's contents before; empty: no output
@@ -301,7 +318,7 @@ TEST_F(DialogWindowTest, ProgressShowsTheStageUnderWayAndCancelLeavesTheOutputAs
         StartHeldExport();
         auto& progress = Child<QProgressBar>("progressExport");
         EXPECT_TRUE(QTest::qWaitFor([&] { return progress.format() == "reading the potential"; }));
-        EXPECT_EQ(progress.value() * 2, progress.maximum());
+        EXPECT_LT(progress.value(), progress.maximum());
         QTest::mouseClick(&Button("btnCancel"), Qt::LeftButton);
         EXPECT_FALSE(Button("btnCancel").isEnabled());
         EXPECT_EQ(progress.format(), "stopping");
@@ -318,7 +335,7 @@ TEST_F(DialogWindowTest, ProgressShowsTheStageUnderWayAndCancelLeavesTheOutputAs
     }
 }
 
-TEST_F(DialogWindowTest, CloseEscapeOrTheCloseBoxDuringAnExportStopItAndEndTheDialog) {
+TEST_F(DialogWindowTest, CloseEscapeOrTheCloseBoxDuringAnExportStopItWhileTheWindowStaysResponsive) {
     const std::string output = temp / "never.efm";
     const struct {
         const char* name;
@@ -336,16 +353,78 @@ TEST_F(DialogWindowTest, CloseEscapeOrTheCloseBoxDuringAnExportStopItAndEndTheDi
         StartHeldExport();
 
         way.act();
+        way.act();  // again, while the export stops
 
-        EXPECT_FALSE(window.isVisible());
+        // The worker is still held in the reader, and the window goes on.
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(Button("btnCancel").isEnabled());
+        for (const auto& [name, enabled] : InputStates()) EXPECT_FALSE(enabled) << name.toStdString();
+        EXPECT_TRUE(Status().endsWith("Stopping the export; the dialog closes once it has stopped.")) << Status().toStdString();
+        EXPECT_EQ(Child<QProgressBar>("progressExport").format(), "stopping");
+        QTest::qWait(20);
+        EXPECT_TRUE(window.isVisible());
+
+        reader_gate::Open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, kExportTimeoutMs));
         EXPECT_EQ(window.result(), QDialog::Rejected);
         EXPECT_EQ(window.Logic().Readout(), nullptr);
         EXPECT_FALSE(fake_reader::ProjectOpen());
         EXPECT_TRUE(temp.Entries().empty());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        // The window takes the outcome of the stopped export nowhere, since it has ended.
-        QTest::qWait(50);
-        EXPECT_EQ(Status(), "Start to extract data now...");
+    }
+}
+
+TEST_F(DialogWindowTest, KeysAfterAnExportActOnTheControlThatHadTheFocus) {
+    const std::string output = temp / "twice.efm";
+    FillForPotentialsExport(output);
+    ShowActive();
+    Button("btnExport").setFocus();
+
+    QTest::keyClick(&Button("btnExport"), Qt::Key_Space);
+    EXPECT_EQ(QApplication::focusWidget(), &Button("btnCancel"));
+    ASSERT_TRUE(WaitForTheExport());
+    EXPECT_EQ(QApplication::focusWidget(), &Button("btnExport"));
+
+    // Enter now presses Export again, not Close.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(WaitForTheExport());
+    EXPECT_EQ(fake_reader::CallCount("CST_Get3DHexResult"), 2);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(Status().startsWith("Start to extract data now...done!\n")) << Status().toStdString();
+}
+
+TEST_F(DialogWindowTest, ThePreviewKeepsItsPlaceAndIsDrawnForTheRoomItIsShownIn) {
+    auto& picture = Child<QLabel>("labelSlicePicture");
+    const struct {
+        const char* name;
+        bool only_potentials;
+    } files[] = {{"potentials only", true}, {"with materials", false}};
+    fake_reader::Project project = PotentialProject();
+    project.matrices[0] = std::vector<float>(3 * 27, 1.0f);
+    fake_reader::Install(project);
+    test_files::WriteText(temp / "materials.xml",
+                          "<Materials Count=\"1\"><Material ID=\"0\" description=\"gas\" eps=\"1\"/></Materials>");
+    window.resize(window.minimumSizeHint());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect place = window.geometry();
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string output = temp / (std::string(file.name) + ".efm");
+        FillForPotentialsExport(output, QString("/data/%1.cst").arg(file.name));
+        Field("editMaterialFile").setText(QString::fromStdString(temp / "materials.xml"));
+        Child<QCheckBox>("checkOnlyPotentials").setChecked(file.only_potentials);
+
+        QTest::mouseClick(&Button("btnExport"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForTheExport());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !picture.pixmap().isNull(); }, kExportTimeoutMs))
+            << Status().toStdString() << picture.text().toStdString();
+
+        EXPECT_EQ(window.geometry(), place) << "the window neither grows nor moves";
+        EXPECT_EQ(picture.pixmap().deviceIndependentSize().toSize(), picture.contentsRect().size())
+            << "drawn for its room, not shrunk";
+        EXPECT_TRUE(picture.toolTip().startsWith(QString::fromStdString(std::string(file.name) + ".efm")))
+            << picture.toolTip().toStdString();
     }
 }
 
@@ -370,8 +449,7 @@ TEST_F(DialogWindowTest, PreviewShowsTheWrittenFileUntilTheNextOpen) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return picture.pixmap().cacheKey() != middle; }, kExportTimeoutMs));
 
     Field("editInputFile").setText("/data/second.cst");
-    EXPECT_TRUE(Child<QGroupBox>("groupPreview").isHidden());
-    EXPECT_TRUE(picture.pixmap().isNull());
+    ExpectThePreviewPlaceholder();
 }
 
 TEST_F(DialogWindowTest, EveryOpenShowsThePotentialNameAgain) {
@@ -455,6 +533,31 @@ TEST_F(DialogWindowTest, BrowseButtonsOfferTheirFileFilters) {
     EXPECT_EQ(fake_reader::OpenedPath(), project);
     EXPECT_EQ(material_filters, QStringList{"Material file (*.xml)"});
     EXPECT_TRUE(Field("editMaterialFile").text().isEmpty());
+}
+
+TEST_F(DialogWindowTest, EachPathFieldOpensItsChooserByKeyInTheFoldersOfItsPath) {
+    const std::string folder = temp.path() / "outputs";
+    std::filesystem::create_directories(folder);
+    FillForPotentialsExport(folder + "/run.efm");
+    for (const char* name : {"editInputFile", "editMaterialFile", "editOutputFile"}) {
+        for (const QKeySequence& key : CBrenwickWindow::ChooserKeys())
+            EXPECT_TRUE(Field(name).toolTip().contains(key.toString(QKeySequence::NativeText))) << name;
+    }
+    for (const QKeySequence& key : CBrenwickWindow::ChooserKeys()) {
+        SCOPED_TRACE(key.toString().toStdString());
+        ShowActive();
+        Field("editOutputFile").setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Field("editOutputFile").hasFocus(); }));
+        QString opened_in;
+        WhenModalOpens([&](QWidget& modal) {
+            auto& chooser = dynamic_cast<QFileDialog&>(modal);
+            opened_in = chooser.directory().absolutePath();
+            chooser.reject();
+        });
+        QTest::keySequence(&Field("editOutputFile"), key);
+        EXPECT_EQ(opened_in.toStdString(), folder);
+        EXPECT_EQ(Field("editOutputFile").text().toStdString(), folder + "/run.efm");
+    }
 }
 
 // --- Leaving the dialog and the About box ---

@@ -17,10 +17,10 @@ bool IsEditField(ControlId id) {
 }  // namespace
 
 RecordingView::RecordingView() {
-    for (const ControlId id : {ControlId::InputFile, ControlId::UseDensity, ControlId::OutputFile,
-                               ControlId::OnlyPotentials, ControlId::WriteProperty, ControlId::Status,
-                               ControlId::Export, ControlId::MaterialFile, ControlId::PotentialName,
-                               ControlId::CancelExport}) {
+    for (const ControlId id :
+         {ControlId::InputFile, ControlId::UseDensity, ControlId::OutputFile, ControlId::OnlyPotentials,
+          ControlId::WriteProperty, ControlId::Status, ControlId::Export, ControlId::MaterialFile,
+          ControlId::PotentialName, ControlId::CancelExport}) {
         m_texts[id] = "";
         m_checked[id] = false;
         m_enabled[id] = true;
@@ -50,9 +50,32 @@ void RecordingView::SetItemText(ControlId id, const std::string& text) {
     if (IsEditField(id)) Notify(id);
 }
 
+// A disabled control loses the focus, which the window hands on to a control the logic does
+// not know, such as Close.
 void RecordingView::EnableItem(ControlId id, bool enabled) {
     m_log.push_back("enable " + Id(id) + (enabled ? " on" : " off"));
     m_enabled[id] = enabled;
+    if (!enabled && m_focus == id) m_focus.reset();
+}
+
+void RecordingView::SetFocus(ControlId id) {
+    m_log.push_back("focus " + Id(id));
+    m_focus = id;
+}
+
+std::optional<std::string> RecordingView::ChooseFile(ControlId field, const std::string& start) {
+    m_log.push_back("choose " + Id(field) + " at " + start);
+    return std::exchange(m_chooser_answer, std::nullopt);
+}
+
+std::string RecordingView::Setting(const std::string& key) const {
+    const auto it = m_settings.find(key);
+    return it == m_settings.end() ? std::string() : it->second;
+}
+
+void RecordingView::StoreSetting(const std::string& key, const std::string& value) {
+    m_log.push_back("setting " + key + " " + value);
+    m_settings[key] = value;
 }
 
 void RecordingView::BeginWaitCursor() {
@@ -99,7 +122,8 @@ void RecordingView::RunPosted() {
 }
 
 void RecordingView::ShowProgress(int done, int total, const std::string& step) {
-    m_log.push_back("progress " + std::to_string(done) + "/" + std::to_string(total) + (step.empty() ? "" : " ") + step);
+    m_log.push_back("progress " + std::to_string(done) + "/" + std::to_string(total) + (step.empty() ? "" : " ") +
+                    step);
 }
 
 void RecordingView::EndDialog() {

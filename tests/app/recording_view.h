@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     void Type(ControlId id, const std::string& text);
     void TypeKeyByKey(ControlId id, const std::string& keys);
     void Tick(ControlId id, bool ticked) { m_checked[id] = ticked; }
+    // The user puts the focus on a control the logic does not know, such as Close.
+    void FocusElsewhere() { m_focus.reset(); }
+    // What the next file chooser returns: a path, or nothing for a cancelled choice.
+    void AnswerChooser(std::optional<std::string> answer) { m_chooser_answer = std::move(answer); }
 
     // Runs the pending background work as the worker would, then what it posted and its
     // `finished`, as the user-interface thread would. A test failure when none is pending.
@@ -40,7 +45,8 @@ public:
     // Every status text shown, in order.
     const std::vector<std::string>& Statuses() const { return m_statuses; }
     // Every view operation, in order, e.g. "enable 1010 on", "text 1017 name", "wait begin",
-    // "progress 2/4 reading the potential", "preview /tmp/out.efm", "preview clear".
+    // "progress 500/1000 reading the potential", "preview /tmp/out.efm", "preview clear",
+    // "focus 1009", "choose 1000 at /data", "setting folders/any /data".
     const std::vector<std::string>& Log() const { return m_log; }
     bool Ended() const { return m_ended; }
     int WaitDepth() const { return m_wait_depth; }
@@ -50,6 +56,11 @@ public:
     void EnableItem(ControlId id, bool enabled) override;
     bool IsEnabled(ControlId id) const override { return m_enabled.at(id); }
     bool IsChecked(ControlId id) const override { return m_checked.at(id); }
+    std::optional<ControlId> FocusedItem() const override { return m_focus; }
+    void SetFocus(ControlId id) override;
+    std::optional<std::string> ChooseFile(ControlId field, const std::string& start) override;
+    std::string Setting(const std::string& key) const override;
+    void StoreSetting(const std::string& key, const std::string& value) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void RunInBackground(std::function<void()> work, std::function<void()> finished) override;
@@ -68,6 +79,9 @@ private:
     std::map<ControlId, std::string> m_texts;
     std::map<ControlId, bool> m_enabled;
     std::map<ControlId, bool> m_checked;
+    std::optional<ControlId> m_focus = ControlId::Export;  // the tests press Export, which takes the focus
+    std::optional<std::string> m_chooser_answer;
+    std::map<std::string, std::string> m_settings;
     std::vector<std::string> m_statuses;
     std::vector<std::string> m_log;
     std::function<void()> m_work;
