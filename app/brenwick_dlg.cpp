@@ -1,6 +1,7 @@
 #include "brenwick_dlg.h"
 
 #include "export_summary_text.h"
+#include "failure_cause.h"
 #include "reader_library.h"
 
 #include <exception>
@@ -85,7 +86,7 @@ void CBrenwickDlg::OnEnChangeInputFile() {
         // Runs OnEnChangePotentialName at once, which hands the name back to the new readout.
         m_view.SetItemText(ControlId::PotentialName, m_pReadout->GetPotentialName());
     } catch (const std::exception& e) {
-        SetStatus(std::string("Open the input file...failed with message:\n") + e.what());
+        SetStatus(std::string("Open the input file...failed with message:\n") + e.what() + CauseLine(e));
         m_view.EnableItem(ControlId::MaterialFile, false);
         m_view.EnableItem(ControlId::OutputFile, false);
         // Without a project the tree path has nothing to act on.
@@ -197,7 +198,7 @@ void CBrenwickDlg::ShowExportOutcome(const std::exception_ptr& failure) {
     } catch (const ExportCancelled&) {
         SetStatus("Start to extract data now...cancelled.\nThe output file was left as it was.");
     } catch (const std::exception& e) {
-        SetStatus(std::string("Start to extract data now...failed!\n") + e.what());
+        SetStatus(std::string("Start to extract data now...failed!\n") + e.what() + CauseLine(e));
     } catch (...) {
         SetStatus("Start to extract data now...failed!");
     }

@@ -1,10 +1,13 @@
 #include "export_file.h"
 
 #include "export_control.h"
+#include "failure_cause.h"
 #include "output_file.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 namespace brenwick {
 
@@ -47,8 +50,14 @@ private:
 void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop,
                      const LogSink& notices, const WorkProgress& progress) {
     efm::HeaderOf(blocks);  // a header that cannot be written stops the export before the output is opened
+    const std::string open_failure = "BinaryFileFormat::Save: Error. Unable to open/create file:  ";
+    std::error_code error;
+    if (!destination.IsStandardOutput() && std::filesystem::is_directory(destination.Name(), error)) {
+        throw FailureWithCause(open_failure + destination.Name(),
+                               "The output " + destination.Name() + " is a folder; give the name of a file in it.");
+    }
     OutputFile output(destination,
-                      {"BinaryFileFormat::Save: Error. Unable to open/create file:  ",
+                      {open_failure,
                        "BinaryFileFormat::Save: Error. Unable to write file:  "},
                       {[&stop] { StopIfRequested(stop); }, notices});
     OutputSink sink(output, efm::FileSize(blocks), progress);

@@ -1,6 +1,7 @@
 #include "material.h"
 
 #include "classic_number_locale.h"
+#include "failure_cause.h"
 
 #include <pugixml.hpp>
 
@@ -47,6 +48,24 @@ std::string FloatText(float value) {
     return std::string(buffer.data(), result.ptr);
 }
 
+// The line of the text at `offset` in a file read as 8-bit text, counted from 1.
+std::size_t LineAt(const std::string& path, std::ptrdiff_t offset) {
+    std::ifstream file(path, std::ios::binary);
+    std::size_t line = 1;
+    for (char c; offset-- > 0 && file.get(c);) line += c == '\n';
+    return line;
+}
+
+// Why the material file cannot be used: missing, no file, unreadable, or where its XML breaks.
+std::string MaterialFileCause(const std::string& path, const pugi::xml_parse_result& parsed) {
+    if (path.empty()) return "No material file was given.";
+    if (std::string problem = InputFileProblem("The material file", path); !problem.empty()) return problem;
+    const std::string where = parsed.encoding == pugi::encoding_utf8 || parsed.encoding == pugi::encoding_latin1
+                                  ? " in line " + std::to_string(LineAt(path, parsed.offset))
+                                  : "";
+    return "The material file " + path + " is no valid XML" + where + ": " + parsed.description() + ".";
+}
+
 }  // namespace
 
 void ReadMaterialFile(const std::string& path, std::vector<Material>& materials) {
@@ -54,8 +73,10 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
     pugi::xml_document document;
     // A directory opens like a file, whose size pugixml then takes to be 2^63 bytes to allocate.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || !document.load_file(path.c_str())) {
-        throw std::runtime_error("PrepareMaterialData: Error during parsing Materials.xml file.");
+    pugi::xml_parse_result parsed;
+    if (!std::filesystem::is_regular_file(path, error) || !(parsed = document.load_file(path.c_str()))) {
+        throw FailureWithCause("PrepareMaterialData: Error during parsing Materials.xml file.",
+                               MaterialFileCause(path, parsed));
     }
     const pugi::xml_node root = document.child("Materials");
     const long long expected = ReadCount(root.attribute("Count").value());

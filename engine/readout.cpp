@@ -2,6 +2,7 @@
 
 #include "efm/garfield_limits.h"
 #include "element_properties.h"
+#include "failure_cause.h"
 #include "export_file.h"
 #include "grid.h"
 #include "large_array.h"
@@ -23,10 +24,16 @@ using namespace brenwick;
 
 namespace {
 
-[[noreturn]] void FailToOpen(const std::string& project_file) {
+// With the cause: what the file system says of the path, else the reader's status.
+[[noreturn]] void FailToOpen(const std::string& project_file, const ResultReader& reader, int status) {
     std::ostringstream message;
     message << "Failed to open the CST project file: " << project_file;
-    throw std::runtime_error(message.str());
+    std::string cause = InputFileProblem("The project file", project_file);
+    if (cause.empty()) {
+        cause = "The " + DescribeReader(reader) + " could not read it as a project (status " + std::to_string(status) +
+                ").";
+    }
+    throw FailureWithCause(message.str(), cause);
 }
 
 [[noreturn]] void FailFieldData(const char* first_piece, const std::string& result_path) {
@@ -84,7 +91,7 @@ CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
 
     project_handle = CSTProjHandle{};
     reader_status = reader->functions.open_project(project_file.c_str(), &project_handle);
-    if (reader_status != 0) FailToOpen(project_file);
+    if (reader_status != 0) FailToOpen(project_file, *reader, reader_status);
     try {
         ReadMesh();
     } catch (...) {
@@ -98,7 +105,7 @@ CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
 void CST_Readout::ReadMesh() {
     mesh_dims = std::make_unique<int[]>(3);
     reader_status = reader->functions.get_hex_mesh_info(&project_handle, mesh_dims.get());
-    if (reader_status != 0) FailToOpen(project_path);
+    if (reader_status != 0) FailToOpen(project_path, *reader, reader_status);
     CheckMeshDims(MeshDims());
 
     const auto nx = static_cast<std::size_t>(mesh_dims[0]);
@@ -107,7 +114,7 @@ void CST_Readout::ReadMesh() {
     std::vector<double> lines;
     ResizeLargeArray(lines, {"the mesh lines", nx + ny + nz});
     reader_status = reader->functions.get_hex_mesh(&project_handle, lines.data());
-    if (reader_status != 0) FailToOpen(project_path);
+    if (reader_status != 0) FailToOpen(project_path, *reader, reader_status);
 
     TakeLines(lines, 0, nx, "the x mesh lines", x_lines);
     TakeLines(lines, nx, ny, "the y mesh lines", y_lines);

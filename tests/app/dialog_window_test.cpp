@@ -247,7 +247,8 @@ TEST_F(DialogWindowTest, LongMessagesWrapInTheStatusAtTheMinimumSize) {
     Field("editInputFile").setText(path);
 
     auto& status = Child<QPlainTextEdit>("textStatus");
-    EXPECT_EQ(Status(), "Open the input file...failed with message:\nFailed to open the CST project file: " + path);
+    EXPECT_TRUE(Status().startsWith("Open the input file...failed with message:\nFailed to open the CST project file: " +
+                                    path + "\n"));
     EXPECT_EQ(status.horizontalScrollBar()->maximum(), 0);
     EXPECT_LE(window.width(), window.minimumSizeHint().width());
 }
@@ -478,8 +479,8 @@ TEST_F(DialogWindowTest, FailedOpenDisablesTheFieldsWithTheirBrowseButtons) {
 
     Field("editInputFile").setText("/data/broken.cst");
 
-    EXPECT_EQ(Status(), "Open the input file...failed with message:\nFailed to open the CST project file: "
-                        "/data/broken.cst");
+    EXPECT_TRUE(Status().startsWith("Open the input file...failed with message:\nFailed to open the CST project file: "
+                                    "/data/broken.cst\n"));
     for (const char* name : {"editMaterialFile", "editOutputFile", "editPotentialName"})
         EXPECT_FALSE(Field(name).isEnabled()) << name;
     for (const char* name : {"browseMaterialFile", "browseOutputFile"})

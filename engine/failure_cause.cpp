@@ -1,0 +1,32 @@
+#include "failure_cause.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace brenwick {
+
+std::string CauseLine(const std::exception& failure) {
+    const auto* with_cause = dynamic_cast<const FailureWithCause*>(&failure);
+    return with_cause != nullptr && !with_cause->Cause().empty() ? "\n" + with_cause->Cause() : std::string();
+}
+
+std::string InputFileProblem(const std::string& what, const std::string& path) {
+    namespace fs = std::filesystem;
+    const std::string named = what + " " + path;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return named + " does not exist.";
+    if (fs::is_directory(status)) return named + " is a folder, not a file.";
+    if (!fs::is_regular_file(status)) return named + " is not a regular file.";
+    // The C library's open, as the readers of these files use it, with the system's reason.
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return named + " cannot be read: " + std::strerror(errno) + ".";
+    std::fclose(file);
+    return {};
+}
+
+}  // namespace brenwick

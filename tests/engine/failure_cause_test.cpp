@@ -1,0 +1,82 @@
+// The causes that failures carry beside their fixed messages: what the file system says of an
+// input or output, where a material file's XML breaks, the reader's status.
+#include "failure_cause.h"
+#include "engine_test_support.h"
+#include "material.h"
+#include "readout.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+using namespace brenwick;
+using namespace engine_test;
+
+namespace {
+
+// The fixed message and the cause of what `action` throws.
+std::pair<std::string, std::string> FailureAndCause(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        return {failure.what(), CauseLine(failure)};
+    }
+    return {"no failure", ""};
+}
+
+TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
+    TempDir dir;
+    const std::string folder = dir / "a folder";
+    std::filesystem::create_directory(folder);
+    WriteText(dir / "project.cst", "x");
+    WriteText(dir / "broken.xml", "<Materials Count=\"1\">\n  <Material ID=\"1\">\n</Materials>\n");
+    WriteMaterialFile(dir / "good.xml", {{0, 1, 1, 0, 0, "gas"}, {1, 4, 1, 0, 0, "FR4"}});
+    const std::string parse = "PrepareMaterialData: Error during parsing Materials.xml file.";
+    const std::string open = "Failed to open the CST project file: ";
+    const std::string output = "BinaryFileFormat::Save: Error. Unable to open/create file:  ";
+    const std::string project_path = dir / "project.cst";
+    fake_reader::Project project = UniformProject(2, 2, 2);
+    project.matrices[0] = MatrixForProperties(project, {4.0f}, 0);
+    auto export_with = [&](const std::string& materials, const std::string& out) {
+        return [=] {
+            const Engine engine = OpenEngine(project, project_path);
+            engine->material_file = materials;
+            engine->SaveBinaryFile(out, false, false);
+        };
+    };
+    auto open_project = [](const std::string& path, int status) {
+        return [=] {
+            fake_reader::Project project = UniformProject(2, 2, 2);
+            project.open_status = status;
+            OpenEngine(project, path);
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<void()> action;
+        std::string message, cause;
+    } cases[] = {
+        {"no material file", export_with("", dir / "out.efm"), parse, "\nNo material file was given."},
+        {"a missing material file", export_with(dir / "none.xml", dir / "out.efm"), parse,
+         "\nThe material file " + (dir / "none.xml") + " does not exist."},
+        {"a folder as material file", export_with(folder, dir / "out.efm"), parse,
+         "\nThe material file " + folder + " is a folder, not a file."},
+        {"broken XML", export_with(dir / "broken.xml", dir / "out.efm"), parse,
+         "\nThe material file " + (dir / "broken.xml") + " is no valid XML in line 3: Start-end tags mismatch."},
+        {"a missing project", open_project(dir / "none.cst", 1), open + (dir / "none.cst"),
+         "\nThe project file " + (dir / "none.cst") + " does not exist."},
+        {"a project the reader refuses", open_project(dir / "project.cst", 2), open + (dir / "project.cst"),
+         "\nThe built-in result reader, version 2024 could not read it as a project (status 2)."},
+        {"a folder as output", export_with(dir / "good.xml", folder), output + folder,
+         "\nThe output " + folder + " is a folder; give the name of a file in it."},
+    };
+    for (const auto& with : cases) {
+        SCOPED_TRACE(with.name);
+        const auto [message, cause] = FailureAndCause(with.action);
+        EXPECT_EQ(message, with.message);
+        EXPECT_EQ(cause, with.cause);
+    }
+}
+
+}  // namespace
