@@ -10,7 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-apps imagemagick time bc
+  xvfb xauth x11-apps xdotool openbox imagemagick time bc
   python3 python3-h5py python3-numpy
 )
 
