@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include <set>
 
 using namespace brenwick;
@@ -26,7 +29,7 @@ protected:
 TEST_F(ReaderOperations, VersionIsReportedWithSuccess) {
     int version = 0;
     EXPECT_EQ(CST_GetDLLVersion(&version), BRENWICK_READER_OK);
-    EXPECT_EQ(version, 1002);
+    EXPECT_EQ(version, 1003);
 }
 
 TEST_F(ReaderOperations, MeshSizesAndLinesAsWritten) {
@@ -40,8 +43,7 @@ TEST_F(ReaderOperations, MeshSizesAndLinesAsWritten) {
     EXPECT_EQ(dims[1], static_cast<int>(contents_.y_lines.size()));
     EXPECT_EQ(dims[2], static_cast<int>(contents_.z_lines.size()));
 
-    GuardedArray<double> lines(static_cast<std::size_t>(dims[0] + dims[1] + dims[2]), 0.0,
-                               kDoubleGuard);
+    GuardedArray<double> lines(static_cast<std::size_t>(dims[0] + dims[1] + dims[2]), 0.0, kDoubleGuard);
     ASSERT_EQ(CST_GetHexMesh(project.handle(), lines.data()), BRENWICK_READER_OK);
     std::vector<double> expected = contents_.x_lines;
     expected.insert(expected.end(), contents_.y_lines.begin(), contents_.y_lines.end());
@@ -56,20 +58,17 @@ TEST_F(ReaderOperations, EveryFieldTypeGivesCountTypeAndAllValues) {
     for (const ProjectResult& stored : contents_.results) {
         SCOPED_TRACE(stored.tree_path);
         int count = -1;
-        ASSERT_EQ(CST_Get3DHexResultSize(project.handle(), stored.tree_path.c_str(), 0, &count),
-                  BRENWICK_READER_OK);
+        ASSERT_EQ(CST_Get3DHexResultSize(project.handle(), stored.tree_path.c_str(), 0, &count), BRENWICK_READER_OK);
         // The count is every value stored, whatever the values per node of the type.
         EXPECT_EQ(static_cast<std::size_t>(count), stored.values.size());
 
         int field_type = 0;
-        ASSERT_EQ(CST_Get3DHexResultInfo(project.handle(), stored.tree_path.c_str(), 0, 1, 0, 0,
-                                         &field_type, 0),
+        ASSERT_EQ(CST_Get3DHexResultInfo(project.handle(), stored.tree_path.c_str(), 0, 1, 0, 0, &field_type, 0),
                   BRENWICK_READER_OK);
         EXPECT_EQ(field_type, stored.field_type);
 
         GuardedArray<float> values(static_cast<std::size_t>(count), 0.0f, kFloatGuard);
-        ASSERT_EQ(CST_Get3DHexResult(project.handle(), stored.tree_path.c_str(), 0, values.data()),
-                  BRENWICK_READER_OK);
+        ASSERT_EQ(CST_Get3DHexResult(project.handle(), stored.tree_path.c_str(), 0, values.data()), BRENWICK_READER_OK);
         EXPECT_EQ(values.Values(), stored.values);
         EXPECT_TRUE(values.GuardIntact());
     }
@@ -81,8 +80,7 @@ TEST_F(ReaderOperations, MaterialMatricesForBothCodes) {
     for (const auto& [code, stored] : contents_.material_matrices) {
         SCOPED_TRACE(code);
         GuardedArray<float> matrix(stored.size(), 0.0f, kFloatGuard);
-        ASSERT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), code, matrix.data()),
-                  BRENWICK_READER_OK);
+        ASSERT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), code, matrix.data()), BRENWICK_READER_OK);
         EXPECT_EQ(matrix.Values(), stored);
         EXPECT_TRUE(matrix.GuardIntact());
     }
@@ -127,8 +125,7 @@ TEST_F(ReaderOperations, TreePathsAreComparedByteForByte) {
     OpenedProject project(path_);
     ASSERT_EQ(project.status(), BRENWICK_READER_OK);
     int count = -1;
-    EXPECT_EQ(CST_Get3DHexResultSize(project.handle(), utf8_path.c_str(), 0, &count),
-              BRENWICK_READER_OK);
+    EXPECT_EQ(CST_Get3DHexResultSize(project.handle(), utf8_path.c_str(), 0, &count), BRENWICK_READER_OK);
     EXPECT_EQ(count, 60);
     // The same text in Latin-1 bytes is another path.
     EXPECT_EQ(CST_Get3DHexResultSize(project.handle(), "Ergebnisse\\Potential \xE4 (\xB5)", 0, &count),
@@ -199,6 +196,47 @@ TEST_F(ReaderOperations, FileIsReleasedAtClose) {
     int dims[3] = {0, 0, 0};
     ASSERT_EQ(CST_GetHexMeshInfo(reopened.handle(), dims), BRENWICK_READER_OK);
     EXPECT_EQ(dims[0], static_cast<int>(contents_.x_lines.size()));
+}
+
+// A matrix of 3 x 128^3 values spans several slabs; a monitor sees the read go up to all of
+// them and can stop it, and is not called once it is taken away.
+TEST_F(ReaderOperations, AReadMonitorFollowsTheSlabsAndCanStopTheRead) {
+    constexpr int n = 128;
+    ProjectContents contents;
+    for (int line = 0; line < n; ++line) contents.x_lines.push_back(line);
+    contents.y_lines = contents.z_lines = contents.x_lines;
+    constexpr std::size_t count = 3 * std::size_t{n} * n * n;
+    contents.material_matrices[0] = Ramp(count, 0, 1);
+    OpenedProject project(WriteProject(dir_.path() / "large.cst", contents));
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+
+    struct Told {
+        std::vector<std::uint64_t> done;
+        std::uint64_t stop_after = UINT64_MAX;  // slabs told before the monitor asks to stop
+    } told;
+    const BrenwickReadMonitor monitor = [](void* context, uint64_t done, uint64_t total) {
+        auto& seen = *static_cast<Told*>(context);
+        if (total != count) seen.done.push_back(UINT64_MAX);  // a wrong total shows as an odd entry
+        seen.done.push_back(done);
+        return seen.done.size() > seen.stop_after ? 1 : 0;
+    };
+    ASSERT_EQ(Brenwick_SetReadMonitor(project.handle(), monitor, &told), BRENWICK_READER_OK);
+    std::vector<float> matrix(count);
+    ASSERT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()), BRENWICK_READER_OK);
+    EXPECT_EQ(matrix, contents.material_matrices[0]);
+    ASSERT_GE(told.done.size(), 4u);
+    EXPECT_EQ(told.done.front(), 0u);
+    EXPECT_EQ(told.done.back(), count);
+    EXPECT_TRUE(std::is_sorted(told.done.begin(), told.done.end()));
+
+    told = {{}, 2};
+    EXPECT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()), BRENWICK_READER_STOPPED);
+    EXPECT_EQ(told.done.size(), 3u) << "no slab is read once the monitor asked to stop";
+
+    ASSERT_EQ(Brenwick_SetReadMonitor(project.handle(), nullptr, nullptr), BRENWICK_READER_OK);
+    told = {};
+    EXPECT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()), BRENWICK_READER_OK);
+    EXPECT_TRUE(told.done.empty());
 }
 
 }  // namespace

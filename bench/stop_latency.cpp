@@ -1,0 +1,84 @@
+// How long an export takes to end once a stop is asked for, at a chosen moment: inside the read
+// of the material matrix, the element property computation, the material assignment, the read
+// of the potential or the writing of the file. Prints the seconds from the request to the end.
+//
+//   stop_latency PROJECT MATERIALS OUTPUT MOMENT      MOMENT: matrix, properties, assignment,
+//                                                    potential or writing
+#include "export_control.h"
+#include "reader_functions.h"
+#include "readout.h"
+
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <stop_token>
+#include <string>
+
+using namespace brenwick;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::atomic<bool> matrix_read{false};
+
+// The built-in reader, noting when its read of the material matrix has returned, so that the
+// computation of the element properties can be told from the read inside their stage.
+int NotedMatrixRead(CSTProjHandle* handle, int quantity, float* matrix) {
+    const int status = CST_GetMaterialMatrixHexMesh(handle, quantity, matrix);
+    matrix_read = true;
+    return status;
+}
+
+struct Moment {
+    ExportStage stage;
+    bool after_matrix_read;
+    int report;  // the stop comes with this report of the stage, well inside it
+};
+
+const std::map<std::string, Moment> kMoments{
+    {"matrix", {ExportStage::ReadingProperties, false, 10}},
+    {"properties", {ExportStage::ReadingProperties, true, 3}},
+    {"assignment", {ExportStage::AssigningMaterials, false, 3}},
+    {"potential", {ExportStage::ReadingPotential, false, 10}},
+    {"writing", {ExportStage::Writing, false, 5}},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5 || kMoments.count(argv[4]) == 0) {
+        std::cerr << "usage: stop_latency PROJECT MATERIALS OUTPUT matrix|properties|assignment|potential|writing\n";
+        return 2;
+    }
+    const Moment moment = kMoments.at(argv[4]);
+    auto reader = std::make_shared<ResultReader>(*LinkedReader());
+    reader->functions.get_material_matrix_hex_mesh = &NotedMatrixRead;
+    ReadoutContext context;
+    context.log = [](const std::string&) {};
+    context.reader = reader;
+    CST_Readout engine(argv[1], std::move(context));
+    engine.material_file = argv[2];
+
+    std::stop_source stop;
+    Clock::time_point asked;
+    int reports = 0;
+    engine.SetCancellation(stop.get_token());
+    engine.SetProgressListener([&](const ExportProgress& progress) {
+        if (stop.stop_requested() || progress.stage != moment.stage) return;
+        if (moment.after_matrix_read && !matrix_read) return;
+        if (++reports < moment.report) return;
+        asked = Clock::now();
+        stop.request_stop();
+    });
+    try {
+        engine.SaveBinaryFile(argv[3], false, true);
+        std::cerr << "the export ended before the stop was asked for\n";
+        return 1;
+    } catch (const ExportCancelled&) {
+        const std::chrono::duration<double> latency = Clock::now() - asked;
+        std::cout << latency.count() << '\n';
+        return 0;
+    }
+}
