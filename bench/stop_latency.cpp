@@ -1,6 +1,9 @@
 // How long an export takes to end once a stop is asked for, at a chosen moment: inside the read
 // of the material matrix, the element property computation, the material assignment, the read
-// of the potential or the writing of the file. Prints the seconds from the request to the end.
+// of the potential or the writing of the file. The stop comes from another thread, as the
+// dialog's Cancel does, a little after the export has reached the moment, so that it falls
+// between the points where the export looks for it. Prints the seconds from the request to the
+// end.
 //
 //   stop_latency PROJECT MATERIALS OUTPUT MOMENT      MOMENT: matrix, properties, assignment,
 //                                                    potential or writing
@@ -9,6 +12,9 @@
 #include "readout.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <chrono>
 #include <iostream>
 #include <map>
@@ -63,12 +69,23 @@ int main(int argc, char** argv) {
 
     std::stop_source stop;
     Clock::time_point asked;
+    std::mutex mutex;
+    std::condition_variable_any reached;
+    bool at_moment = false;
     int reports = 0;
     engine.SetCancellation(stop.get_token());
     engine.SetProgressListener([&](const ExportProgress& progress) {
-        if (stop.stop_requested() || progress.stage != moment.stage) return;
-        if (moment.after_matrix_read && !matrix_read) return;
-        if (++reports < moment.report) return;
+        if (progress.stage != moment.stage || (moment.after_matrix_read && !matrix_read)) return;
+        if (++reports != moment.report) return;
+        const std::lock_guard lock(mutex);
+        at_moment = true;
+        reached.notify_one();
+    });
+    std::jthread canceller([&](std::stop_token ended) {
+        std::unique_lock lock(mutex);
+        if (!reached.wait(lock, ended, [&] { return at_moment; })) return;
+        // Not a multiple of anything the export does.
+        std::this_thread::sleep_for(std::chrono::microseconds(23300));
         asked = Clock::now();
         stop.request_stop();
     });
@@ -77,6 +94,7 @@ int main(int argc, char** argv) {
         std::cerr << "the export ended before the stop was asked for\n";
         return 1;
     } catch (const ExportCancelled&) {
+        canceller.join();
         const std::chrono::duration<double> latency = Clock::now() - asked;
         std::cout << latency.count() << '\n';
         return 0;

@@ -14,9 +14,9 @@ namespace brenwick {
 // The environment variable that names a reader library when no option does.
 inline constexpr const char* kReaderVariable = "BRENWICK_READER";
 
-// Loads the library at `path` and takes its nine functions. Throws std::runtime_error naming
-// the library when the file does not exist, is no loadable library (with the loader's text),
-// or lacks one of the functions (named).
+// Loads the library at `path` and takes its nine functions, and the optional read monitor when
+// it offers one. Throws std::runtime_error naming the library when the file does not exist, is
+// no loadable library (with the loader's text), or lacks one of the nine functions (named).
 std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path);
 
 // The library named by `option`, else by BRENWICK_READER (when set and not empty), else the
