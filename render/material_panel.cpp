@@ -82,9 +82,9 @@ void DrawLegend(QPainter& painter, const fieldmap::Slice& slice, std::span<const
     painter.save();
     painter.setFont(style.TextFont());
     painter.setPen(style.text);
-    painter.drawText(QRect(room.left(), room.top(), room.width(), row), Qt::AlignLeft | Qt::AlignVCenter,
-                     kLegendHeading);
     const QFontMetrics metrics(style.TextFont());
+    painter.drawText(QRect(room.left(), room.top(), room.width(), row), Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(kLegendHeading, Qt::ElideRight, room.width()));
     int y = room.top() + row;
     for (const LegendEntry& entry : LegendEntries(slice, colours, rows)) {
         int text_left = room.left();
@@ -159,10 +159,11 @@ PlotArea DrawMaterialPanel(QPainter& painter, const fieldmap::Slice& slice, QRec
     painter.save();
     painter.setFont(style.TextFont());
     painter.setPen(style.text);
+    const QString title = QString("Element materials (element layer %1 along %2)")
+                              .arg(*slice.element_layer)
+                              .arg(QString::fromStdString(fieldmap::AxisName(slice.axis)));
     painter.drawText(rooms.title, Qt::AlignLeft | Qt::AlignVCenter,
-                     QString("Element materials (element layer %1 along %2)")
-                         .arg(*slice.element_layer)
-                         .arg(QString::fromStdString(fieldmap::AxisName(slice.axis))));
+                     painter.fontMetrics().elidedText(title, Qt::ElideRight, rooms.title.width()));
     painter.restore();
     DrawLegend(painter, slice, colours, SideRoom(plot, rooms, side_width, style), style);
     return plot;

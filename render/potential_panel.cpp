@@ -173,7 +173,8 @@ PotentialPanel DrawPotentialPanel(QPainter& painter, const fieldmap::Slice& slic
     if (!levels.values.empty()) {
         title += QString(", lines every %1 V").arg(QString::fromStdString(TickLabel(levels.step, levels.step)));
     }
-    painter.drawText(rooms.title, Qt::AlignLeft | Qt::AlignVCenter, title);
+    painter.drawText(rooms.title, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(title, Qt::ElideRight, rooms.title.width()));
     painter.restore();
     return result;
 }

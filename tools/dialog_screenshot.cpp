@@ -41,7 +41,7 @@ bool ExportAndPreview(CBrenwickWindow& window) {
         std::cerr << "the export failed: " << status.toStdString() << '\n';
         return false;
     }
-    // The picture is drawn again for the grown window once its size has settled.
+    // The picture is drawn for the room of the window once it has been laid out.
     QTest::qWait(kSettleMs);
     const auto* picture = window.findChild<QLabel*>("labelSlicePicture");
     return QTest::qWaitFor([&] { return !picture->pixmap().isNull(); }, kExportTimeoutMs);
