@@ -111,6 +111,24 @@ TEST(Parallel, NoItemsNoCall) {
     }
 }
 
+TEST(Parallel, ProgressIsToldOnTheCallingThreadOnlyAndEndsWithAll) {
+    for (const unsigned workers : {1u, 4u}) {
+        SCOPED_TRACE(workers);
+        WorkerCountScope scope(workers);
+        std::vector<double> shares;
+        std::set<std::thread::id> threads;
+        ParallelFor(1000, [](std::size_t, std::size_t) {}, {},
+                    [&](double share) {
+                        shares.push_back(share);
+                        threads.insert(std::this_thread::get_id());
+                    });
+        EXPECT_EQ(threads, std::set<std::thread::id>{std::this_thread::get_id()});
+        EXPECT_GT(shares.size(), 2u) << "told piece by piece";
+        EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+        EXPECT_EQ(shares.back(), 1.0);
+    }
+}
+
 TEST(Parallel, AFailureOfOneRangeReachesTheCallerAfterAllRanges) {
     WorkerCountScope scope(4);
     std::mutex mutex;
