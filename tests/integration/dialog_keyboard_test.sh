@@ -24,11 +24,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAILED: $*" >&2; cat "$work/dialog.log" >&2; exit 1; }
+fail() { echo "FAILED: $*" >&2; cat "$work/dialog.log" >&2 2>/dev/null; exit 1; }
 
-# Waits up to 30 s for a condition.
+# Waits up to 60 s for a condition.
 wait_for() {
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     if eval "$1"; then return 0; fi
     sleep 0.1
   done
@@ -40,11 +40,15 @@ exports_done() { grep -c "Number of data found" "$work/dialog.log" || true; }
 if command -v openbox >/dev/null; then
   openbox >/dev/null 2>&1 &
   manager_pid=$!
+  # A window mapped while the manager starts can stay unmapped: wait for the manager.
+  wait_for 'xdotool search --classname openbox >/dev/null 2>&1' || fail "the window manager did not start"
 fi
 
-HOME=$work "$dialog" > "$work/dialog.log" 2>&1 &
+XDG_CONFIG_HOME=$work "$dialog" > "$work/dialog.log" 2>&1 &
 dialog_pid=$!
-window=$(xdotool search --sync --onlyvisible --name '^Brenwick$' | head -n 1)
+window=
+wait_for 'window=$(xdotool search --onlyvisible --name "^Brenwick\$" 2>/dev/null | head -n 1); [ -n "$window" ]' ||
+  fail "the dialog did not show"
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 sleep 0.5
 
