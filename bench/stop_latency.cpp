@@ -12,15 +12,15 @@
 #include "readout.h"
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <chrono>
+#include <condition_variable>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <stop_token>
 #include <string>
+#include <thread>
 
 using namespace brenwick;
 using Clock = std::chrono::steady_clock;

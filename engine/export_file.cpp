@@ -56,9 +56,7 @@ void WriteExportFile(const OutputDestination& destination, const efm::Blocks& bl
         throw FailureWithCause(open_failure + destination.Name(),
                                "The output " + destination.Name() + " is a folder; give the name of a file in it.");
     }
-    OutputFile output(destination,
-                      {open_failure,
-                       "BinaryFileFormat::Save: Error. Unable to write file:  "},
+    OutputFile output(destination, {open_failure, "BinaryFileFormat::Save: Error. Unable to write file:  "},
                       {[&stop] { StopIfRequested(stop); }, notices});
     OutputSink sink(output, efm::FileSize(blocks), progress);
     efm::WriteFile(blocks, sink);  // a failed write makes Commit fail

@@ -2,8 +2,8 @@
 
 #include "efm/garfield_limits.h"
 #include "element_properties.h"
-#include "failure_cause.h"
 #include "export_file.h"
+#include "failure_cause.h"
 #include "grid.h"
 #include "large_array.h"
 #include "material_assignment.h"

@@ -79,8 +79,8 @@ SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name,
     }
     fieldmap::CheckDrawable(slice);
     const PictureLayout layout(slice, size, text_scale);
-    SlicePicture picture{QImage(size, QImage::Format_RGB32), Title(slice, file_name), std::nullopt,
-                         MaterialColours(slice.records), {}};
+    SlicePicture picture{
+        QImage(size, QImage::Format_RGB32), Title(slice, file_name), std::nullopt, MaterialColours(slice.records), {}};
     picture.image.fill(layout.style.background);
     QPainter painter(&picture.image);
     painter.setRenderHint(QPainter::TextAntialiasing);

@@ -218,8 +218,7 @@ void ReadWhole(hid_t dataset, hid_t memory_type, hsize_t count, void* destinatio
     for (hsize_t first = 0; first < count;) {
         hsize_t n = std::min(slab, count - first);
         Dataspace memory_space(H5Screate_simple(1, &n, nullptr));
-        if (!memory_space ||
-            H5Sselect_hyperslab(file_space.get(), H5S_SELECT_SET, &first, nullptr, &n, nullptr) < 0 ||
+        if (!memory_space || H5Sselect_hyperslab(file_space.get(), H5S_SELECT_SET, &first, nullptr, &n, nullptr) < 0 ||
             H5Dread(dataset, memory_type, memory_space.get(), file_space.get(), H5P_DEFAULT,
                     static_cast<char*>(destination) + first * value_size) < 0) {
             Fail(BRENWICK_READER_READ_ERROR);

@@ -538,7 +538,8 @@ TEST_F(DialogCloseTest, DuringAnExportStopsItAndEndsTheDialogOnceTheWorkerHasEnd
     EXPECT_TRUE(view.BackgroundWorkPending());
     EXPECT_FALSE(view.Ended());
     EXPECT_FALSE(view.Enabled(ControlId::CancelExport));
-    EXPECT_EQ(view.Status(), "Start to extract data now...\nStopping the export; the dialog closes once it has stopped.");
+    EXPECT_EQ(view.Status(),
+              "Start to extract data now...\nStopping the export; the dialog closes once it has stopped.");
     const std::size_t before = view.Log().size();
     dialog.OnBnClickedClose();
     EXPECT_EQ(view.Log().size(), before) << "a second Close changes nothing";

@@ -247,8 +247,8 @@ TEST_F(DialogWindowTest, LongMessagesWrapInTheStatusAtTheMinimumSize) {
     Field("editInputFile").setText(path);
 
     auto& status = Child<QPlainTextEdit>("textStatus");
-    EXPECT_TRUE(Status().startsWith("Open the input file...failed with message:\nFailed to open the CST project file: " +
-                                    path + "\n"));
+    EXPECT_TRUE(Status().startsWith(
+        "Open the input file...failed with message:\nFailed to open the CST project file: " + path + "\n"));
     EXPECT_EQ(status.horizontalScrollBar()->maximum(), 0);
     EXPECT_LE(window.width(), window.minimumSizeHint().width());
 }
@@ -360,7 +360,8 @@ TEST_F(DialogWindowTest, CloseEscapeOrTheCloseBoxDuringAnExportStopItWhileTheWin
         EXPECT_TRUE(window.isVisible());
         EXPECT_FALSE(Button("btnCancel").isEnabled());
         for (const auto& [name, enabled] : InputStates()) EXPECT_FALSE(enabled) << name.toStdString();
-        EXPECT_TRUE(Status().endsWith("Stopping the export; the dialog closes once it has stopped.")) << Status().toStdString();
+        EXPECT_TRUE(Status().endsWith("Stopping the export; the dialog closes once it has stopped."))
+            << Status().toStdString();
         EXPECT_EQ(Child<QProgressBar>("progressExport").format(), "stopping");
         QTest::qWait(20);
         EXPECT_TRUE(window.isVisible());
@@ -479,8 +480,9 @@ TEST_F(DialogWindowTest, FailedOpenDisablesTheFieldsWithTheirBrowseButtons) {
 
     Field("editInputFile").setText("/data/broken.cst");
 
-    EXPECT_TRUE(Status().startsWith("Open the input file...failed with message:\nFailed to open the CST project file: "
-                                    "/data/broken.cst\n"));
+    EXPECT_TRUE(
+        Status().startsWith("Open the input file...failed with message:\nFailed to open the CST project file: "
+                            "/data/broken.cst\n"));
     for (const char* name : {"editMaterialFile", "editOutputFile", "editPotentialName"})
         EXPECT_FALSE(Field(name).isEnabled()) << name;
     for (const char* name : {"browseMaterialFile", "browseOutputFile"})

@@ -117,11 +117,12 @@ TEST(Parallel, ProgressIsToldOnTheCallingThreadOnlyAndEndsWithAll) {
         WorkerCountScope scope(workers);
         std::vector<double> shares;
         std::set<std::thread::id> threads;
-        ParallelFor(1000, [](std::size_t, std::size_t) {}, {},
-                    [&](double share) {
-                        shares.push_back(share);
-                        threads.insert(std::this_thread::get_id());
-                    });
+        ParallelFor(
+            1000, [](std::size_t, std::size_t) {}, {},
+            [&](double share) {
+                shares.push_back(share);
+                threads.insert(std::this_thread::get_id());
+            });
         EXPECT_EQ(threads, std::set<std::thread::id>{std::this_thread::get_id()});
         EXPECT_GT(shares.size(), 2u) << "told piece by piece";
         EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
