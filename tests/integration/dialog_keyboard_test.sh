@@ -63,9 +63,10 @@ xdotool type --delay 10 "$work/detector.efm"
 xdotool key --delay 100 shift+Tab shift+Tab shift+Tab
 xdotool key space
 wait_for '[ "$(exports_done)" -ge 1 ] && [ -f "$work/detector.efm" ]' || fail "the first export did not happen"
-# The worker has finished once the inputs are back; Enter then goes to the control that had the
-# focus when the export began.
-sleep 1
+# The output is in place when the worker ends; the window takes the outcome and gives the inputs
+# back moments later (time enough also for a slow, sanitized build). Enter then goes to the
+# control that had the focus when the export began.
+sleep 3
 xdotool key Return
 wait_for '[ "$(exports_done)" -ge 2 ]' || fail "Enter after the export did not export again"
 sleep 1
