@@ -35,6 +35,15 @@ wait_for() {
   return 1
 }
 exports_done() { grep -c "Number of data found" "$work/dialog.log" || true; }
+# Whether the dialog used no processor time for a second: it has taken the outcome of the export
+# (summary, preview) and waits for the user.
+settled() {
+  local before after
+  before=$(awk '{print $14 + $15}' "/proc/$dialog_pid/stat")
+  sleep 1
+  after=$(awk '{print $14 + $15}' "/proc/$dialog_pid/stat")
+  [ "$before" = "$after" ]
+}
 
 "$cli" make-project "$work/detector.cst" --materials-out "$work/materials.xml" >/dev/null
 if command -v openbox >/dev/null; then
@@ -64,9 +73,9 @@ xdotool key --delay 100 shift+Tab shift+Tab shift+Tab
 xdotool key space
 wait_for '[ "$(exports_done)" -ge 1 ] && [ -f "$work/detector.efm" ]' || fail "the first export did not happen"
 # The output is in place when the worker ends; the window takes the outcome and gives the inputs
-# back moments later (time enough also for a slow, sanitized build). Enter then goes to the
-# control that had the focus when the export began.
-sleep 3
+# back moments later (a slow, sanitized build takes longer). Enter then goes to the control that
+# had the focus when the export began.
+wait_for settled || fail "the dialog did not settle after the first export"
 xdotool key Return
 wait_for '[ "$(exports_done)" -ge 2 ]' || fail "Enter after the export did not export again"
 sleep 1
