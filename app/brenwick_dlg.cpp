@@ -41,16 +41,15 @@ DialogReader brenwick::ChooseDialogReader(const std::optional<std::string>& opti
     }
 }
 
-CBrenwickDlg::CBrenwickDlg(DialogView& view, DialogReader reader) : m_view(view), m_reader(std::move(reader)) {}
+CBrenwickDlg::CBrenwickDlg(DialogView& view, DialogReader reader)
+    : m_view(view),
+      m_reader(std::move(reader)),
+      m_strReaderDescription(m_reader.reader ? DescribeReader(*m_reader.reader) : m_reader.failure) {}
 
 CBrenwickDlg::~CBrenwickDlg() { StopExport(); }
 
 void CBrenwickDlg::OnInitDialog() {
     if (!m_reader.reader) SetStatus(m_reader.failure);
-}
-
-std::string CBrenwickDlg::ReaderDescription() const {
-    return m_reader.reader ? DescribeReader(*m_reader.reader) : m_reader.failure;
 }
 
 void CBrenwickDlg::OnEnChange(ControlId id) {

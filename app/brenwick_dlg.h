@@ -66,7 +66,7 @@ public:
     const CST_Readout* Readout() const { return m_pReadout.get(); }
     const std::string& OutputFile() const { return m_strOutputFile; }
     // The reader and its version, or why the chosen one cannot be used, for the About box.
-    std::string ReaderDescription() const;
+    const std::string& ReaderDescription() const { return m_strReaderDescription; }
 
 private:
     void FinishExport();
@@ -81,6 +81,9 @@ private:
 
     brenwick::DialogView& m_view;
     brenwick::DialogReader m_reader;
+    // Asked once, at start: the About box may open while the worker calls the reader, and a
+    // reader is never called from two threads at once.
+    std::string m_strReaderDescription;
     std::unique_ptr<CST_Readout> m_pReadout;
     std::string m_strOutputFile;
     std::unique_ptr<brenwick::ExportSession> m_export;  // while the worker exports

@@ -314,6 +314,18 @@ TEST_F(DialogFieldTest, ChangesWithoutAProjectTouchNoReadout) {
 
 using DialogExportTest = DialogTest;
 
+TEST_F(DialogExportTest, TheAboutBoxAsksTheReaderNothingWhileAnExportRuns) {
+    PrepareExport(temp / "about.efm");
+    dialog.OnBnClickedExport();
+    ASSERT_TRUE(view.BackgroundWorkPending());
+    const int version_calls = fake_reader::CallCount("CST_GetDLLVersion");
+    EXPECT_NE(dialog.ReaderDescription().find("version " + std::to_string(PotentialProject().version)),
+              std::string::npos)
+        << dialog.ReaderDescription();
+    EXPECT_EQ(fake_reader::CallCount("CST_GetDLLVersion"), version_calls);
+    view.FinishBackgroundWork();
+}
+
 TEST_F(DialogExportTest, RunsOnTheWorkerWithTheInputsDisabledAndRestoresThemAfterwards) {
     const std::string output = temp / "dialog-export.efm";
     PrepareExport(output);
