@@ -4,14 +4,20 @@
 #include "convert_command.h"
 #include "export_command.h"
 #include "inspect_command.h"
-#include "make_project.h"
 #include "parallel.h"
-#include "preview_command.h"
+#include "platform/utf8_process.h"
 #include "probe_command.h"
 #include "process_signals.h"
 #include "reader_call.h"
 #include "reader_library.h"
 #include "terminal.h"
+#include "unavailable_command.h"
+#if defined(BRENWICK_HAS_HDF5)
+#include "make_project.h"
+#endif
+#if defined(BRENWICK_HAS_QT)
+#include "preview_command.h"
+#endif
 
 #include <CLI/CLI.hpp>
 
@@ -38,6 +44,8 @@ struct Command {
 int main(int argc, char** argv) {
     PrepareProcessSignals();
     ReportProgramEndInReaderCalls();
+    UseUtf8Console();
+    Utf8Arguments arguments(argc, argv);
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.
     app.require_subcommand(0, 1);
@@ -54,26 +62,40 @@ int main(int argc, char** argv) {
 
     ExportOptions export_options;
     InspectOptions inspect_options;
-    MakeProjectOptions make_project_options;
-    PreviewOptions preview_options;
     ConvertOptions convert_options;
     ProbeOptions probe_options;
     CLI::App* export_command = AddExportCommand(app, export_options);
-    const std::vector<Command> commands{
+    std::vector<Command> commands{
         {export_command,
          [&] { return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr); }},
         {AddInspectCommand(app, inspect_options),
          [&] { return CheckWritten("inspect", RunInspect(inspect_options, std::cout), std::cout, std::cerr); }},
-        {AddMakeProjectCommand(app, make_project_options),
-         [&] { return RunMakeProject(make_project_options, std::cout, std::cerr); }},
-        {AddPreviewCommand(app, preview_options), [&] { return RunPreview(preview_options, std::cout, std::cerr); }},
-        {AddConvertCommand(app, convert_options), [&] { return RunConvert(convert_options, std::cout, std::cerr); }},
-        {AddProbeCommand(app, probe_options),
-         [&] { return CheckWritten("probe", RunProbe(probe_options, std::cout, std::cerr), std::cout, std::cerr); }},
     };
+#if defined(BRENWICK_HAS_HDF5)
+    MakeProjectOptions make_project_options;
+    commands.push_back({AddMakeProjectCommand(app, make_project_options),
+                        [&] { return RunMakeProject(make_project_options, std::cout, std::cerr); }});
+#else
+    commands.push_back({AddUnavailableCommand(app, "make-project", "HDF5"),
+                        [] { return RunUnavailable("make-project", "HDF5", std::cerr); }});
+#endif
+#if defined(BRENWICK_HAS_QT)
+    PreviewOptions preview_options;
+    commands.push_back(
+        {AddPreviewCommand(app, preview_options), [&] { return RunPreview(preview_options, std::cout, std::cerr); }});
+#else
+    commands.push_back(
+        {AddUnavailableCommand(app, "preview", "Qt"), [] { return RunUnavailable("preview", "Qt", std::cerr); }});
+#endif
+    commands.push_back(
+        {AddConvertCommand(app, convert_options), [&] { return RunConvert(convert_options, std::cout, std::cerr); }});
+    commands.push_back({AddProbeCommand(app, probe_options), [&] {
+                            return CheckWritten("probe", RunProbe(probe_options, std::cout, std::cerr), std::cout,
+                                                std::cerr);
+                        }});
 
     try {
-        app.parse(argc, argv);
+        app.parse(arguments.Count(), arguments.Values());
     } catch (const CLI::CallForHelp& request) {
         return app.exit(request);
     } catch (const CLI::CallForAllHelp& request) {

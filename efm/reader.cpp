@@ -1,6 +1,7 @@
 #include "reader.h"
 
 #include "mesh_lines.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <charconv>
@@ -335,9 +336,10 @@ std::vector<MaterialRecord> Reader::MaterialRecords(std::size_t description_byte
 
 detail::OpenedFile::OpenedFile(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) stream.open(path, std::ios::binary);
+    const std::filesystem::path file = PathFromText(path);
+    if (std::filesystem::is_regular_file(file, error)) stream.open(file, std::ios::binary);
     if (!stream) throw FormatError("cannot open " + path);
-    file_size = static_cast<std::uint64_t>(std::filesystem::file_size(path, error));
+    file_size = static_cast<std::uint64_t>(std::filesystem::file_size(file, error));
     if (error) throw FormatError("cannot open " + path);
 }
 

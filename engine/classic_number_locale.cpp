@@ -3,6 +3,12 @@
 #include <clocale>
 #include <string>
 
+#if !defined(_WIN32)
+#include <locale.h>
+#endif
+
+namespace brenwick {
+
 #if defined(_WIN32)
 
 struct ClassicNumberLocale::State {
@@ -22,10 +28,6 @@ ClassicNumberLocale::~ClassicNumberLocale() {
 }
 
 #else
-
-#include <locale.h>
-
-namespace brenwick {
 
 struct ClassicNumberLocale::State {
     locale_t classic = static_cast<locale_t>(0);

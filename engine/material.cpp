@@ -2,6 +2,7 @@
 
 #include "classic_number_locale.h"
 #include "failure_cause.h"
+#include "platform/utf8_path.h"
 
 #include <pugixml.hpp>
 
@@ -73,8 +74,9 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
     pugi::xml_document document;
     // A directory opens like a file, whose size pugixml then takes to be 2^63 bytes to allocate.
     std::error_code error;
+    const std::filesystem::path file = PathFromText(path);
     pugi::xml_parse_result parsed;
-    if (!std::filesystem::is_regular_file(path, error) || !(parsed = document.load_file(path.c_str()))) {
+    if (!std::filesystem::is_regular_file(file, error) || !(parsed = document.load_file(file.c_str()))) {
         throw FailureWithCause("PrepareMaterialData: Error during parsing Materials.xml file.",
                                MaterialFileCause(path, parsed));
     }
@@ -106,7 +108,7 @@ void WriteMaterialFile(const std::string& path, const std::vector<Material>& mat
         node.append_attribute("rho") = FloatText(material.rho).c_str();
         node.append_attribute("rho_set") = FloatText(material.rho_set).c_str();
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(PathFromText(path), std::ios::binary | std::ios::trunc);
     document.save(file, "  ");
     file.close();
     if (!file) throw std::runtime_error("Unable to write the material file: " + path);

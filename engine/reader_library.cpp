@@ -1,5 +1,6 @@
 #include "reader_library.h"
 
+#include "platform/utf8_path.h"
 #include "shared_library.h"
 
 #include <cstdlib>
@@ -23,15 +24,29 @@ void Bind(const SharedLibrary& library, const std::string& path, const char* nam
     slot = Function(name, reinterpret_cast<typename Function::Pointer>(symbol));
 }
 
+// The library BRENWICK_READER names; empty when it names none. On Windows read from the wide
+// environment, so that a path outside the ANSI code page arrives whole.
+std::string ReaderFromEnvironment() {
+#if defined(_WIN32)
+    const std::string name(kReaderVariable);
+    const wchar_t* value = _wgetenv(std::wstring(name.begin(), name.end()).c_str());
+    return value != nullptr ? TextFromPath(std::filesystem::path(value)) : std::string();
+#else
+    const char* value = std::getenv(kReaderVariable);
+    return value != nullptr ? value : std::string();
+#endif
+}
+
 }  // namespace
 
 std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) Fail(path, "does not exist.");
+    const std::filesystem::path file = PathFromText(path);
+    if (!std::filesystem::exists(file, error)) Fail(path, "does not exist.");
     // An absolute path, so that the loader takes this file and does not search its own paths.
     std::shared_ptr<const SharedLibrary> library;
     try {
-        library = std::make_shared<const SharedLibrary>(std::filesystem::absolute(path));
+        library = std::make_shared<const SharedLibrary>(std::filesystem::absolute(file));
     } catch (const std::runtime_error& loader) {
         Fail(path, std::string("cannot be loaded: ") + loader.what());
     }
@@ -56,8 +71,8 @@ std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path) {
 
 std::shared_ptr<const ResultReader> ChooseReader(const std::optional<std::string>& option) {
     if (option) return LoadReaderLibrary(*option);
-    const char* variable = std::getenv(kReaderVariable);
-    if (variable != nullptr && *variable != '\0') return LoadReaderLibrary(variable);
+    const std::string variable = ReaderFromEnvironment();
+    if (!variable.empty()) return LoadReaderLibrary(variable);
     return LinkedReader();
 }
 

@@ -8,6 +8,7 @@
 #include "large_array.h"
 #include "material_assignment.h"
 #include "output_target.h"
+#include "platform/ansi_path.h"
 #include "read_monitor.h"
 #include "value_checks.h"
 
@@ -17,6 +18,7 @@
 #include <exception>
 #include <iostream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -34,6 +36,14 @@ namespace {
                 ").";
     }
     throw FailureWithCause(message.str(), cause);
+}
+
+// Only on Windows: the reader takes the path in the ANSI code page.
+[[noreturn]] void FailToSpell(const std::string& project_file) {
+    throw std::runtime_error(
+        "Failed to open the CST project file: " + project_file +
+        "\nThe result reader takes paths in the system's code page, which cannot spell this one, and "
+        "the file has no short name; move the project to a folder whose name it can spell.");
 }
 
 [[noreturn]] void FailFieldData(const char* first_piece, const std::string& result_path) {
@@ -90,7 +100,9 @@ CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
     Log("CST DLL Version is: " + std::to_string(ReaderVersion(*reader)));
 
     project_handle = CSTProjHandle{};
-    reader_status = reader->functions.open_project(project_file.c_str(), &project_handle);
+    const std::optional<std::string> reader_path = AnsiPathFor(project_file);
+    if (!reader_path) FailToSpell(project_file);
+    reader_status = reader->functions.open_project(reader_path->c_str(), &project_handle);
     if (reader_status != 0) FailToOpen(project_file, *reader, reader_status);
     try {
         ReadMesh();

@@ -4,6 +4,9 @@
 #include <string>
 
 #if defined(_WIN32)
+#include "platform/utf8_path.h"
+#include "platform/windows_error.h"
+
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -13,24 +16,9 @@ namespace brenwick {
 
 #if defined(_WIN32)
 
-namespace {
-
-std::string LastErrorText() {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, GetLastError(), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string message = length > 0 ? std::string(text, length) : "unknown error";
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
-    return message;
-}
-
-}  // namespace
-
-SharedLibrary::SharedLibrary(const std::filesystem::path& path)
-    : handle_(LoadLibraryW(path.wstring().c_str())) {
-    if (handle_ == nullptr) throw std::runtime_error(LastErrorText());
+SharedLibrary::SharedLibrary(const std::filesystem::path& path) : handle_(LoadLibraryW(path.c_str())) {
+    // The loader's texts name the library as "%1".
+    if (handle_ == nullptr) throw std::runtime_error(WindowsErrorText(GetLastError(), TextFromPath(path)));
 }
 
 SharedLibrary::~SharedLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }

@@ -3,8 +3,12 @@
 #include "temporary_files.h"
 
 #if defined(_WIN32)
+#include "platform/windows_error.h"
+
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,8 +61,22 @@ std::FILE* OpenDescriptor(int descriptor) {
     return file;
 }
 
-// ExamineOutput chooses none of these outputs there.
-std::FILE* OpenExisting(const fs::path&, bool) { return nullptr; }
+std::FILE* StreamOf(int descriptor) {
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (file == nullptr) _close(descriptor);
+    return file;
+}
+
+// Opens an existing file or device for writing; never creates one.
+std::FILE* OpenExisting(const fs::path& path, bool truncate) {
+    return StreamOf(_wopen(path.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT | (truncate ? _O_TRUNC : 0)));
+}
+
+// The system's error code of the last failed open, for the message.
+unsigned long LastOpenError() { return _doserrno; }
+
+// ExamineOutput chooses no FIFO there.
 std::FILE* OpenFifoIfRead(const fs::path&, bool& no_reader) {
     no_reader = false;
     return nullptr;
@@ -85,6 +103,9 @@ std::FILE* OpenDescriptor(int descriptor) {
 std::FILE* OpenExisting(const fs::path& path, bool truncate) {
     return StreamOf(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (truncate ? O_TRUNC : 0)));
 }
+
+// Messages name no system error here.
+unsigned long LastOpenError() { return 0; }
 
 // Opens a FIFO for writing without waiting for a reader: nullptr, with `no_reader`, while it has
 // none.
@@ -115,7 +136,7 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
     const OutputTarget target = ExamineOutput(name_);
     switch (target.method) {
     case OutputMethod::Refused:
-        FailToOpen();
+        FailToOpen(target.system_error);
     case OutputMethod::Replace:
         if (!OpenTemporaryFile(target)) OpenWhereItIs(target.path, true);
         break;
@@ -131,7 +152,18 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
     }
 }
 
-void OutputFile::FailToOpen() const { throw std::runtime_error(messages_.open_failure + name_); }
+void OutputFile::FailToOpen(unsigned long system_error) const {
+    throw std::runtime_error(messages_.open_failure + name_ + Why(system_error));
+}
+
+// On Windows the system's reason follows on a line of its own: a file may be read-only, or
+// held open by another program.
+std::string OutputFile::Why([[maybe_unused]] unsigned long system_error) {
+#if defined(_WIN32)
+    if (system_error != 0) return "\n" + WindowsErrorText(system_error);
+#endif
+    return {};
+}
 
 void OutputFile::CheckStop() const {
     if (control_.check_stop) control_.check_stop();
@@ -139,7 +171,7 @@ void OutputFile::CheckStop() const {
 
 void OutputFile::Open(std::FILE* file) {
     file_.reset(file);
-    if (!file_) FailToOpen();
+    if (!file_) FailToOpen(LastOpenError());
 }
 
 // Throws the open message when no temporary file can be made; false when the new file cannot
@@ -155,9 +187,10 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
     }
     if (!file_) {
         temporary_path_.clear();
-        FailToOpen();
+        FailToOpen(LastOpenError());
     }
     final_path_ = target.path;
+    replaces_file_ = target.replaces_file;
     if (!target.replaces_file) return true;
     // The owner first: a change of owner clears the set-user-ID and set-group-ID bits.
     if (GiveOwnership(file_.get(), target)) {
@@ -186,7 +219,7 @@ void OutputFile::OpenFifoOnceRead(const fs::path& path) {
         bool no_reader = false;
         file_.reset(OpenFifoIfRead(path, no_reader));
         if (file_) return;
-        if (!no_reader) FailToOpen();
+        if (!no_reader) FailToOpen(0);
         if (!told && std::chrono::steady_clock::now() - start >= kFifoNoticeAfter) {
             if (control_.notify) control_.notify("Waiting for a reader of the FIFO " + name_);
             told = true;
@@ -225,15 +258,17 @@ void OutputFile::Commit() {
     if (!write_failed_ && std::fflush(file) != 0) NoteFailure();
     bool complete = !write_failed_;
     if (std::fclose(file) != 0) complete = false;
+    unsigned long system_error = 0;
     if (complete && !temporary_path_.empty()) {
-        if (temporary_files::MoveIntoPlace(temporary_path_, final_path_)) {
+        if (temporary_files::MoveIntoPlace(temporary_path_, final_path_, replaces_file_, system_error)) {
             temporary_path_.clear();
         } else {
             complete = false;
         }
     }
     if (!complete) {
-        throw std::runtime_error(messages_.write_failure + name_ + (reader_gone_ ? " (closed by its reader)" : ""));
+        throw std::runtime_error(messages_.write_failure + name_ + (reader_gone_ ? " (closed by its reader)" : "") +
+                                 Why(system_error));
     }
 }
 

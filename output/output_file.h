@@ -64,7 +64,9 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    [[noreturn]] void FailToOpen() const;
+    // On Windows the messages also say why, from the system's error code (0: no code).
+    [[noreturn]] void FailToOpen(unsigned long system_error) const;
+    static std::string Why(unsigned long system_error);
     void CheckStop() const;
     void Open(std::FILE* file);
     bool OpenTemporaryFile(const OutputTarget& target);
@@ -77,6 +79,7 @@ private:
     OutputControl control_;
     std::filesystem::path final_path_;      // where Commit renames the temporary file to
     std::filesystem::path temporary_path_;  // empty unless a temporary file exists
+    bool replaces_file_ = false;            // whether Commit puts it in an existing file's place
     std::unique_ptr<std::FILE, FileCloser> file_;
     bool write_failed_ = false;
     bool reader_gone_ = false;  // a write found the pipe or FIFO without its reader

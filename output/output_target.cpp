@@ -1,6 +1,10 @@
 #include "output_target.h"
 
-#if !defined(_WIN32)
+#include "platform/utf8_path.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +28,7 @@ namespace {
 // links loop or one cannot be read.
 std::vector<fs::path> LinkChain(const std::string& path) {
     constexpr int link_limit = 40;  // as the system's own path resolution
-    std::vector<fs::path> chain{fs::path(path)};
+    std::vector<fs::path> chain{PathFromText(path)};
     for (int links = 0; links < link_limit; ++links) {
         const fs::path& link = chain.back();
         std::error_code error;
@@ -140,23 +144,55 @@ OutputTarget ExamineOutput(const std::string& path) {
 
 #else
 
+// What the system lets this process do with an existing file: a directory and a read-only file
+// are refused, as is a file it may not open for writing (its access control list, or another
+// program that holds it open without sharing it for writing); a device is written into; a file
+// with several hard links is written in place, since a new file would leave the other links
+// with the old contents; any other file is replaced.
+void Examine(DWORD attributes, OutputTarget& target) {
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        target.system_error = ERROR_ACCESS_DENIED;
+        return;
+    }
+    // Opening an existing file for writing, without truncating it, changes nothing.
+    const HANDLE file =
+        CreateFileW(target.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        target.system_error = GetLastError();
+        return;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool disk_file = GetFileType(file) == FILE_TYPE_DISK;
+    const bool known = GetFileInformationByHandle(file, &information) != 0;
+    CloseHandle(file);
+    if (!disk_file) {
+        target.method = OutputMethod::Straight;
+    } else if (!known || information.nNumberOfLinks != 1) {
+        target.method = OutputMethod::InPlace;
+    } else {
+        target.method = OutputMethod::Replace;
+        target.replaces_file = true;
+        std::error_code error;
+        target.permissions = fs::status(target.path, error).permissions();
+    }
+}
+
 }  // namespace
 
-// Without the POSIX calls: a file its owner made read-only and a directory are left alone,
-// anything else is replaced through a temporary file.
 OutputTarget ExamineOutput(const std::string& path) {
     OutputTarget target;
     target.path = FinalPath(path);
     if (target.path.empty()) return target;
-    std::error_code error;
-    const fs::file_status existing = fs::status(target.path, error);
-    if (existing.type() == fs::file_type::not_found) {
+    const DWORD attributes = GetFileAttributesW(target.path.c_str());
+    const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS) {
+        Examine(attributes, target);
+    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        // A missing file may be created; whether its folder takes it shows when it is created.
         target.method = OutputMethod::Replace;
-    } else if (!error && !fs::is_directory(existing) &&
-               (existing.permissions() & fs::perms::owner_write) != fs::perms::none) {
-        target.method = OutputMethod::Replace;
-        target.replaces_file = true;
-        target.permissions = existing.permissions();
+    } else {
+        target.system_error = error;
     }
     return target;
 }
@@ -169,7 +205,8 @@ std::optional<int> DescriptorOf(const OutputDestination& output) {
 
 bool SameFile(const OutputDestination& output, const std::string& input) {
     std::error_code error;
-    return !output.IsStandardOutput() && !input.empty() && fs::equivalent(output.Name(), input, error) && !error;
+    return !output.IsStandardOutput() && !input.empty() &&
+           fs::equivalent(PathFromText(output.Name()), PathFromText(input), error) && !error;
 }
 
 #endif

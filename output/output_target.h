@@ -35,6 +35,8 @@ struct OutputTarget {
     std::filesystem::perms permissions = std::filesystem::perms::none;
     unsigned long owner = 0;  // user and group IDs; kept where the system has them
     unsigned long group = 0;
+    // Windows: the system's error code of a refusal, so that the message can say why.
+    unsigned long system_error = 0;
 };
 
 // Looks at the path and what it names; changes nothing.

@@ -13,8 +13,11 @@ namespace brenwick::temporary_files {
 std::FILE* Create(const std::filesystem::path& path);
 
 // Renames a remembered file to `final_path` and forgets it; false, and still remembered, when
-// the rename fails.
-bool MoveIntoPlace(const std::filesystem::path& path, const std::filesystem::path& final_path);
+// the rename fails, with the system's error code in `system_error` where messages name it
+// (Windows). `replaces_file`: an existing file is replaced, which on Windows gives the new
+// file its attributes and security.
+bool MoveIntoPlace(const std::filesystem::path& path, const std::filesystem::path& final_path, bool replaces_file,
+                   unsigned long& system_error);
 
 // Removes a remembered file and forgets it.
 void Remove(const std::filesystem::path& path);

@@ -14,6 +14,8 @@
 #include "result_reader.h"
 
 #include "hdf5_handles.h"
+#include "platform/ansi_path.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <climits>
@@ -335,7 +337,8 @@ BRENWICK_READER_API int CST_OpenProject(const char* path, CSTProjHandle* handle)
     return Guarded([&](Registry& registry) {
         // Only regular files: a directory, a device or a pipe is refused before HDF5 sees it.
         std::error_code error;
-        const auto status = std::filesystem::status(std::filesystem::path(path), error);
+        const std::filesystem::path file = brenwick::PathFromAnsi(path);
+        const auto status = std::filesystem::status(file, error);
         if (error || !std::filesystem::is_regular_file(status)) {
             return int{BRENWICK_READER_FILE_ERROR};
         }
@@ -346,12 +349,13 @@ BRENWICK_READER_API int CST_OpenProject(const char* path, CSTProjHandle* handle)
         // Keep HDF5's shared lock, but open the file also where the file system has no locks.
         H5Pset_file_locking(access.get(), true, true);
 #endif
-        File file(H5Fopen(path, H5F_ACC_RDONLY, access.get()));
-        if (!file) return int{BRENWICK_READER_FILE_ERROR};
+        // HDF5 takes narrow paths as UTF-8 on Windows.
+        File hdf5_file(H5Fopen(brenwick::TextFromPath(file).c_str(), H5F_ACC_RDONLY, access.get()));
+        if (!hdf5_file) return int{BRENWICK_READER_FILE_ERROR};
 
         OpenProject project;
-        CheckProject(file.get(), project.dims);
-        project.file = std::move(file);
+        CheckProject(hdf5_file.get(), project.dims);
+        project.file = std::move(hdf5_file);
 
         const int32_t id = registry.NewId();
         registry.projects.emplace(id, std::move(project));

@@ -8,6 +8,7 @@
 #include "project_writer.h"
 
 #include "hdf5_handles.h"
+#include "platform/utf8_path.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -32,6 +33,7 @@ public:
     }
 
     void Write(const ProjectContents& contents) {
+        // HDF5 takes the path as UTF-8 on Windows, as the program's own paths are there.
         File file(H5Fcreate(path_.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT));
         if (!file) Fail("create the file");
         created_ = true;
@@ -75,7 +77,7 @@ public:
     void RemovePartialFile() const noexcept {
         if (!created_) return;
         std::error_code ignored;
-        std::filesystem::remove(std::filesystem::path(path_), ignored);
+        std::filesystem::remove(PathFromText(path_), ignored);
     }
 
 private:
