@@ -156,11 +156,19 @@ void OutputFile::FailToOpen(unsigned long system_error) const {
     throw std::runtime_error(messages_.open_failure + name_ + Why(system_error));
 }
 
-// On Windows the system's reason follows on a line of its own: a file may be read-only, or
-// held open by another program.
+// On Windows the system's reason follows on a line of its own where the user can act on it:
+// the file is read-only or not theirs to write, or another program holds it open.
 std::string OutputFile::Why([[maybe_unused]] unsigned long system_error) {
 #if defined(_WIN32)
-    if (system_error != 0) return "\n" + WindowsErrorText(system_error);
+    switch (system_error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: return "\n" + WindowsErrorText(system_error);
+    default: break;
+    }
 #endif
     return {};
 }

@@ -150,7 +150,8 @@ OutputTarget ExamineOutput(const std::string& path) {
 // with several hard links is written in place, since a new file would leave the other links
 // with the old contents; any other file is replaced.
 void Examine(DWORD attributes, OutputTarget& target) {
-    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         target.system_error = ERROR_ACCESS_DENIED;
         return;
     }

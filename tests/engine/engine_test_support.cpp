@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <array>
 #include <cstdio>
@@ -118,6 +120,7 @@ std::string FailureOf(const std::function<void()>& action) {
     return "";
 }
 
+#if !defined(_WIN32)
 std::string FailureInChild(const std::function<void()>& action) {
     int channel[2];
     if (pipe(channel) != 0) throw std::runtime_error("pipe failed");
@@ -143,6 +146,7 @@ std::string FailureInChild(const std::function<void()>& action) {
     }
     return text;
 }
+#endif
 
 std::string StdoutOf(const std::function<void()>& action) {
     testing::internal::CaptureStdout();
@@ -161,15 +165,21 @@ WorkerCountScope::~WorkerCountScope() { SetWorkerCount(0); }
 EnvironmentVariableScope::EnvironmentVariableScope(std::string name, const std::string& value)
     : name_(std::move(name)) {
     if (const char* old = std::getenv(name_.c_str())) old_ = old;
-    setenv(name_.c_str(), value.c_str(), 1);
+    Set(value.c_str());
 }
 
-EnvironmentVariableScope::~EnvironmentVariableScope() {
-    if (old_) {
-        setenv(name_.c_str(), old_->c_str(), 1);
+EnvironmentVariableScope::~EnvironmentVariableScope() { Set(old_ ? old_->c_str() : nullptr); }
+
+void EnvironmentVariableScope::Set(const char* value) const {
+#if defined(_WIN32)
+    _putenv_s(name_.c_str(), value != nullptr ? value : "");  // an empty value removes the variable
+#else
+    if (value != nullptr) {
+        setenv(name_.c_str(), value, 1);
     } else {
         unsetenv(name_.c_str());
     }
+#endif
 }
 
 }  // namespace engine_test

@@ -72,9 +72,11 @@ bool NamesWord(const std::string& text, const std::string& word);
 
 // Runs `action` and returns the text of the std::exception it throws ("" when none).
 std::string FailureOf(const std::function<void()>& action);
+#if !defined(_WIN32)
 // Forks; the child runs `action` and sends the text of the std::exception it throws
 // ("" when none) back to the parent, which returns it.
 std::string FailureInChild(const std::function<void()>& action);
+#endif
 // Runs `action` with standard output captured and returns what reached it, for the tests of
 // what an engine keeps off standard output.
 std::string StdoutOf(const std::function<void()>& action);
@@ -97,6 +99,8 @@ public:
     EnvironmentVariableScope& operator=(const EnvironmentVariableScope&) = delete;
 
 private:
+    void Set(const char* value) const;  // null: remove the variable
+
     std::string name_;
     std::optional<std::string> old_;
 };

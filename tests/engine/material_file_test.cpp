@@ -212,7 +212,8 @@ public:
 
 private:
     bool Switch() {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8"}) {
+        // Windows names its locales differently.
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252"}) {
             if (std::setlocale(LC_NUMERIC, name) != nullptr) return active_ = true;
         }
         return false;

@@ -2,13 +2,19 @@
 
 #include "test_files.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -16,6 +22,149 @@
 #include <thread>
 
 namespace integration {
+
+CliSetup WithFileSizeLimit(std::uint64_t bytes) {
+    CliSetup setup;
+    setup.file_size_limit = bytes;
+    return setup;
+}
+
+CliSetup WithMemoryLimit(std::uint64_t bytes) {
+    CliSetup setup;
+    setup.memory_limit = bytes;
+    return setup;
+}
+
+CliSetup RunningAs(std::optional<Identity> identity) {
+    CliSetup setup;
+    setup.identity = identity;
+    return setup;
+}
+
+CliSetup WithStandardOutput(int descriptor) {
+    CliSetup setup;
+    setup.standard_output = descriptor;
+    return setup;
+}
+
+CliSetup Traced() {
+    CliSetup setup;
+    setup.traced = true;
+    return setup;
+}
+
+namespace {
+
+// The program and its arguments as given, the program first.
+std::vector<std::string> CommandWords(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{BRENWICK_CLI};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return words;
+}
+
+void CheckStarted(const CliRun& run) {
+    if (run.exited && (run.status == 126 || run.status == 127)) {
+        throw std::runtime_error(std::string("could not start ") + BRENWICK_CLI);
+    }
+}
+
+}  // namespace
+
+#if defined(_WIN32)
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+    return wide;
+}
+
+// One argument as the C library's command-line parsing reads it back: in quotes, with the
+// backslashes before a quote doubled.
+std::wstring Quoted(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    return quoted + L"\"";
+}
+
+// The C library of Windows ends the lines of its text streams with CR LF.
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+// A file the child inherits as a standard stream.
+HANDLE InheritedFile(const std::string& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE file = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+    return file;
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
+    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.standard_output >= 0 || setup.traced) {
+        throw std::runtime_error("RunCli: on Windows a child runs only with its arguments");
+    }
+    const test_files::TempDir capture;
+    const std::string out_path = capture / "stdout";
+    const std::string err_path = capture / "stderr";
+    std::wstring command_line;
+    for (const std::string& word : CommandWords(arguments)) {
+        command_line += (command_line.empty() ? L"" : L" ") + Quoted(Wide(word));
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = InheritedFile("NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = InheritedFile(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = InheritedFile(err_path, GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION process{};
+    const BOOL started =
+        CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    for (HANDLE stream : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) CloseHandle(stream);
+    if (!started) throw std::runtime_error(std::string("could not start ") + BRENWICK_CLI);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    CliRun run;
+    // Exit codes from 0xC0000000 on are the exceptions that end a program (an access violation).
+    run.exited = code < 0xC0000000u;
+    if (run.exited)
+        run.status = static_cast<int>(code);
+    else
+        run.signal = static_cast<long>(code);
+    run.out = WithoutCarriageReturns(test_files::ReadText(out_path));
+    run.err = WithoutCarriageReturns(test_files::ReadText(err_path));
+    CheckStarted(run);
+    return run;
+}
+
+std::string Describe(const CliRun& run) {
+    if (run.exited) return "exit status " + std::to_string(run.status);
+    char code[16];
+    std::snprintf(code, sizeof code, "%#x", static_cast<unsigned>(run.signal));
+    return std::string("exception ") + code;
+}
+
+#else
 
 namespace {
 
@@ -45,39 +194,8 @@ int SignalToPass(int stop_status) { return (WSTOPSIG(stop_status) & 0x7f) == SIG
 
 }  // namespace
 
-CliSetup WithFileSizeLimit(rlim_t bytes) {
-    CliSetup setup;
-    setup.file_size_limit = bytes;
-    return setup;
-}
-
-CliSetup WithMemoryLimit(rlim_t bytes) {
-    CliSetup setup;
-    setup.memory_limit = bytes;
-    return setup;
-}
-
-CliSetup RunningAs(std::optional<Identity> identity) {
-    CliSetup setup;
-    setup.identity = identity;
-    return setup;
-}
-
-CliSetup WithStandardOutput(int descriptor) {
-    CliSetup setup;
-    setup.standard_output = descriptor;
-    return setup;
-}
-
-CliSetup Traced() {
-    CliSetup setup;
-    setup.traced = true;
-    return setup;
-}
-
 CliProcess::CliProcess(const std::vector<std::string>& arguments, const CliSetup& setup) : setup_(setup) {
-    std::vector<std::string> words{BRENWICK_CLI};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> words = CommandWords(arguments);
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -152,9 +270,7 @@ CliRun CliProcess::Wait() {
     if (WIFSIGNALED(*status_)) run.signal = WTERMSIG(*status_);
     if (setup_.standard_output < 0) run.out = test_files::ReadText(capture_ / "stdout");
     run.err = ErrorSoFar();
-    if (run.exited && (run.status == 126 || run.status == 127)) {
-        throw std::runtime_error(std::string("could not start ") + BRENWICK_CLI);
-    }
+    CheckStarted(run);
     return run;
 }
 
@@ -166,5 +282,7 @@ std::string Describe(const CliRun& run) {
     if (run.exited) return "exit status " + std::to_string(run.status);
     return "signal " + std::to_string(run.signal) + " (" + strsignal(run.signal) + ")";
 }
+
+#endif
 
 }  // namespace integration

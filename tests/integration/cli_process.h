@@ -4,9 +4,11 @@
 
 #include "test_files.h"
 
-#include <sys/resource.h>
+#if !defined(_WIN32)
 #include <sys/types.h>
+#endif
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,27 +18,28 @@ namespace integration {
 
 // How one run of brenwick-cli ended, and what it printed.
 struct CliRun {
-    bool exited = false;  // ended through exit; false when a signal ended it
+    bool exited = false;  // ended through exit; false when a signal (on Windows an exception) ended it
     int status = -1;      // the exit status, when exited
-    int signal = 0;       // the signal that ended it, when not exited
+    int signal = 0;       // the signal or exception that ended it, when not exited
     std::string out;  // empty when standard output went elsewhere (CliSetup::standard_output)
     std::string err;
 };
 
 // A user and group to run as.
 struct Identity {
-    uid_t user = 0;
-    gid_t group = 0;
+    unsigned user = 0;
+    unsigned group = 0;
 };
 
-// How the child runs besides its arguments.
+// How the child runs besides its arguments. On Windows only the arguments and the standard
+// streams are set; a test that needs more skips there.
 struct CliSetup {
     // Files may not grow beyond that many bytes (RLIMIT_FSIZE, as `prlimit --fsize` sets it),
     // which makes every write past the limit fail like a full disk.
-    std::optional<rlim_t> file_size_limit;
+    std::optional<std::uint64_t> file_size_limit;
     // The address space may not grow beyond that many bytes (RLIMIT_AS), so that a large
     // allocation fails however much memory the machine has.
-    std::optional<rlim_t> memory_limit;
+    std::optional<std::uint64_t> memory_limit;
     // Runs as this user and group, with no supplementary groups; the test must run as root.
     std::optional<Identity> identity;
     // A descriptor to give the child as its standard output (a pipe, a terminal) instead of
@@ -46,8 +49,8 @@ struct CliSetup {
     bool traced = false;
 };
 
-CliSetup WithFileSizeLimit(rlim_t bytes);
-CliSetup WithMemoryLimit(rlim_t bytes);
+CliSetup WithFileSizeLimit(std::uint64_t bytes);
+CliSetup WithMemoryLimit(std::uint64_t bytes);
 // Without an identity, as the user running the tests.
 CliSetup RunningAs(std::optional<Identity> identity);
 CliSetup WithStandardOutput(int descriptor);
@@ -56,6 +59,7 @@ CliSetup Traced();
 // Runs brenwick-cli with these arguments.
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup = {});
 
+#if !defined(_WIN32)
 // brenwick-cli running while the test acts on it.
 class CliProcess {
 public:
@@ -84,8 +88,10 @@ private:
     pid_t child_ = -1;
     std::optional<int> status_;  // what waitpid last reported: a stop while traced, at last the end
 };
+#endif
 
-// "exit status 1" or "signal 11 (Segmentation fault)", for failure messages.
+// "exit status 1" or "signal 11 (Segmentation fault)" (on Windows "exception 0xc0000005"), for
+// failure messages.
 std::string Describe(const CliRun& run);
 
 }  // namespace integration

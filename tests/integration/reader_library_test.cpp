@@ -21,8 +21,13 @@ const std::string kMisbehavingLibrary = BRENWICK_MISBEHAVING_READER_LIBRARY;
 // Sets an environment variable for one scope.
 class EnvironmentVariable {
 public:
+#if defined(_WIN32)
+    EnvironmentVariable(const char* name, const std::string& value) : name_(name) { _putenv_s(name, value.c_str()); }
+    ~EnvironmentVariable() { _putenv_s(name_, ""); }  // an empty value removes it
+#else
     EnvironmentVariable(const char* name, const std::string& value) : name_(name) { setenv(name, value.c_str(), 1); }
     ~EnvironmentVariable() { unsetenv(name_); }
+#endif
     EnvironmentVariable(const EnvironmentVariable&) = delete;
     EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
 

@@ -45,17 +45,20 @@ std::string Quoted(const std::filesystem::path& path) { return "'" + path.string
 TEST(ProjectExample, H5pyScriptOfTheFormatPageMakesAReadableProject) {
     const std::string script = ExampleScript();
     ASSERT_FALSE(script.empty());
+#if defined(_WIN32)
+    GTEST_SKIP() << "the example's Python script is run by the Linux suite";
+#endif
     if (!HaveH5py()) GTEST_SKIP() << kPython << " has no h5py";
 
     test_files::TempDir dir;
     const std::filesystem::path script_path = (dir.path() / "example.py");
-    WriteText(script_path, script);
+    WriteText(script_path.string(), script);
     const std::filesystem::path project_path = (dir.path() / "example.cst");
     const std::filesystem::path log_path = (dir.path() / "python.log");
-    const std::string command = std::string(kPython) + " " + Quoted(script_path) + " " +
-                                Quoted(project_path) + " >" + Quoted(log_path) + " 2>&1";
+    const std::string command = std::string(kPython) + " " + Quoted(script_path.string()) + " " +
+                                Quoted(project_path.string()) + " >" + Quoted(log_path.string()) + " 2>&1";
     const int exit_status = std::system(command.c_str());
-    ASSERT_EQ(exit_status, 0) << ReadText(log_path);
+    ASSERT_EQ(exit_status, 0) << ReadText(log_path.string());
 
     OpenedProject project(project_path.string());
     ASSERT_EQ(project.status(), BRENWICK_READER_OK);

@@ -82,8 +82,8 @@ TEST_F(ProjectWriter, StoresTheTypesH5pyStores) {
 
 TEST_F(ProjectWriter, ReplacesAnExistingFile) {
     const std::filesystem::path path = (dir_.path() / "replace.cst");
-    WriteText(path, std::string(100000, 'x'));
-    WriteProject(path, contents_);
+    WriteText(path.string(), std::string(100000, 'x'));
+    WriteProject(path.string(), contents_);
     OpenedProject project(path.string());
     EXPECT_EQ(project.status(), BRENWICK_READER_OK);
     EXPECT_LT(std::filesystem::file_size(path), 100000u);

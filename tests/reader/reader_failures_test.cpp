@@ -39,18 +39,18 @@ TEST_F(ReaderFailures, FilesThatAreNoHdf5FilesGiveFileError) {
     std::filesystem::create_directory((dir_.path() / "folder.cst"));
     ExpectOpenStatus((dir_.path() / "folder.cst").string(), BRENWICK_READER_FILE_ERROR);
 
-    WriteBytes((dir_.path() / "empty.cst"), {});
+    WriteBytes((dir_.path() / "empty.cst").string(), {});
     ExpectOpenStatus((dir_.path() / "empty.cst").string(), BRENWICK_READER_FILE_ERROR);
 
     const std::string text = "This is a text file, not a project.\n";
-    WriteText((dir_.path() / "text.cst"), text);
+    WriteText((dir_.path() / "text.cst").string(), text);
     ExpectOpenStatus((dir_.path() / "text.cst").string(), BRENWICK_READER_FILE_ERROR);
 }
 
 TEST_F(ReaderFailures, ZeroFilledFileGivesFileError) {
     const std::string path = Write();
     const std::size_t size = std::filesystem::file_size(path);
-    WriteBytes((dir_.path() / "zeros.cst"), std::vector<unsigned char>(size, 0));
+    WriteBytes((dir_.path() / "zeros.cst").string(), std::vector<unsigned char>(size, 0));
     ExpectOpenStatus((dir_.path() / "zeros.cst").string(), BRENWICK_READER_FILE_ERROR);
 }
 
@@ -99,7 +99,7 @@ TEST_F(ReaderFailures, TruncatedProjectFailsWithoutCrash) {
         SCOPED_TRACE(fraction);
         const auto cut = static_cast<std::size_t>(static_cast<double>(bytes.size()) * fraction);
         const std::filesystem::path path = (dir_.path() / "truncated.cst");
-        WriteBytes(path, std::span(bytes).first(cut));
+        WriteBytes(path.string(), std::span(bytes).first(cut));
         OpenedProject project(path.string());
         if (project.status() == BRENWICK_READER_OK) {
             EXPECT_TRUE(SomeOperationFails(project.handle()));

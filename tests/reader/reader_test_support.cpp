@@ -60,14 +60,14 @@ int OpenedProject::Close() {
 
 File OpenForEdit(const std::filesystem::path& path) {
     SilenceErrorPrinting();
-    File file(H5Fopen(path.c_str(), H5F_ACC_RDWR, H5P_DEFAULT));
+    File file(H5Fopen(path.string().c_str(), H5F_ACC_RDWR, H5P_DEFAULT));
     Check(file.valid(), "open " + path.string());
     return file;
 }
 
 File CreateFile(const std::filesystem::path& path) {
     SilenceErrorPrinting();
-    File file(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT));
+    File file(H5Fcreate(path.string().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT));
     Check(file.valid(), "create " + path.string());
     return file;
 }

@@ -3,17 +3,33 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
 
 namespace test_files {
 
+#if defined(_WIN32)
+// Windows has no mkdtemp: a random name, taken only when the directory is new.
+TempDir::TempDir() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("brenwick-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
+}
+#else
 TempDir::TempDir() {
     std::string pattern = (fs::temp_directory_path() / "brenwick-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
     path_ = pattern;
 }
+#endif
 
 TempDir::~TempDir() {
     std::error_code ignored;
@@ -23,6 +39,16 @@ TempDir::~TempDir() {
                         ignored);
     }
     fs::remove_all(path_, ignored);
+}
+
+bool CanMakeSymbolicLinks() {
+    static const bool can = [] {
+        const TempDir dir;
+        std::error_code error;
+        fs::create_symlink("target", dir.path() / "link", error);
+        return !error;
+    }();
+    return can;
 }
 
 std::set<std::string> TempDir::Entries() const {

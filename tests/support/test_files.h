@@ -27,6 +27,11 @@ private:
     std::filesystem::path path_;
 };
 
+// Whether this system lets the tests make symbolic links; MinGW's standard library cannot make
+// them on Windows. Tests of links skip where it does not, with kNoSymbolicLinks as the reason.
+bool CanMakeSymbolicLinks();
+inline constexpr const char* kNoSymbolicLinks = "symbolic links cannot be made on this system";
+
 // Whole files; each throws std::runtime_error naming the path when it cannot be read or written.
 std::vector<unsigned char> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
