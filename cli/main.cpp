@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
     // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.
     app.require_subcommand(0, 1);
+    // CLI11 reads "/name" as an option on Windows, where it is also a path from the drive's root.
+    app.allow_windows_style_options(false);
     bool show_version = false;
     app.add_flag("--version", show_version, "Show the program's version and the result reader it uses, then exit");
     std::optional<std::string> reader_library;

@@ -1,0 +1,35 @@
+# Release packages, made with cpack in a build folder: on Windows a zip of brenwick-cli.exe, the
+# built-in reader as a DLL, the example reader's source, the documentation and the licence texts
+# of the libraries linked into them (scripts/test-windows.sh); on Linux a Debian package of the
+# programs, the reader library, the desktop entry and icons and the documentation, whose
+# dependencies come from the shared libraries it links (scripts/test-debian-package.sh).
+set(CPACK_PACKAGE_NAME brenwick)
+set(CPACK_PACKAGE_VENDOR Brenwick)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Exports the potential of a CST field simulation to the field map file of Garfield++")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  set(brenwick_doc_dir doc)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME brenwick-${PROJECT_VERSION}-windows-x64)
+  # The libraries built for this toolchain (scripts/build-windows-deps.sh) and MinGW-w64's own
+  # runtime, all linked statically.
+  install(DIRECTORY ${BRENWICK_WINDOWS_DEPS}/licences/ DESTINATION licences)
+  install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licences RENAME gcc-runtime.txt)
+  install(FILES /usr/share/doc/mingw-w64-common/copyright DESTINATION licences RENAME mingw-w64-runtime.txt)
+else()
+  set(brenwick_doc_dir share/doc/brenwick)
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brenwick developers <brenwick@localhost>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION science)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${brenwick_doc_dir})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${brenwick_doc_dir}/docs)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/reader/minimal_reader.c DESTINATION ${brenwick_doc_dir}/examples/reader)
+
+include(CPack)

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The Windows build, tested under Wine (CI runs it after the Linux suite): installs the Debian
+# packages it needs, builds the libraries it links for MinGW-w64 once (kept in
+# build-windows/deps), cross-builds Brenwick without the dialog in build-windows, runs the test
+# suite under Wine, checks that the Windows program writes byte for byte the exports of the
+# Linux one, and packs the Windows zip. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+./scripts/setup-debian.sh windows
+./scripts/build-windows-deps.sh build-windows/deps
+
+cmake --preset windows
+cmake --build --preset windows -j"$jobs"
+
+# One Wine server for the whole run, so that each test program starts at once; it goes with
+# the script.
+export WINEPREFIX=$PWD/build-windows/wine
+cmake/wine-run "$WINEPREFIX" cmd /c exit
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+"$wineserver" -p
+trap '"$wineserver" -k || true' EXIT
+ctest --preset windows -j"$jobs"
+
+# The Linux program to compare with; the Linux suite has built it already in CI.
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake --preset default
+fi
+cmake --build build -j"$jobs" --target brenwick-cli brenwick_reader_library minimal_reader
+./scripts/compare-windows-exports.sh build build-windows
+
+(cd build-windows && cpack -G ZIP)
