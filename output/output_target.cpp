@@ -144,11 +144,23 @@ OutputTarget ExamineOutput(const std::string& path) {
 
 #else
 
+// Whether another program holds the file open without letting others rename or delete it, so
+// that a replacement would fail once the whole export is written: the system's error, else
+// ERROR_SUCCESS.
+DWORD HeldAgainstReplacing(const fs::path& path) {
+    const HANDLE file = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(file);
+    return ERROR_SUCCESS;
+}
+
 // What the system lets this process do with an existing file: a directory and a read-only file
 // are refused, as is a file it may not open for writing (its access control list, or another
 // program that holds it open without sharing it for writing); a device is written into; a file
 // with several hard links is written in place, since a new file would leave the other links
-// with the old contents; any other file is replaced.
+// with the old contents; any other file is replaced, unless another program holds it open
+// against that, when it is refused too.
 void Examine(DWORD attributes, OutputTarget& target) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -171,6 +183,8 @@ void Examine(DWORD attributes, OutputTarget& target) {
         target.method = OutputMethod::Straight;
     } else if (!known || information.nNumberOfLinks != 1) {
         target.method = OutputMethod::InPlace;
+    } else if (const DWORD held = HeldAgainstReplacing(target.path); held != ERROR_SUCCESS) {
+        target.system_error = held;
     } else {
         target.method = OutputMethod::Replace;
         target.replaces_file = true;

@@ -118,6 +118,7 @@ TEST_F(ReaderLibrary, UnusableLibrariesAreRefusedByNameBeforeAnyProjectIsTouched
         const CliRun run = RunCli(WithReader(test.library, ExportArguments()));
         EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
         EXPECT_EQ(run.err.rfind(test.message_start, 0), 0u) << run.err;
+        EXPECT_EQ(run.err.find("%1"), std::string::npos) << "the loader's text names the library: " << run.err;
         EXPECT_EQ(run.out, "") << "nothing may be opened or written";
         EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
     }

@@ -1,5 +1,7 @@
 #include "test_files.h"
 
+#include "platform/utf8_path.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -41,6 +43,10 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ignored);
 }
 
+std::string TempDir::operator/(const std::string& name) const {
+    return brenwick::TextFromPath(path_ / brenwick::PathFromText(name));
+}
+
 bool CanMakeSymbolicLinks() {
     static const bool can = [] {
         const TempDir dir;
@@ -58,7 +64,7 @@ std::set<std::string> TempDir::Entries() const {
 }
 
 std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(brenwick::PathFromText(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -69,7 +75,7 @@ std::string ReadText(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, std::span<const unsigned char> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(brenwick::PathFromText(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) throw std::runtime_error("cannot write " + path);

@@ -19,7 +19,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    // Paths as text, UTF-8 on Windows as the program takes them (platform/utf8_path.h).
+    std::string operator/(const std::string& name) const;
     // Names of the entries directly in the directory.
     std::set<std::string> Entries() const;
 
