@@ -10,7 +10,7 @@ package=$(realpath build/brenwick_*_amd64.deb)
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$package" >/dev/null
 # Removed again whatever happens below.
-trap 'apt-get remove -y -qq brenwick >/dev/null' EXIT
+trap 'apt-get purge -y -qq brenwick >/dev/null' EXIT
 
 /usr/bin/brenwick-cli --version
 scratch=$(mktemp -d)
