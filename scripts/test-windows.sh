@@ -15,12 +15,14 @@ cmake --preset windows
 cmake --build --preset windows -j"$jobs"
 
 # One Wine server for the whole run, so that each test program starts at once; it goes with
-# the script.
+# the script. It must come first: it refuses to start beside another of its prefix.
 export WINEPREFIX=$PWD/build-windows/wine
-cmake/wine-run "$WINEPREFIX" cmd /c exit
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+mkdir -p "$WINEPREFIX"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$wineserver" -k 2>/dev/null || true
 "$wineserver" -p
 trap '"$wineserver" -k || true' EXIT
+cmake/wine-run "$WINEPREFIX" cmd /c exit
 ctest --preset windows -j"$jobs"
 
 # The Linux program to compare with; the Linux suite has built it already in CI.
