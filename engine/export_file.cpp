@@ -3,6 +3,7 @@
 #include "export_control.h"
 #include "failure_cause.h"
 #include "output_file.h"
+#include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -52,7 +53,7 @@ void WriteExportFile(const OutputDestination& destination, const efm::Blocks& bl
     efm::HeaderOf(blocks);  // a header that cannot be written stops the export before the output is opened
     const std::string open_failure = "BinaryFileFormat::Save: Error. Unable to open/create file:  ";
     std::error_code error;
-    if (!destination.IsStandardOutput() && std::filesystem::is_directory(destination.Name(), error)) {
+    if (!destination.IsStandardOutput() && std::filesystem::is_directory(PathFromText(destination.Name()), error)) {
         throw FailureWithCause(open_failure + destination.Name(),
                                "The output " + destination.Name() + " is a folder; give the name of a file in it.");
     }

@@ -51,7 +51,7 @@ std::string FloatText(float value) {
 
 // The line of the text at `offset` in a file read as 8-bit text, counted from 1.
 std::size_t LineAt(const std::string& path, std::ptrdiff_t offset) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromText(path), std::ios::binary);
     std::size_t line = 1;
     for (char c; offset-- > 0 && file.get(c);) line += c == '\n';
     return line;

@@ -3,6 +3,7 @@
 #include "failure_cause.h"
 #include "engine_test_support.h"
 #include "material.h"
+#include "platform/utf8_path.h"
 #include "readout.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +28,12 @@ std::pair<std::string, std::string> FailureAndCause(const std::function<void()>&
 
 TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
     TempDir dir;
-    const std::string folder = dir / "a folder";
-    std::filesystem::create_directory(folder);
+    // Names beyond ASCII, so that on Windows each cause is looked up by the whole name.
+    const std::string folder = dir / "a folder 電場";
+    const std::string broken = dir / "broken Grüße.xml";
+    std::filesystem::create_directory(PathFromText(folder));
     WriteText(dir / "project.cst", "x");
-    WriteText(dir / "broken.xml", "<Materials Count=\"1\">\n  <Material ID=\"1\">\n</Materials>\n");
+    WriteText(broken, "<Materials Count=\"1\">\n  <Material ID=\"1\">\n</Materials>\n");
     WriteMaterialFile(dir / "good.xml", {{0, 1, 1, 0, 0, "gas"}, {1, 4, 1, 0, 0, "FR4"}});
     const std::string parse = "PrepareMaterialData: Error during parsing Materials.xml file.";
     const std::string open = "Failed to open the CST project file: ";
@@ -62,8 +65,8 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
          "\nThe material file " + (dir / "none.xml") + " does not exist."},
         {"a folder as material file", export_with(folder, dir / "out.efm"), parse,
          "\nThe material file " + folder + " is a folder, not a file."},
-        {"broken XML", export_with(dir / "broken.xml", dir / "out.efm"), parse,
-         "\nThe material file " + (dir / "broken.xml") + " is no valid XML in line 3: Start-end tags mismatch."},
+        {"broken XML", export_with(broken, dir / "out.efm"), parse,
+         "\nThe material file " + broken + " is no valid XML in line 3: Start-end tags mismatch."},
         {"a missing project", open_project(dir / "none.cst", 1), open + (dir / "none.cst"),
          "\nThe project file " + (dir / "none.cst") + " does not exist."},
         {"a project the reader refuses", open_project(dir / "project.cst", 2), open + (dir / "project.cst"),
