@@ -98,6 +98,13 @@ TEST_F(ReaderLibrary, ReaderBuiltApartExportsWhatAnEquivalentProjectGives) {
     }
 }
 
+TEST_F(ReaderLibrary, TheOptionalReadMonitorIsTakenFromALibraryThatOffersIt) {
+    for (const auto& [library, offers] : {std::pair{kBuiltInLibrary, true}, std::pair{kMinimalLibrary, false}}) {
+        SCOPED_TRACE(library);
+        EXPECT_EQ(static_cast<bool>(LoadReaderLibrary(library)->functions.set_read_monitor), offers);
+    }
+}
+
 TEST_F(ReaderLibrary, UnusableLibrariesAreRefusedByNameBeforeAnyProjectIsTouched) {
     WriteProject(demo.contents);
     const std::string text_file = dir / "notes.so";
