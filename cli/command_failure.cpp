@@ -2,8 +2,8 @@
 
 #include "efm/reader.h"
 #include "output_target.h"
+#include "platform/write_error.h"
 
-#include <cerrno>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -32,9 +32,10 @@ std::string FailureText(const char* command, const std::string& input, std::exce
 }
 
 int CheckWritten(const char* command, int status, std::ostream& out, std::ostream& err) {
-    errno = 0;
+    ForgetWriteError();
     if (out.flush()) return status;
-    err << command << ": " << (errno == EPIPE ? "standard output was closed by its reader" : "cannot write the result")
+    err << command << ": "
+        << (WriteFoundNoReader() ? "standard output was closed by its reader" : "cannot write the result")
         << std::endl;
     return 1;
 }

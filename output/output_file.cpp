@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include "platform/write_error.h"
 #include "temporary_files.h"
 
 #if defined(_WIN32)
@@ -243,7 +244,7 @@ OutputFile::~OutputFile() {
 
 void OutputFile::NoteFailure() {
     write_failed_ = true;
-    if (errno == EPIPE) reader_gone_ = true;
+    if (WriteFoundNoReader()) reader_gone_ = true;
 }
 
 bool OutputFile::Write(const void* data, std::size_t bytes) {

@@ -3,6 +3,7 @@
 #include "test_files.h"
 
 #if defined(_WIN32)
+#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -114,11 +115,22 @@ HANDLE InheritedFile(const std::string& path, DWORD access, DWORD disposition) {
     return file;
 }
 
+// The handle of a C library descriptor, for the child to inherit.
+HANDLE InheritedDescriptor(int descriptor) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    HANDLE inherited = INVALID_HANDLE_VALUE;
+    if (handle == INVALID_HANDLE_VALUE || !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &inherited,
+                                                           0, TRUE, DUPLICATE_SAME_ACCESS)) {
+        throw std::runtime_error("cannot hand on descriptor " + std::to_string(descriptor));
+    }
+    return inherited;
+}
+
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
-    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.standard_output >= 0 || setup.traced) {
-        throw std::runtime_error("RunCli: on Windows a child runs only with its arguments");
+    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.traced) {
+        throw std::runtime_error("RunCli: on Windows a child runs only with its arguments and standard output");
     }
     const test_files::TempDir capture;
     const std::string out_path = capture / "stdout";
@@ -131,7 +143,8 @@ CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) 
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = InheritedFile("NUL", GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = InheritedFile(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdOutput = setup.standard_output >= 0 ? InheritedDescriptor(setup.standard_output)
+                                                    : InheritedFile(out_path, GENERIC_WRITE, CREATE_ALWAYS);
     startup.hStdError = InheritedFile(err_path, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     const BOOL started =
@@ -151,7 +164,7 @@ CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) 
         run.status = static_cast<int>(code);
     else
         run.signal = static_cast<long>(code);
-    run.out = WithoutCarriageReturns(test_files::ReadText(out_path));
+    if (setup.standard_output < 0) run.out = WithoutCarriageReturns(test_files::ReadText(out_path));
     run.err = WithoutCarriageReturns(test_files::ReadText(err_path));
     CheckStarted(run);
     return run;

@@ -32,7 +32,7 @@ struct Identity {
 };
 
 // How the child runs besides its arguments. On Windows only the arguments and the standard
-// streams are set; a test that needs more skips there.
+// output are set; a test that needs more skips there.
 struct CliSetup {
     // Files may not grow beyond that many bytes (RLIMIT_FSIZE, as `prlimit --fsize` sets it),
     // which makes every write past the limit fail like a full disk.
