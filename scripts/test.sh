@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the test suite through CTest: the
-# everyday check, a few minutes on a two-core machine. CI (.ci/run) runs this and then the
-# suite under the sanitizers and the fuzz targets (scripts/sanitize-and-fuzz.sh).
+# everyday check, a few minutes on a two-core machine. CI (.ci/run) runs this, then the Debian
+# package test, the suite under the sanitizers with the fuzz targets (scripts/sanitize-and-fuzz.sh)
+# and the Windows build under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
