@@ -91,10 +91,9 @@ int main(int argc, char** argv) {
 #endif
     commands.push_back(
         {AddConvertCommand(app, convert_options), [&] { return RunConvert(convert_options, std::cout, std::cerr); }});
-    commands.push_back({AddProbeCommand(app, probe_options), [&] {
-                            return CheckWritten("probe", RunProbe(probe_options, std::cout, std::cerr), std::cout,
-                                                std::cerr);
-                        }});
+    commands.push_back(
+        {AddProbeCommand(app, probe_options),
+         [&] { return CheckWritten("probe", RunProbe(probe_options, std::cout, std::cerr), std::cout, std::cerr); }});
 
     try {
         app.parse(arguments.Count(), arguments.Values());

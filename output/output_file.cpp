@@ -136,8 +136,7 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
     }
     const OutputTarget target = ExamineOutput(name_);
     switch (target.method) {
-    case OutputMethod::Refused:
-        FailToOpen(target.system_error);
+    case OutputMethod::Refused: FailToOpen(target.system_error);
     case OutputMethod::Replace:
         if (!OpenTemporaryFile(target)) OpenWhereItIs(target.path, true);
         break;

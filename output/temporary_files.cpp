@@ -84,8 +84,7 @@ std::FILE* Create(const fs::path& path) {
     return file;
 }
 
-bool MoveIntoPlace(const fs::path& path, const fs::path& final_path, bool replaces_file,
-                   unsigned long& system_error) {
+bool MoveIntoPlace(const fs::path& path, const fs::path& final_path, bool replaces_file, unsigned long& system_error) {
     Registry& registry = TheRegistry();
     const std::lock_guard lock(registry.mutex);
     if (!Rename(path, final_path, replaces_file, system_error)) return false;

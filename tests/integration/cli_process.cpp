@@ -15,9 +15,9 @@
 #endif
 
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
@@ -183,7 +183,8 @@ namespace {
 
 // The child's side, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path, const CliSetup& setup) {
-    const int out = setup.standard_output >= 0 ? setup.standard_output : open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int out =
+        setup.standard_output >= 0 ? setup.standard_output : open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
     for (const auto& [resource, bytes] :
@@ -192,8 +193,8 @@ namespace {
         if (bytes && setrlimit(resource, &limit) != 0) _exit(126);
     }
     // The group first: without root's rights the group can no longer be changed.
-    if (setup.identity && (setgroups(0, nullptr) != 0 || setgid(setup.identity->group) != 0 ||
-                           setuid(setup.identity->user) != 0)) {
+    if (setup.identity &&
+        (setgroups(0, nullptr) != 0 || setgid(setup.identity->group) != 0 || setuid(setup.identity->user) != 0)) {
         _exit(126);
     }
     if (setup.traced && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);

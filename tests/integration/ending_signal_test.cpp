@@ -65,5 +65,7 @@ TEST_F(EndingSignal, RemovesTheTemporaryFileAndEndsTheProgramAsTheSignalWould) {
 
 // These cases need what only POSIX systems have; they are listed here so that the Windows run
 // says so instead of leaving them out.
-TEST(EndingSignal, NotOnWindows) { GTEST_SKIP() << "the ending signals, and holding a program at a system call with ptrace: POSIX only"; }
+TEST(EndingSignal, NotOnWindows) {
+    GTEST_SKIP() << "the ending signals, and holding a program at a system call with ptrace: POSIX only";
+}
 #endif
