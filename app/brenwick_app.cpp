@@ -3,7 +3,7 @@
 #include "brenwick_version.h"
 #include "brenwick_window.h"
 
-#include "reader_library.h"
+#include "engine/reader_library.h"
 
 #include <QCommandLineParser>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #include "brenwick_dlg.h"
 
+#include "engine/failure_cause.h"
+#include "engine/reader_library.h"
 #include "export_summary_text.h"
-#include "failure_cause.h"
-#include "reader_library.h"
 
 #include <exception>
 #include <filesystem>

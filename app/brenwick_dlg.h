@@ -6,9 +6,9 @@
 #define BRENWICK_BRENWICK_DLG_H
 
 #include "dialog_view.h"
+#include "engine/reader_functions.h"
+#include "engine/readout.h"
 #include "export_session.h"
-#include "reader_functions.h"
-#include "readout.h"
 
 #include <exception>
 #include <memory>

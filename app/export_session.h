@@ -7,7 +7,7 @@
 #define BRENWICK_EXPORT_SESSION_H
 
 #include "dialog_view.h"
-#include "export_control.h"
+#include "engine/export_control.h"
 
 #include <exception>
 #include <functional>

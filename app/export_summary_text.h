@@ -3,7 +3,7 @@
 #ifndef BRENWICK_EXPORT_SUMMARY_TEXT_H
 #define BRENWICK_EXPORT_SUMMARY_TEXT_H
 
-#include "export_summary.h"
+#include "engine/export_summary.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "brenwick_app.h"
+#include "engine/process_signals.h"
+#include "engine/reader_call.h"
 #include "platform.h"
-#include "process_signals.h"
-#include "reader_call.h"
 
 int main(int argc, char** argv) {
     brenwick::PrepareProcessSignals();

@@ -1,8 +1,8 @@
 // Element properties and material assignment on a large non-uniform mesh, per thread count.
-#include "element_properties.h"
-#include "grid.h"
-#include "material_assignment.h"
-#include "parallel.h"
+#include "engine/element_properties.h"
+#include "engine/grid.h"
+#include "engine/material_assignment.h"
+#include "engine/parallel.h"
 
 #include <benchmark/benchmark.h>
 

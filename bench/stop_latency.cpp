@@ -7,9 +7,9 @@
 //
 //   stop_latency PROJECT MATERIALS OUTPUT MOMENT      MOMENT: matrix, properties, assignment,
 //                                                    potential or writing
-#include "export_control.h"
-#include "reader_functions.h"
-#include "readout.h"
+#include "engine/export_control.h"
+#include "engine/reader_functions.h"
+#include "engine/readout.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "command_failure.h"
 
 #include "efm/reader.h"
-#include "output_target.h"
+#include "output/output_target.h"
 #include "platform/write_error.h"
 
 #include <exception>

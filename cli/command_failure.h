@@ -3,7 +3,7 @@
 #ifndef BRENWICK_COMMAND_FAILURE_H
 #define BRENWICK_COMMAND_FAILURE_H
 
-#include "output_destination.h"
+#include "output/output_destination.h"
 
 #include <ostream>
 #include <string>

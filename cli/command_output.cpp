@@ -1,6 +1,6 @@
 #include "command_output.h"
 
-#include "output_target.h"
+#include "output/output_target.h"
 #include "terminal.h"
 
 namespace brenwick {

@@ -6,8 +6,8 @@
 #ifndef BRENWICK_COMMAND_OUTPUT_H
 #define BRENWICK_COMMAND_OUTPUT_H
 
-#include "output_destination.h"
-#include "output_file.h"
+#include "output/output_destination.h"
+#include "output/output_file.h"
 
 #include <optional>
 #include <ostream>

@@ -1,7 +1,7 @@
 #include "export_command.h"
 
+#include "engine/readout.h"
 #include "progress_display.h"
-#include "readout.h"
 
 #include <CLI/CLI.hpp>
 

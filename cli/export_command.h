@@ -3,7 +3,7 @@
 #define BRENWICK_EXPORT_COMMAND_H
 
 #include "command_output.h"
-#include "reader_functions.h"
+#include "engine/reader_functions.h"
 
 #include <memory>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "make_project.h"
 
-#include "demo_project.h"
-#include "grid.h"
+#include "demo/demo_project.h"
+#include "engine/grid.h"
 
 #include <CLI/CLI.hpp>
 

@@ -2,7 +2,7 @@
 #ifndef BRENWICK_MAKE_PROJECT_H
 #define BRENWICK_MAKE_PROJECT_H
 
-#include "demo_project.h"
+#include "demo/demo_project.h"
 
 #include <array>
 #include <ostream>

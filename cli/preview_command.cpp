@@ -3,7 +3,7 @@
 #include "command_failure.h"
 #include "command_output.h"
 #include "fieldmap/slice.h"
-#include "output_file.h"
+#include "output/output_file.h"
 #include "render/slice_picture.h"
 
 #include <CLI/CLI.hpp>

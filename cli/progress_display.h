@@ -3,7 +3,7 @@
 #ifndef BRENWICK_PROGRESS_DISPLAY_H
 #define BRENWICK_PROGRESS_DISPLAY_H
 
-#include "export_control.h"
+#include "engine/export_control.h"
 
 #include <chrono>
 #include <optional>

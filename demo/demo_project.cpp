@@ -1,6 +1,6 @@
 #include "demo_project.h"
 
-#include "grid.h"
+#include "engine/grid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "export_control.h"
 #include "failure_cause.h"
-#include "output_file.h"
+#include "output/output_file.h"
 #include "platform/utf8_path.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "efm/writer.h"
 #include "export_control.h"
 #include "log_sink.h"
-#include "output_destination.h"
+#include "output/output_destination.h"
 
 #include <stop_token>
 

@@ -7,7 +7,7 @@
 #include "grid.h"
 #include "large_array.h"
 #include "material_assignment.h"
-#include "output_target.h"
+#include "output/output_target.h"
 #include "platform/ansi_path.h"
 #include "read_monitor.h"
 #include "value_checks.h"

@@ -13,7 +13,7 @@
 #include "export_summary.h"
 #include "log_sink.h"
 #include "material.h"
-#include "output_destination.h"
+#include "output/output_destination.h"
 #include "reader_functions.h"
 #include "result_reader.h"
 

@@ -1,6 +1,6 @@
 #include "vtk_writer.h"
 
-#include "output_file.h"
+#include "output/output_file.h"
 
 #include <algorithm>
 #include <array>

@@ -17,8 +17,8 @@
 #define BRENWICK_FIELDMAP_VTK_WRITER_H
 
 #include "efm/reader.h"
-#include "output_destination.h"
-#include "output_file.h"
+#include "output/output_destination.h"
+#include "output/output_file.h"
 
 namespace brenwick::fieldmap {
 

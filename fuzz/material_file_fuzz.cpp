@@ -5,12 +5,12 @@
 // parse adds no material. Whatever the table holds, the element assignment gives every element
 // byte 0 or the byte of one of its materials, and the export file carries every record intact.
 #include "efm/inspection.h"
-#include "export_file.h"
+#include "engine/export_file.h"
+#include "engine/material.h"
+#include "engine/material_assignment.h"
+#include "engine/parallel.h"
 #include "fuzz_support.h"
-#include "material.h"
-#include "material_assignment.h"
-#include "parallel.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #include <cstdint>
 #include <cstring>

@@ -5,12 +5,12 @@
 // std::exception or writes a file that `brenwick-cli inspect` finds well-formed; a failed
 // export leaves no file behind, no export changes its inputs, and every HDF5 object is closed.
 #include "efm/inspection.h"
+#include "engine/builtin_reader/hdf5_handles.h"
+#include "engine/parallel.h"
+#include "engine/readout.h"
 #include "fuzz_support.h"
-#include "hdf5_handles.h"
-#include "parallel.h"
 #include "project_recipe.h"
-#include "readout.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "project_recipe.h"
 
-#include "hdf5_handles.h"
+#include "engine/builtin_reader/hdf5_handles.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -2,8 +2,8 @@
 // ready to export, the dialog after the export with its summary and the preview of the written
 // file, and the About box. Needs a display; scripts/screenshot-dialog.sh runs it under a
 // virtual one.
-#include "about_dlg.h"
-#include "brenwick_window.h"
+#include "app/about_dlg.h"
+#include "app/brenwick_window.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -11,7 +11,7 @@
 // before allow, whatever the file says. Arrays are read in slabs, so that a read monitor sees
 // the progress and can stop a read between two of them. No exception leaves these functions: every failure,
 // including a failed allocation, becomes a status.
-#include "result_reader.h"
+#include "engine/result_reader.h"
 
 #include "hdf5_handles.h"
 #include "platform/ansi_path.h"

@@ -1,11 +1,11 @@
 // The main dialog's handler logic against a recording view and the scripted result reader.
-#include "brenwick_dlg.h"
-#include "export_summary_text.h"
-#include "fake_reader.h"
+#include "app/brenwick_dlg.h"
+#include "app/export_summary_text.h"
+#include "engine/reader_library.h"
 #include "potential_project.h"
-#include "reader_library.h"
 #include "recording_view.h"
-#include "test_files.h"
+#include "tests/support/fake_reader.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The real dialog window, driven as a user would, without a display (offscreen platform) and
 // against the scripted result reader, with a gate that can hold an export while it runs.
-#include "about_dlg.h"
-#include "brenwick_window.h"
-#include "export_control.h"
-#include "fake_reader.h"
+#include "app/about_dlg.h"
+#include "app/brenwick_window.h"
+#include "app/slice_preview.h"
+#include "app/tool_tip.h"
+#include "engine/export_control.h"
 #include "potential_project.h"
 #include "reader_gate.h"
-#include "slice_preview.h"
-#include "test_files.h"
-#include "tool_tip.h"
+#include "tests/support/fake_reader.h"
+#include "tests/support/test_files.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 // The summary the dialog shows below a successful export.
-#include "export_summary_text.h"
+#include "app/export_summary_text.h"
 
 #include <gtest/gtest.h>
 

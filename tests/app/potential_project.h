@@ -2,7 +2,7 @@
 #ifndef BRENWICK_TESTS_POTENTIAL_PROJECT_H
 #define BRENWICK_TESTS_POTENTIAL_PROJECT_H
 
-#include "fake_reader.h"
+#include "tests/support/fake_reader.h"
 
 #include <string>
 

@@ -6,8 +6,8 @@
 #ifndef BRENWICK_TESTS_RECORDING_VIEW_H
 #define BRENWICK_TESTS_RECORDING_VIEW_H
 
-#include "brenwick_dlg.h"
-#include "dialog_view.h"
+#include "app/brenwick_dlg.h"
+#include "app/dialog_view.h"
 
 #include <deque>
 #include <functional>

@@ -1,10 +1,10 @@
 // The whole road: make-project writes the demo detector, export writes its field map, and the
 // file holds exactly what the generator placed in the project.
-#include "demo_export.h"
+#include "cli/export_command.h"
+#include "cli/make_project.h"
 #include "efm/inspection.h"
-#include "export_command.h"
-#include "make_project.h"
-#include "test_files.h"
+#include "tests/support/demo_export.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 

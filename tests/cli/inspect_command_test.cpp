@@ -1,8 +1,8 @@
 // inspect as the command line runs it: its exit status and its text and JSON reports.
+#include "cli/inspect_command.h"
 #include "efm/format.h"
-#include "efm_files.h"
-#include "inspect_command.h"
-#include "test_files.h"
+#include "tests/support/efm_files.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,9 +1,9 @@
 // The make-project command: its options, its messages, and what the built-in reader makes of
 // the project it writes.
-#include "demo_project.h"
-#include "make_project.h"
-#include "result_reader.h"
-#include "test_files.h"
+#include "cli/make_project.h"
+#include "demo/demo_project.h"
+#include "engine/result_reader.h"
+#include "tests/support/test_files.h"
 
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // preview, convert and probe as the command line runs them: what their options accept, their
 // exit statuses and messages, and the files and output they make of the demo's export.
-#include "convert_command.h"
-#include "demo_export.h"
-#include "inspect_command.h"
-#include "preview_command.h"
-#include "probe_command.h"
-#include "test_files.h"
+#include "cli/convert_command.h"
+#include "cli/inspect_command.h"
+#include "cli/preview_command.h"
+#include "cli/probe_command.h"
+#include "tests/support/demo_export.h"
+#include "tests/support/test_files.h"
 
 #include <CLI/CLI.hpp>
 #include <QImage>

@@ -1,6 +1,6 @@
 // The demo project: its mesh, potential and material matrices, and its materials.
-#include "demo_project.h"
-#include "reference.h"
+#include "demo/demo_project.h"
+#include "tests/support/reference.h"
 
 #include <gtest/gtest.h>
 

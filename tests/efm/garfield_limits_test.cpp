@@ -3,7 +3,7 @@
 #include "efm/garfield_limits.h"
 #include "efm/inspection.h"
 #include "efm/writer.h"
-#include "efm_files.h"
+#include "tests/support/efm_files.h"
 
 #include <gtest/gtest.h>
 

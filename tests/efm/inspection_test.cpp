@@ -1,7 +1,7 @@
 // Inspection: what it reports of well-formed export files, where it warns that Garfield++
 // would misread one, and the malformed files it refuses.
 #include "efm/inspection.h"
-#include "efm_files.h"
+#include "tests/support/efm_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Gathering scattered values of a block: each value as a read of its own would give it, in the
 // order asked, whatever the order, the repeats and the distances in the file.
 #include "efm/reader.h"
-#include "efm_files.h"
+#include "tests/support/efm_files.h"
 
 #include <gtest/gtest.h>
 

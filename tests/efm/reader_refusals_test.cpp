@@ -2,7 +2,7 @@
 // exactly the files that inspect calls malformed, with the same text.
 #include "efm/inspection.h"
 #include "efm/reader.h"
-#include "efm_files.h"
+#include "tests/support/efm_files.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // and what the reader makes of them again.
 #include "efm/reader.h"
 #include "efm/writer.h"
-#include "efm_files.h"
-#include "test_files.h"
+#include "tests/support/efm_files.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The material property of every element, derived from the project's material matrix.
-#include "element_properties.h"
+#include "engine/element_properties.h"
+#include "engine/parallel.h"
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "parallel.h"
-#include "readout.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "engine_test_support.h"
 
-#include "parallel.h"
-#include "reference.h"
+#include "engine/parallel.h"
+#include "tests/support/reference.h"
 
 #include <gtest/gtest.h>
 

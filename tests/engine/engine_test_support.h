@@ -4,11 +4,11 @@
 #ifndef BRENWICK_TESTS_ENGINE_TEST_SUPPORT_H
 #define BRENWICK_TESTS_ENGINE_TEST_SUPPORT_H
 
-#include "engine_defaults.h"
-#include "fake_reader.h"
-#include "material.h"
-#include "readout.h"
-#include "test_files.h"
+#include "engine/engine_defaults.h"
+#include "engine/material.h"
+#include "engine/readout.h"
+#include "tests/support/fake_reader.h"
+#include "tests/support/test_files.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 // What a front end sees of an export and how it stops one: the log seam, the stages, a stop
 // request at every stage, and the summary of what was written.
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "readout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The export file the engine writes: the blocks of the four option combinations, where it
 // goes, and what a failure or a stop leaves behind.
 #include "efm/reader.h"
-#include "efm_files.h"
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "readout.h"
+#include "tests/support/efm_files.h"
 
 #include <gtest/gtest.h>
 

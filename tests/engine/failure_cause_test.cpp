@@ -1,10 +1,10 @@
 // The causes that failures carry beside their fixed messages: what the file system says of an
 // input or output, where a material file's XML breaks, the reader's status.
-#include "failure_cause.h"
+#include "engine/failure_cause.h"
+#include "engine/material.h"
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "material.h"
 #include "platform/utf8_path.h"
-#include "readout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Reading the potential of a project into one value per node.
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "readout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Choosing the catalogue material of every element.
+#include "engine/material_assignment.h"
+#include "engine/parallel.h"
 #include "engine_test_support.h"
-#include "material_assignment.h"
-#include "parallel.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 #include <gtest/gtest.h>
 

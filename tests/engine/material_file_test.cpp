@@ -1,8 +1,8 @@
 // The material file: reading the catalogue from it, and writing one.
-#include "efm_files.h"
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "readout.h"
-#include "text_encodings.h"
+#include "tests/support/efm_files.h"
+#include "tests/support/text_encodings.h"
 
 #include <gtest/gtest.h>
 

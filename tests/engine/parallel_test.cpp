@@ -1,6 +1,6 @@
 // Sharing the engine's element loops between worker threads.
+#include "engine/parallel.h"
 #include "engine_test_support.h"
-#include "parallel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Opening a project, reading its mesh and closing it again.
+#include "engine/readout.h"
 #include "engine_test_support.h"
-#include "readout.h"
 
 #include <gtest/gtest.h>
 

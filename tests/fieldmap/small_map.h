@@ -5,7 +5,7 @@
 #define BRENWICK_TESTS_SMALL_MAP_H
 
 #include "efm/reader.h"
-#include "efm_files.h"
+#include "tests/support/efm_files.h"
 
 #include <array>
 #include <cmath>

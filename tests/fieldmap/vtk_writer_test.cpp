@@ -2,7 +2,7 @@
 // from the raw appended data behind its 64-bit byte count, compared with the export file.
 #include "fieldmap/vtk_writer.h"
 #include "small_map.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>

@@ -1,7 +1,7 @@
 #include "cli_export_fixture.h"
 
 #include "dir_snapshot.h"
-#include "project_writer.h"
+#include "engine/builtin_reader/project_writer.h"
 
 #include <sstream>
 

@@ -5,9 +5,9 @@
 #define BRENWICK_TESTS_CLI_EXPORT_FIXTURE_H
 
 #include "cli_process.h"
-#include "demo_project.h"
+#include "demo/demo_project.h"
 #include "efm/inspection.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 

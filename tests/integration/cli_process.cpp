@@ -1,6 +1,6 @@
 #include "cli_process.h"
 
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #if defined(_WIN32)
 #include <io.h>

@@ -2,7 +2,7 @@
 #ifndef BRENWICK_TESTS_CLI_PROCESS_H
 #define BRENWICK_TESTS_CLI_PROCESS_H
 
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #if !defined(_WIN32)
 #include <sys/types.h>

@@ -1,6 +1,6 @@
 #include "dir_snapshot.h"
 
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 #if !defined(_WIN32)
 #include <sys/stat.h>

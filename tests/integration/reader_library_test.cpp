@@ -3,7 +3,7 @@
 // used, readers that misbehave, and the choice between the option and the environment.
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
-#include "reader_library.h"
+#include "engine/reader_library.h"
 
 #include <cstdlib>
 #include <sstream>

@@ -2,7 +2,7 @@
 // the reader opens and whose matrices give every element the permittivity and density the
 // example assigns.
 #include "reader_test_support.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 #include <gtest/gtest.h>
 

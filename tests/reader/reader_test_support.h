@@ -3,10 +3,10 @@
 #ifndef BRENWICK_TESTS_READER_SUPPORT_H
 #define BRENWICK_TESTS_READER_SUPPORT_H
 
-#include "hdf5_handles.h"
-#include "project_writer.h"
-#include "result_reader.h"
-#include "test_files.h"
+#include "engine/builtin_reader/hdf5_handles.h"
+#include "engine/builtin_reader/project_writer.h"
+#include "engine/result_reader.h"
+#include "tests/support/test_files.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,12 +1,12 @@
 // Pictures of the demo detector's export, checked pixel by pixel: materials in their legend
 // colours at their real places, the electrodes at the ends of the colour map.
-#include "demo_export.h"
 #include "fieldmap/mesh_axis.h"
 #include "fieldmap/slice.h"
 #include "render/colour_map.h"
 #include "render/material_colours.h"
 #include "render/slice_picture.h"
-#include "test_files.h"
+#include "tests/support/demo_export.h"
+#include "tests/support/test_files.h"
 
 #include <QColor>
 #include <gtest/gtest.h>

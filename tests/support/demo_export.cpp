@@ -1,6 +1,6 @@
 #include "demo_export.h"
 
-#include "demo_project.h"
+#include "demo/demo_project.h"
 
 namespace test_efm {
 

@@ -1,6 +1,6 @@
 #include "fake_reader.h"
 
-#include "result_reader.h"
+#include "engine/result_reader.h"
 
 #include <algorithm>
 #include <cstring>

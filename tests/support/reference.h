@@ -5,7 +5,7 @@
 #ifndef BRENWICK_TESTS_REFERENCE_H
 #define BRENWICK_TESTS_REFERENCE_H
 
-#include "material.h"
+#include "engine/material.h"
 
 #include <array>
 #include <cstddef>
