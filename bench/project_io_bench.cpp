@@ -2,8 +2,8 @@
 // material matrices, and reading one 200 MB matrix through the built-in reader, each beside the
 // same bytes moved through std::ofstream and std::ifstream. A copy through a temporary buffer,
 // a read in small pieces or a conversion per value shows as a gap between the pairs.
-#include "engine/builtin_reader/project_writer.h"
 #include "engine/result_reader.h"
+#include "readers/hdf5/project_writer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,9 +13,9 @@
 #ifndef BRENWICK_DEMO_PROJECT_H
 #define BRENWICK_DEMO_PROJECT_H
 
-#include "engine/builtin_reader/project_writer.h"
 #include "engine/engine_defaults.h"
 #include "engine/material.h"
+#include "readers/hdf5/project_writer.h"
 
 #include <array>
 #include <cstddef>

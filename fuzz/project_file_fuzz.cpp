@@ -5,11 +5,11 @@
 // std::exception or writes a file that `brenwick-cli inspect` finds well-formed; a failed
 // export leaves no file behind, no export changes its inputs, and every HDF5 object is closed.
 #include "efm/inspection.h"
-#include "engine/builtin_reader/hdf5_handles.h"
 #include "engine/parallel.h"
 #include "engine/readout.h"
 #include "fuzz_support.h"
 #include "project_recipe.h"
+#include "readers/hdf5/hdf5_handles.h"
 #include "tests/support/test_files.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "project_recipe.h"
 
-#include "engine/builtin_reader/hdf5_handles.h"
+#include "readers/hdf5/hdf5_handles.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -17,9 +17,9 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 run_linux make-project "$scratch/demo.cst" >/dev/null
 
-linux_readers=("" "--reader=$linux/engine/builtin_reader/libbrenwick-hdf5-reader.so"
+linux_readers=("" "--reader=$linux/readers/hdf5/libbrenwick-hdf5-reader.so"
                "--reader=$linux/examples/reader/libminimal_reader.so")
-windows_readers=("" "--reader=$windows/engine/builtin_reader/brenwick-hdf5-reader.dll"
+windows_readers=("" "--reader=$windows/readers/hdf5/brenwick-hdf5-reader.dll"
                  "--reader=$windows/examples/reader/libminimal_reader.dll")
 reader_names=(built-in hdf5-library minimal-reader)
 option_sets=("" "--density --write-property" "--only-potentials")

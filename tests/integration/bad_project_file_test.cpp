@@ -1,7 +1,7 @@
 // Files that are no usable project, handed to `brenwick-cli export`: each run ends with the
 // open message naming the path, and no file is made, changed or left behind.
 #include "cli_export_fixture.h"
-#include "engine/builtin_reader/hdf5_handles.h"
+#include "readers/hdf5/hdf5_handles.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "cli_export_fixture.h"
 
 #include "dir_snapshot.h"
-#include "engine/builtin_reader/project_writer.h"
+#include "readers/hdf5/project_writer.h"
 
 #include <sstream>
 

@@ -2,8 +2,8 @@
 // western Windows (German) and beyond it (Chinese), where a result reader on Windows receives
 // the project's short name.
 #include "cli_export_fixture.h"
-#include "engine/builtin_reader/project_writer.h"
 #include "platform/utf8_path.h"
+#include "readers/hdf5/project_writer.h"
 
 #include <filesystem>
 

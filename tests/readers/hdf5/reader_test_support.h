@@ -3,9 +3,9 @@
 #ifndef BRENWICK_TESTS_READER_SUPPORT_H
 #define BRENWICK_TESTS_READER_SUPPORT_H
 
-#include "engine/builtin_reader/hdf5_handles.h"
-#include "engine/builtin_reader/project_writer.h"
 #include "engine/result_reader.h"
+#include "readers/hdf5/hdf5_handles.h"
+#include "readers/hdf5/project_writer.h"
 #include "tests/support/test_files.h"
 
 #include <cstddef>
