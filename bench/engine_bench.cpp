@@ -1,4 +1,5 @@
 // Element properties and material assignment on a large non-uniform mesh, per thread count.
+#include "efm/grid.h"
 #include "engine/element_properties.h"
 #include "engine/grid.h"
 #include "engine/material_assignment.h"
@@ -33,9 +34,9 @@ struct Mesh {
     Mesh() {
         std::mt19937 random(1);
         std::uniform_real_distribution<float> value(1e9f, 3e11f);
-        matrix.resize(3 * NodeCount(dims));
+        matrix.resize(3 * efm::NodeCount(dims));
         for (float& m : matrix) m = value(random);
-        properties.resize(ElementCount(dims));
+        properties.resize(efm::ElementCount(dims));
         std::uniform_real_distribution<float> property(0.0f, 12.0f);
         for (float& p : properties) p = property(random);
         const float eps[6] = {1.0f, 2.2f, 3.5f, 4.4f, 6.0f, 9.8f};
@@ -51,7 +52,7 @@ Mesh& SharedMesh() {
 void BM_ElementProperties(benchmark::State& state) {
     Mesh& mesh = SharedMesh();
     SetWorkerCount(static_cast<unsigned>(state.range(0)));
-    std::vector<float> out(ElementCount(mesh.dims));
+    std::vector<float> out(efm::ElementCount(mesh.dims));
     for (auto _ : state) {
         ComputeElementProperties(mesh.matrix.data(), mesh.dims, MeshLines{mesh.x, mesh.y, mesh.z},
                                  static_cast<unsigned>(state.range(1)), out.data());

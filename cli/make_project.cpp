@@ -1,6 +1,7 @@
 #include "make_project.h"
 
 #include "demo/demo_project.h"
+#include "efm/grid.h"
 #include "engine/grid.h"
 
 #include <CLI/CLI.hpp>
@@ -42,8 +43,8 @@ void Generate(const MakeProjectOptions& options, std::ostream& out) {
     WriteMaterialFile(materials_path, demo.materials);
 
     const auto& mesh = options.mesh;
-    out << "Wrote demo project " << options.project_path << ": " << mesh[0] << " x " << mesh[1] << " x "
-        << mesh[2] << " mesh lines, " << NodeCount(mesh) << " nodes, " << ElementCount(mesh) << " elements.\n"
+    out << "Wrote demo project " << options.project_path << ": " << mesh[0] << " x " << mesh[1] << " x " << mesh[2]
+        << " mesh lines, " << efm::NodeCount(mesh) << " nodes, " << efm::ElementCount(mesh) << " elements.\n"
         << "Wrote material file " << materials_path << ": " << demo.materials.size() << " materials.\n";
 }
 

@@ -1,6 +1,9 @@
 #include "demo_project.h"
 
+#include "efm/grid.h"
+#include "engine/element_properties.h"
 #include "engine/grid.h"
+#include "engine/material_assignment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +22,6 @@ constexpr double kPillarRadius = 0.8;
 constexpr std::array<double, 2> kPillarX{4.0, 8.0};
 constexpr std::array<double, 2> kPillarY{3.0, 6.0};
 constexpr double kFrameWidth = 1.0;    // spacer frame along the four side walls, above the board
-
-constexpr double kVacuumPermittivity = 8.85418782e-12;  // the constant the engine divides by
 
 // Line density along an axis: a gentle slope (so that no axis is symmetric, whatever its line
 // count) plus Gaussian bumps where the mesh is to be fine.
@@ -86,14 +87,16 @@ std::vector<double> Centres(const std::vector<double>& lines) {
     return centres;
 }
 
-std::size_t Cells(const std::vector<double>& lines) { return lines.empty() ? 0 : lines.size() - 1; }
+std::array<int, 3> MeshDims(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& z) {
+    return {static_cast<int>(x.size()), static_cast<int>(y.size()), static_cast<int>(z.size())};
+}
 
 // Matching values by material ID: eps for code 0, rho_set for code 3.
-std::array<double, 256> PropertyById(const std::vector<Material>& materials, int quantity) {
+std::array<double, 256> PropertyById(const std::vector<Material>& materials, unsigned quantity) {
     std::array<double, 256> table{};
     for (const Material& material : materials) {
         const auto id = static_cast<unsigned char>(static_cast<int>(material.ID));
-        table[id] = quantity == kQuantityPermittivity ? material.eps : material.rho_set;
+        table[id] = MatchingValue(material, quantity);
     }
     return table;
 }
@@ -129,13 +132,13 @@ class Relaxation {
 public:
     Relaxation(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& z,
                const std::vector<unsigned char>& element_materials, const std::vector<Material>& materials)
-        : nx_(x.size()), ny_(y.size()), nz_(z.size()), coupling_(3 * nx_ * ny_ * nz_, 0.0) {
+        : dims_(MeshDims(x, y, z)), nx_(x.size()), ny_(y.size()), nz_(z.size()), coupling_(3 * nx_ * ny_ * nz_, 0.0) {
         const std::array<double, 256> eps = PropertyById(materials, kQuantityPermittivity);
         const std::array<const std::vector<double>*, 3> lines{&x, &y, &z};
         for (std::size_t k = 0; k + 1 < nz_; ++k) {
             for (std::size_t j = 0; j + 1 < ny_; ++j) {
                 for (std::size_t i = 0; i + 1 < nx_; ++i) {
-                    const double element_eps = eps[element_materials[i + (nx_ - 1) * (j + (ny_ - 1) * k)]];
+                    const double element_eps = eps[element_materials[efm::ElementIndex(dims_, i, j, k)]];
                     const std::array<std::size_t, 3> index{i, j, k};
                     std::array<double, 3> edge{};
                     for (int c = 0; c < 3; ++c) edge[c] = (*lines[c])[index[c] + 1] - (*lines[c])[index[c]];
@@ -157,10 +160,11 @@ public:
     }
 
 private:
+    std::array<int, 3> dims_;
     std::size_t nx_, ny_, nz_;
     std::vector<double> coupling_;  // per node: to its +x, +y, +z neighbour
 
-    std::size_t Node(std::size_t i, std::size_t j, std::size_t k) const { return i + nx_ * (j + ny_ * k); }
+    std::size_t Node(std::size_t i, std::size_t j, std::size_t k) const { return efm::NodeIndex(dims_, i, j, k); }
     double& Coupling(std::size_t node, int axis) { return coupling_[3 * node + axis]; }
     double Coupling(std::size_t node, int axis) const { return coupling_[3 * node + axis]; }
 
@@ -285,9 +289,8 @@ std::vector<float> DemoPotential(const std::vector<double>& x, const std::vector
 }
 
 std::vector<float> DemoMaterialMatrix(const std::vector<double>& x, const std::vector<double>& y,
-                                      const std::vector<double>& z,
-                                      const std::vector<unsigned char>& element_materials,
-                                      const std::vector<Material>& materials, int quantity) {
+                                      const std::vector<double>& z, const std::vector<unsigned char>& element_materials,
+                                      const std::vector<Material>& materials, unsigned quantity) {
     if (quantity != kQuantityPermittivity && quantity != kQuantityDensity) {
         throw std::invalid_argument("DemoMaterialMatrix: only quantity codes 0 and 3 are made.");
     }
@@ -296,12 +299,11 @@ std::vector<float> DemoMaterialMatrix(const std::vector<double>& x, const std::v
     if (element_materials.empty()) return matrix;
 
     const std::array<double, 256> property = PropertyById(materials, quantity);
-    const bool dual_over_primary = quantity == kQuantityPermittivity;
+    const bool dual_over_primary = UsesDualOverPrimary(quantity);
     const std::vector<AxisLengths> lx = ClampedLengths(x);
     const std::vector<AxisLengths> ly = ClampedLengths(y);
     const std::vector<AxisLengths> lz = ClampedLengths(z);
-    const std::size_t ex = Cells(x);
-    const std::size_t ey = Cells(y);
+    const std::array<int, 3> dims = MeshDims(x, y, z);
     std::size_t node = 0;
     for (std::size_t k = 0; k < z.size(); ++k) {
         const std::size_t kc = std::min(k, z.size() - 2);
@@ -309,7 +311,7 @@ std::vector<float> DemoMaterialMatrix(const std::vector<double>& x, const std::v
             const std::size_t jc = std::min(j, y.size() - 2);
             for (std::size_t i = 0; i < x.size(); ++i, ++node) {
                 const std::size_t ic = std::min(i, x.size() - 2);
-                const double p = property[element_materials[ic + ex * (jc + ey * kc)]];
+                const double p = property[element_materials[efm::ElementIndex(dims, ic, jc, kc)]];
                 const InvFactors inv = InvFromLengths(lx[i], ly[j], lz[k], dual_over_primary);
                 const std::array<double, 3> g{inv.x, inv.y, inv.z};
                 for (std::size_t c = 0; c < 3; ++c) {
@@ -342,7 +344,7 @@ DemoProject MakeDemoProject(const std::array<int, 3>& mesh) {
     potential.values = DemoPotential(x, y, z, demo.element_materials, demo.materials);
     contents.results.push_back(std::move(potential));
 
-    for (const int quantity : {kQuantityPermittivity, kQuantityDensity}) {
+    for (const unsigned quantity : {kQuantityPermittivity, kQuantityDensity}) {
         contents.material_matrices[quantity] =
             DemoMaterialMatrix(x, y, z, demo.element_materials, demo.materials, quantity);
     }

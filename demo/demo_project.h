@@ -79,9 +79,8 @@ std::vector<float> DemoPotential(const std::vector<double>& x, const std::vector
 // or rho_set (code 3). Nodes on the last line of an axis repeat their neighbour's values; a mesh
 // without elements gets zeros. Throws std::invalid_argument for another code.
 std::vector<float> DemoMaterialMatrix(const std::vector<double>& x, const std::vector<double>& y,
-                                      const std::vector<double>& z,
-                                      const std::vector<unsigned char>& element_materials,
-                                      const std::vector<Material>& materials, int quantity);
+                                      const std::vector<double>& z, const std::vector<unsigned char>& element_materials,
+                                      const std::vector<Material>& materials, unsigned quantity);
 
 // The whole demo for nx, ny, nz mesh lines (each at least 1).
 DemoProject MakeDemoProject(const std::array<int, 3>& mesh);

@@ -58,6 +58,8 @@ struct Header {
 
     std::int32_t operator[](Key key) const { return numbers[static_cast<std::size_t>(key)]; }
     std::int32_t& operator[](Key key) { return numbers[static_cast<std::size_t>(key)]; }
+    // The number of values a count stands for; a negative count stands for none.
+    std::uint64_t Values(Key key) const { return (*this)[key] > 0 ? static_cast<std::uint64_t>((*this)[key]) : 0; }
     // nx, ny, nz.
     std::array<int, 3> MeshDims() const { return {(*this)[Key::mesh_nx], (*this)[Key::mesh_ny], (*this)[Key::mesh_nz]}; }
     // Whether the file has mesh lines, element materials and material records, or holds only

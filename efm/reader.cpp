@@ -1,5 +1,6 @@
 #include "reader.h"
 
+#include "grid.h"
 #include "mesh_lines.h"
 #include "platform/utf8_path.h"
 
@@ -15,13 +16,6 @@
 namespace brenwick::efm {
 
 namespace {
-
-constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
-
-std::uint64_t Multiply(std::uint64_t a, std::uint64_t b) { return a != 0 && b > kSaturated / a ? kSaturated : a * b; }
-
-std::uint64_t Lines(const Header& h, Key key) { return static_cast<std::uint64_t>(std::max(h[key], 0)); }
-std::uint64_t Cells(const Header& h, Key key) { return static_cast<std::uint64_t>(std::max(h[key] - 1, 0)); }
 
 std::string LineName(std::size_t line) { return "header line " + std::to_string(line + 1); }
 
@@ -124,14 +118,6 @@ Header ParseHeaderBlock(std::string_view block) {
     return ParseHeaderText(block.substr(0, nul));
 }
 
-std::uint64_t NodeCount(const Header& h) {
-    return Multiply(Multiply(Lines(h, Key::mesh_nx), Lines(h, Key::mesh_ny)), Lines(h, Key::mesh_nz));
-}
-
-std::uint64_t ElementCount(const Header& h) {
-    return Multiply(Multiply(Cells(h, Key::mesh_nx), Cells(h, Key::mesh_ny)), Cells(h, Key::mesh_nz));
-}
-
 std::uint64_t ImpliedFileSize(std::istream& in, std::uint64_t size, const Header& header) {
     return WalkRecords(in, size, header, [](PlacedRecord&&) {});
 }
@@ -152,7 +138,7 @@ std::vector<std::string> HeaderProblems(const Header& h) {
                            text(h[Key::mesh_zlines]) + " differ from the mesh size " + text(h[Key::mesh_nx]) + " x " +
                            text(h[Key::mesh_ny]) + " x " + text(h[Key::mesh_nz]));
     }
-    const std::uint64_t nodes = NodeCount(h);
+    const std::uint64_t nodes = NodeCount(h.MeshDims());
     if (static_cast<std::uint64_t>(h[Key::nodes_scalar]) != nodes) {
         problems.push_back("nodes_scalar=" + text(h[Key::nodes_scalar]) + " but the mesh has " + std::to_string(nodes) +
                            " nodes");
@@ -161,7 +147,7 @@ std::vector<std::string> HeaderProblems(const Header& h) {
                            Key::elements_vector_y, Key::elements_vector_z}) {
         if (h[vector_key] != 0) problems.push_back(std::string(KeyName(vector_key)) + " is not 0");
     }
-    const std::uint64_t elements = ElementCount(h);
+    const std::uint64_t elements = ElementCount(h.MeshDims());
     for (Key element_key : {Key::elements_scalar, Key::elements_material}) {
         if (h[element_key] != 0 && static_cast<std::uint64_t>(h[element_key]) != elements) {
             problems.push_back(std::string(KeyName(element_key)) + "=" + text(h[element_key]) + " but the mesh has " +
@@ -216,15 +202,15 @@ void Reader::ReadValues(std::uint64_t block_start, std::uint64_t count, std::uin
 }
 
 void Reader::ReadNodeValues(std::uint64_t first, std::span<float> out) {
-    ReadValues(layout_.node_values, Lines(header_, Key::nodes_scalar), first, out, "node values");
+    ReadValues(layout_.node_values, header_.Values(Key::nodes_scalar), first, out, "node values");
 }
 
 void Reader::ReadElementProperties(std::uint64_t first, std::span<float> out) {
-    ReadValues(layout_.element_properties, Lines(header_, Key::elements_scalar), first, out, "element properties");
+    ReadValues(layout_.element_properties, header_.Values(Key::elements_scalar), first, out, "element properties");
 }
 
 void Reader::ReadElementMaterials(std::uint64_t first, std::span<unsigned char> out) {
-    ReadValues(layout_.element_materials, Lines(header_, Key::elements_material), first, out, "element materials");
+    ReadValues(layout_.element_materials, header_.Values(Key::elements_material), first, out, "element materials");
 }
 
 namespace {
@@ -266,40 +252,44 @@ void Reader::Gather(std::uint64_t block_start, std::uint64_t count, std::span<co
 }
 
 void Reader::GatherNodeValues(std::span<const std::uint64_t> indices, std::span<float> out) {
-    Gather(layout_.node_values, Lines(header_, Key::nodes_scalar), indices, out, "node values");
+    Gather(layout_.node_values, header_.Values(Key::nodes_scalar), indices, out, "node values");
 }
 
 void Reader::GatherElementMaterials(std::span<const std::uint64_t> indices, std::span<unsigned char> out) {
-    Gather(layout_.element_materials, Lines(header_, Key::elements_material), indices, out, "element materials");
+    Gather(layout_.element_materials, header_.Values(Key::elements_material), indices, out, "element materials");
 }
 
-// A plane of a grid of dims[0] x dims[1] x dims[2] values in x-fastest order. Planes across y
+// A plane of a grid of sizes[0] x sizes[1] x sizes[2] values in x-fastest order. Planes across y
 // and z are runs of consecutive values, which read_run(first index, values) fills; a plane
 // across x has no two values side by side, so gather(indices, values) collects them.
 template <typename T, typename ReadRun, typename GatherValues>
-std::vector<T> Reader::Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run, GatherValues gather) {
+std::vector<T> Reader::Plane(const std::array<std::uint64_t, 3>& sizes, Axis axis, int index, ReadRun read_run,
+                             GatherValues gather) {
     const auto a = static_cast<std::size_t>(axis);
-    if (index < 0 || index >= dims[a]) {
-        throw std::out_of_range("index " + std::to_string(index) + " is outside the " + std::to_string(dims[a]) +
+    if (index < 0 || static_cast<std::uint64_t>(index) >= sizes[a]) {
+        throw std::out_of_range("index " + std::to_string(index) + " is outside the " + std::to_string(sizes[a]) +
                                 " planes of that axis");
     }
-    const auto nx = static_cast<std::uint64_t>(dims[0]);
-    const auto ny = static_cast<std::uint64_t>(dims[1]);
-    const auto nz = static_cast<std::uint64_t>(dims[2]);
+    const auto [nx, ny, nz] = sizes;
     const auto at = static_cast<std::uint64_t>(index);
     std::vector<T> plane;
     switch (axis) {
     case Axis::z:
         plane.resize(nx * ny);
-        read_run(at * nx * ny, std::span<T>(plane));
+        read_run(GridIndex(sizes, 0, 0, at), std::span<T>(plane));
         break;
     case Axis::y:
         plane.resize(nx * nz);
-        for (std::uint64_t k = 0; k < nz; ++k) read_run(nx * (at + ny * k), std::span<T>(plane).subspan(k * nx, nx));
+        for (std::uint64_t k = 0; k < nz; ++k) {
+            read_run(GridIndex(sizes, 0, at, k), std::span<T>(plane).subspan(k * nx, nx));
+        }
         break;
     case Axis::x: {
-        std::vector<std::uint64_t> indices(ny * nz);
-        for (std::uint64_t n = 0; n < indices.size(); ++n) indices[n] = at + nx * n;
+        std::vector<std::uint64_t> indices;
+        indices.reserve(ny * nz);
+        for (std::uint64_t k = 0; k < nz; ++k) {
+            for (std::uint64_t j = 0; j < ny; ++j) indices.push_back(GridIndex(sizes, at, j, k));
+        }
         plane.resize(indices.size());
         gather(std::span<const std::uint64_t>(indices), std::span<T>(plane));
         break;
@@ -309,17 +299,21 @@ std::vector<T> Reader::Plane(std::array<int, 3> dims, Axis axis, int index, Read
 }
 
 std::vector<float> Reader::NodePlane(Axis axis, int index) {
+    const std::array<int, 3> dims = MeshDims();
     return Plane<float>(
-        MeshDims(), axis, index, [this](std::uint64_t first, std::span<float> out) { ReadNodeValues(first, out); },
+        {NodesAlong(dims[0]), NodesAlong(dims[1]), NodesAlong(dims[2])}, axis, index,
+        [this](std::uint64_t first, std::span<float> out) { ReadNodeValues(first, out); },
         [this](std::span<const std::uint64_t> indices, std::span<float> out) { GatherNodeValues(indices, out); });
 }
 
 std::vector<unsigned char> Reader::ElementMaterialLayer(Axis axis, int index) {
-    const std::array<int, 3> nodes = MeshDims();
+    const std::array<int, 3> dims = MeshDims();
     return Plane<unsigned char>(
-        {nodes[0] - 1, nodes[1] - 1, nodes[2] - 1}, axis, index,
+        {ElementsAlong(dims[0]), ElementsAlong(dims[1]), ElementsAlong(dims[2])}, axis, index,
         [this](std::uint64_t first, std::span<unsigned char> out) { ReadElementMaterials(first, out); },
-        [this](std::span<const std::uint64_t> indices, std::span<unsigned char> out) { GatherElementMaterials(indices, out); });
+        [this](std::span<const std::uint64_t> indices, std::span<unsigned char> out) {
+            GatherElementMaterials(indices, out);
+        });
 }
 
 std::vector<MaterialRecord> Reader::MaterialRecords(std::size_t description_bytes) {

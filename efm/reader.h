@@ -41,10 +41,6 @@ Header ParseHeaderBlock(std::string_view block);
 // not 0, element or material blocks without mesh lines. Empty for a well-formed header.
 std::vector<std::string> HeaderProblems(const Header& header);
 
-// Nodes and elements of the mesh a header describes.
-std::uint64_t NodeCount(const Header& header);
-std::uint64_t ElementCount(const Header& header);
-
 // The size of the file of `size` bytes in `in` with this header (whose HeaderProblems are
 // none): the end of its last material record, read from the records' lengths. Throws
 // FormatError when the file ends before the records start, or names the first record that is
@@ -102,7 +98,8 @@ private:
     void Gather(std::uint64_t block_start, std::uint64_t count, std::span<const std::uint64_t> indices,
                 std::span<T> out, std::string_view block);
     template <typename T, typename ReadRun, typename GatherValues>
-    std::vector<T> Plane(std::array<int, 3> dims, Axis axis, int index, ReadRun read_run, GatherValues gather);
+    std::vector<T> Plane(const std::array<std::uint64_t, 3>& sizes, Axis axis, int index, ReadRun read_run,
+                         GatherValues gather);
 
     std::istream& in_;
     std::uint64_t size_;

@@ -7,6 +7,7 @@
 #ifndef BRENWICK_ELEMENT_PROPERTIES_H
 #define BRENWICK_ELEMENT_PROPERTIES_H
 
+#include "engine_defaults.h"
 #include "export_control.h"
 #include "grid.h"
 
@@ -16,8 +17,11 @@
 
 namespace brenwick {
 
-// Quantity codes 0 and 2 divide by the dual-over-primary factors, the others by primary-over-dual.
-bool UsesDualOverPrimary(unsigned quantity);
+// The vacuum permittivity (F/m) that code 0 divides out of the matrix values.
+inline constexpr double kVacuumPermittivity = 8.85418782e-12;
+
+// Codes 0 and 2 divide by the dual-over-primary factors, the others by primary-over-dual.
+constexpr bool UsesDualOverPrimary(unsigned quantity) { return quantity == kQuantityPermittivity || quantity == 2; }
 
 // The value of the node whose matrix components are m (x, y, z), with the element's inv factors.
 // Codes above 3 are unsupported and give -99999 on every component.
@@ -28,7 +32,7 @@ std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const In
 float RootMeanSquare(const std::array<double, 3>& values);
 
 // Fills properties[0 .. E) with the property of every element, in element order.
-// `matrix` holds 3 * NodeCount(dims) values. The elements are shared between WorkerCount()
+// `matrix` holds 3 * efm::NodeCount(dims) values. The elements are shared between WorkerCount()
 // threads; every element is computed exactly as on one thread. A request to stop ends the
 // loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,

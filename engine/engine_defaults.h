@@ -5,9 +5,11 @@
 
 namespace brenwick {
 
-// Values of CST_Readout::material_quantity: which property decides an element's material.
-inline constexpr int kQuantityPermittivity = 0;  // relative permittivity, the default
-inline constexpr int kQuantityDensity = 3;       // density rho
+// Quantity codes, the values of CST_Readout::material_quantity: which property of the project's
+// material matrix decides an element's material. The member is an int that front ends assign;
+// the engine takes every code as unsigned, so a negative one is unsupported like those above 3.
+inline constexpr unsigned kQuantityPermittivity = 0;  // relative permittivity, the default
+inline constexpr unsigned kQuantityDensity = 3;       // density rho
 
 // Project tree path of the potential result of a new readout.
 inline constexpr const char* kDefaultPotentialName = "2D/3D Results\\Potentials";

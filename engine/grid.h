@@ -1,7 +1,6 @@
-// Geometry of the rectilinear hexahedral mesh: counts, indices and the inv factors.
-//
-// Node (i, j, k) has the index i + nx*(j + ny*k); element (i, j, k), the cell with node
-// (i, j, k) at its lower corner, has the index i + (nx-1)*(j + (ny-1)*k).
+// Geometry of the rectilinear hexahedral mesh as the engine needs it: the meshes it can export,
+// and the inv factors of an element. Counts and indices are those of the export file
+// (efm/grid.h).
 #ifndef BRENWICK_GRID_H
 #define BRENWICK_GRID_H
 
@@ -16,10 +15,6 @@ struct MeshLines {
     const std::vector<double>& y;
     const std::vector<double>& z;
 };
-
-// Node and element counts of a mesh with nx, ny, nz lines (each at least 1).
-std::size_t NodeCount(const std::array<int, 3>& dims);
-std::size_t ElementCount(const std::array<int, 3>& dims);
 
 // Throws std::runtime_error naming the counts unless every axis has at least one line and
 // the node and element counts fit the 32-bit integers of the export file.
@@ -41,10 +36,22 @@ struct AxisLengths {
 };
 AxisLengths AxisLengthsAt(const std::vector<double>& lines, std::size_t index);
 
-// inv factors from the lengths of the three axes.
-// dual-over-primary: (hz*hy/dx, hz*hx/dy, hy*hx/dz); primary-over-dual: (dz*dy/hx, dz*dx/hy, dy*dx/hz).
-InvFactors InvFromLengths(const AxisLengths& ax, const AxisLengths& ay, const AxisLengths& az,
-                          bool dual_over_primary);
+// inv factors from the lengths of the three axes, each product formed left to right and then
+// divided. dual-over-primary: (hz*hy/dx, hz*hx/dy, hy*hx/dz); primary-over-dual:
+// (dz*dy/hx, dz*dx/hy, dy*dx/hz). Inline, so that the element loops keep their vector code.
+template <bool DualOverPrimary>
+InvFactors InvFromLengths(const AxisLengths& ax, const AxisLengths& ay, const AxisLengths& az) {
+    if constexpr (DualOverPrimary) {
+        return {az.dual * ay.dual / ax.edge, az.dual * ax.dual / ay.edge, ay.dual * ax.dual / az.edge};
+    } else {
+        return {az.edge * ay.edge / ax.dual, az.edge * ax.edge / ay.dual, ay.edge * ax.edge / az.dual};
+    }
+}
+
+inline InvFactors InvFromLengths(const AxisLengths& ax, const AxisLengths& ay, const AxisLengths& az,
+                                 bool dual_over_primary) {
+    return dual_over_primary ? InvFromLengths<true>(ax, ay, az) : InvFromLengths<false>(ax, ay, az);
+}
 
 }  // namespace brenwick
 

@@ -20,7 +20,7 @@ struct Candidate {
     unsigned char byte;
 };
 
-std::vector<Candidate> Candidates(const std::vector<Material>& materials, int quantity) {
+std::vector<Candidate> Candidates(const std::vector<Material>& materials, unsigned quantity) {
     std::vector<Candidate> candidates;
     candidates.reserve(materials.size());
     for (const Material& material : materials) {
@@ -82,11 +82,11 @@ void AssignBlock(const float* properties, std::size_t count, const std::vector<C
 
 }  // namespace
 
-float MatchingValue(const Material& material, int quantity) {
-    return quantity == 0 ? material.eps : material.rho_set;
+float MatchingValue(const Material& material, unsigned quantity) {
+    return quantity == kQuantityPermittivity ? material.eps : material.rho_set;
 }
 
-float ThresholdReference(const std::vector<Material>& materials, int quantity) {
+float ThresholdReference(const std::vector<Material>& materials, unsigned quantity) {
     bool found = false;
     float reference = 0;
     for (const Material& material : materials) {
@@ -104,12 +104,12 @@ unsigned char MaterialByte(float id) {
     return static_cast<unsigned char>(static_cast<std::uint32_t>(static_cast<std::int32_t>(id)) & 0xFFu);
 }
 
-void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
+void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, unsigned quantity,
                      std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop,
                      const WorkProgress& progress) {
     const std::vector<Candidate> candidates = Candidates(materials, quantity);
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
-    const bool permittivity_mode = quantity == 0;
+    const bool permittivity_mode = quantity == kQuantityPermittivity;
     ResizeLargeArray(materials_of_elements, {"the element materials", properties.size()});
 
     const std::size_t blocks = (properties.size() + block_size - 1) / block_size;

@@ -7,6 +7,7 @@
 #ifndef BRENWICK_MATERIAL_ASSIGNMENT_H
 #define BRENWICK_MATERIAL_ASSIGNMENT_H
 
+#include "engine_defaults.h"
 #include "export_control.h"
 #include "material.h"
 
@@ -15,11 +16,12 @@
 
 namespace brenwick {
 
-// The catalogue value an element's property is compared with: eps for quantity 0, rho_set otherwise.
-float MatchingValue(const Material& material, int quantity);
+// The catalogue value an element's property is compared with: eps for the permittivity, rho_set
+// for any other quantity code.
+float MatchingValue(const Material& material, unsigned quantity);
 
 // The smallest matching value among the materials with a non-zero ID; 0 when there is none.
-float ThresholdReference(const std::vector<Material>& materials, int quantity);
+float ThresholdReference(const std::vector<Material>& materials, unsigned quantity);
 
 // The element material byte of an ID: truncated toward zero to a 32-bit integer, low eight
 // bits kept (3.9 -> 3, 300 -> 44, -1 -> 255). An ID that is NaN or outside the 32-bit range
@@ -30,7 +32,7 @@ unsigned char MaterialByte(float id);
 // std::out_of_range "invalid vector<T> subscript" when an element must be matched against an
 // empty catalogue. The elements are shared between WorkerCount() threads; a request to stop
 // ends the loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
-void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, int quantity,
+void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, unsigned quantity,
                      std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop = {},
                      const WorkProgress& progress = {});
 

@@ -1,6 +1,7 @@
 #include "readout.h"
 
 #include "efm/garfield_limits.h"
+#include "efm/grid.h"
 #include "element_properties.h"
 #include "export_file.h"
 #include "failure_cause.h"
@@ -170,7 +171,7 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     field_type = type;
     if (const char* line = FieldTypeLine(type)) Log(line + std::to_string(count));
 
-    const std::size_t node_count = NodeCount(MeshDims());
+    const std::size_t node_count = efm::NodeCount(MeshDims());
     std::ostringstream refusal;
     if (type < 1 || type > 4) {
         refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " has the unknown field type code "
@@ -211,7 +212,7 @@ void CST_Readout::PrepareMaterialData() { ReadMaterialFile(material_file, materi
 
 void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
     if (material_matrix) return;
-    const std::size_t node_count = NodeCount(MeshDims());
+    const std::size_t node_count = efm::NodeCount(MeshDims());
     auto matrix = MakeLargeArray<float>({"the material matrix", node_count, 3});
     if (!reader->writes_known) std::fill_n(matrix.get(), 3 * node_count, kUnwritten);
     {
@@ -231,7 +232,7 @@ void CST_Readout::LoadMaterialMatrix(unsigned quantity) {
 
 void CST_Readout::RetrieveMaterialProperties() {
     const std::array<int, 3> dims = MeshDims();
-    const std::size_t element_count = ElementCount(dims);
+    const std::size_t element_count = efm::ElementCount(dims);
     element_properties.clear();
     ResizeLargeArray(element_properties, {"the element properties", element_count});
     if (element_count == 0) return;
@@ -252,7 +253,7 @@ std::array<double, 3> CST_Readout::GetNodeMaterialProperty(int i, int j, int k, 
 
 std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
                                                         unsigned quantity) const {
-    const std::size_t node_count = NodeCount(MeshDims());
+    const std::size_t node_count = efm::NodeCount(MeshDims());
     if (superindex < 0 || static_cast<std::size_t>(superindex) >= node_count) {
         std::ostringstream message;
         message << "In CST_Readout::GetMaterialFromIndex the superindex is greater #nodes or negative!\n"
@@ -361,8 +362,8 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
 // potential 4 per node; per element the property computation 12 read and 4 written, the
 // assignment 4 and 1; the file its size.
 ExportPlan CST_Readout::PlanExport(bool write_only_potentials, bool write_material_property) const {
-    const std::uint64_t nodes = NodeCount(MeshDims());
-    const std::uint64_t elements = ElementCount(MeshDims());
+    const std::uint64_t nodes = efm::NodeCount(MeshDims());
+    const std::uint64_t elements = efm::ElementCount(MeshDims());
     ExportPlan export_plan;
     std::uint64_t file_bytes = 4 * nodes;
     if (!write_only_potentials) {
@@ -384,8 +385,8 @@ ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::
     summary.project_path = project_path;
     summary.output_path = output_path;
     summary.file_size = efm::FileSize(blocks);
-    summary.nodes = NodeCount(MeshDims());
-    summary.elements = ElementCount(MeshDims());
+    summary.nodes = efm::NodeCount(MeshDims());
+    summary.elements = efm::ElementCount(MeshDims());
     summary.only_potentials = blocks.x_lines.empty();  // every mesh has lines unless they are left out
     summary.records.assign(blocks.materials.begin(), blocks.materials.end());
     for (const unsigned char byte : blocks.element_materials) ++summary.elements_per_byte[byte];

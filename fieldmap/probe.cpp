@@ -1,5 +1,6 @@
 #include "probe.h"
 
+#include "efm/grid.h"
 #include "interpolation.h"
 #include "materials.h"
 #include "mesh_axis.h"
@@ -37,16 +38,10 @@ public:
         return location;
     }
 
-    std::uint64_t Node(std::array<std::size_t, 3> n) const {
-        return n[0] + Count(0) * (n[1] + Count(1) * static_cast<std::uint64_t>(n[2]));
-    }
-    std::uint64_t Element(std::array<std::size_t, 3> e) const {
-        return e[0] + (Count(0) - 1) * (e[1] + (Count(1) - 1) * static_cast<std::uint64_t>(e[2]));
-    }
+    std::uint64_t Node(std::array<std::size_t, 3> n) const { return efm::NodeIndex(dims_, n[0], n[1], n[2]); }
+    std::uint64_t Element(std::array<std::size_t, 3> e) const { return efm::ElementIndex(dims_, e[0], e[1], e[2]); }
 
 private:
-    std::uint64_t Count(std::size_t axis) const { return static_cast<std::uint64_t>(dims_[axis]); }
-
     std::array<int, 3> dims_;
     std::array<std::vector<double>, 3> lines_;
 };

@@ -87,14 +87,15 @@ void Export(const Workspace& workspace, std::uint8_t options) {
     const bool write_property = (options & 4) != 0;
     CST_Readout readout(workspace.project, Quiet());
     readout.material_file = workspace.materials;
-    readout.material_quantity = (options & 1) != 0 ? 3 : 0;
+    readout.material_quantity = (options & 1) != 0 ? kQuantityDensity : kQuantityPermittivity;
     // Each step on its own first, then the whole export, which repeats them.
     Attempt([&] { readout.RetrieveFieldData(readout.potential_name); });
     Attempt([&] { readout.AssignElementMaterials(); });
     SaveAndCheck(workspace, readout, only_potentials, write_property);
     if ((options & 8) != 0) {
         // A second export on the same engine in the other mode, as the dialog allows.
-        readout.material_quantity = 3 - readout.material_quantity;
+        readout.material_quantity =
+            readout.material_quantity == kQuantityDensity ? kQuantityPermittivity : kQuantityDensity;
         SaveAndCheck(workspace, readout, only_potentials, write_property);
     }
     readout.CloseProject();
