@@ -1,7 +1,7 @@
 #include "probe_command.h"
 
 #include "command_failure.h"
-#include "fieldmap/materials.h"
+#include "efm/garfield_limits.h"
 #include "json_text.h"
 
 #include <CLI/CLI.hpp>
@@ -47,7 +47,7 @@ void WriteMaterial(std::ostream& out, const fieldmap::ProbeResult& result) {
         return;
     }
     out << " (ID " << Number{result.material->id} << ", \"" << result.material->description << "\"";
-    if (fieldmap::IsDriftGas(*result.material)) out << ", drift gas";
+    if (efm::IsDriftGas(*result.material)) out << ", drift gas";
     out << ")";
 }
 
@@ -57,7 +57,7 @@ nlohmann::json MaterialJson(const fieldmap::ProbeResult& result) {
     if (result.material) {
         material["id"] = result.material->id;
         material["description"] = result.material->description;
-        material["gas"] = fieldmap::IsDriftGas(*result.material);
+        material["gas"] = efm::IsDriftGas(*result.material);
     }
     return material;
 }

@@ -6,6 +6,10 @@ namespace brenwick::efm {
 
 std::string_view KeyName(Key key) { return kKeyNames[static_cast<std::size_t>(key)]; }
 
+void CountElements(std::span<const unsigned char> bytes, ElementsPerByte& counts) {
+    for (const unsigned char byte : bytes) ++counts[byte];
+}
+
 bool Header::HasMesh() const {
     return (*this)[Key::mesh_xlines] != 0 || (*this)[Key::mesh_ylines] != 0 || (*this)[Key::mesh_zlines] != 0;
 }

@@ -74,6 +74,11 @@ struct MaterialRecord {
     float eps = 0, mue = 0, rho = 0;
 };
 
+// How many elements have each element material byte.
+using ElementsPerByte = std::array<std::uint64_t, 256>;
+// Adds the elements of `bytes` to `counts`.
+void CountElements(std::span<const unsigned char> bytes, ElementsPerByte& counts);
+
 // Bytes of a record: ID, the length L, L bytes of description with its NUL, eps, mue, rho.
 inline constexpr std::uint64_t kRecordFixedBytes = 4 + 4 + 4 + 4 + 4;
 inline std::uint64_t RecordSize(std::size_t description_length) { return kRecordFixedBytes + description_length + 1; }

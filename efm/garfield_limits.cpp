@@ -10,13 +10,9 @@ namespace {
 // Garfield++ takes an element's material byte as the position of a record, not as an ID.
 void CheckMaterialBytes(const MapFacts& facts, std::vector<std::string>& warnings) {
     const std::size_t records = facts.records.size();
+    const std::vector<unsigned> bytes = BytesWithoutRecord(facts.elements_per_byte, facts.records);
     std::uint64_t elements = 0;
-    std::vector<std::size_t> bytes;
-    for (std::size_t byte = records; byte < facts.elements_per_byte.size(); ++byte) {
-        if (facts.elements_per_byte[byte] == 0) continue;
-        elements += facts.elements_per_byte[byte];
-        bytes.push_back(byte);
-    }
+    for (const unsigned byte : bytes) elements += facts.elements_per_byte[byte];
     if (!bytes.empty()) {
         std::ostringstream text;
         text << elements << " elements have a material byte that is no index into the " << records
@@ -48,7 +44,7 @@ void CheckDriftGas(const MapFacts& facts, std::vector<std::string>& warnings) {
     bool has_gas = false;
     for (std::size_t index = 0; index < facts.records.size(); ++index) {
         const MaterialRecord& record = facts.records[index];
-        if (record.description != kDriftGasDescription) continue;
+        if (!IsDriftGas(record)) continue;
         has_gas = true;
         // Garfield++'s own comparison, under which a NaN eps counts as 1.
         if (!(std::fabs(static_cast<double>(record.eps) - 1.0) > kGasEpsTolerance)) continue;
@@ -76,6 +72,20 @@ void CheckFileSize(const MapFacts& facts, std::vector<std::string>& warnings) {
 }
 
 }  // namespace
+
+bool IsDriftGas(const MaterialRecord& record) { return record.description == kDriftGasDescription; }
+
+const MaterialRecord* RecordOfByte(std::span<const MaterialRecord> records, unsigned byte) {
+    return byte < records.size() ? &records[byte] : nullptr;
+}
+
+std::vector<unsigned> BytesWithoutRecord(const ElementsPerByte& elements, std::span<const MaterialRecord> records) {
+    std::vector<unsigned> bytes;
+    for (unsigned byte = 0; byte < elements.size(); ++byte) {
+        if (elements[byte] > 0 && RecordOfByte(records, byte) == nullptr) bytes.push_back(byte);
+    }
+    return bytes;
+}
 
 bool GarfieldMisreadsSize(std::uint64_t file_size) { return file_size >= kGarfieldSizeLimit; }
 

@@ -1,4 +1,5 @@
-// What Garfield++ will misread or misuse in a well-formed export file: the checks that both the
+// How Garfield++ reads a well-formed export file, and what it will misread or misuse in one: the
+// rules that every part of the program showing an export follows, and the checks that both the
 // export and `brenwick-cli inspect` run, so that a user hears of a problem before a simulation
 // does.
 #ifndef BRENWICK_EFM_GARFIELD_LIMITS_H
@@ -20,11 +21,20 @@ struct MapFacts {
     std::uint64_t file_size = 0;
     bool has_element_materials = false;  // false for a file of potentials only
     std::span<const MaterialRecord> records;
-    std::array<std::uint64_t, 256> elements_per_byte{};  // element material byte -> elements
+    ElementsPerByte elements_per_byte{};
 };
 
 // The description that makes a record Garfield++'s drift medium, exactly (case matters).
 inline constexpr std::string_view kDriftGasDescription = "gas";
+bool IsDriftGas(const MaterialRecord& record);
+
+// Garfield++ takes an element's material byte as the position of a record, not as an ID: the
+// record at position `byte`, or nullptr when the byte names no record.
+const MaterialRecord* RecordOfByte(std::span<const MaterialRecord> records, unsigned byte);
+
+// The bytes that some elements have but that name no record, in increasing order.
+std::vector<unsigned> BytesWithoutRecord(const ElementsPerByte& elements, std::span<const MaterialRecord> records);
+
 // How far from 1 the eps of a material may be for Garfield++'s SetGas to give it the gas.
 inline constexpr double kGasEpsTolerance = 1e-4;
 // The first file size Garfield++ cannot hold in its 32-bit int: 2 GiB.

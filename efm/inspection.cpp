@@ -13,14 +13,14 @@ namespace {
 
 constexpr std::uint64_t kChunkValues = 1 << 20;
 
-// Reads `count` values through read(first, span) in chunks and hands each value to `visit`.
+// Reads `count` values through read(first, span) in chunks and hands each chunk to `visit`.
 template <typename T, typename Read, typename Visit>
-void VisitValues(std::uint64_t count, Read read, Visit visit) {
+void VisitChunks(std::uint64_t count, Read read, Visit visit) {
     std::vector<T> chunk(static_cast<std::size_t>(std::min(count, kChunkValues)));
     for (std::uint64_t done = 0; done < count;) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, chunk.size()));
         read(done, std::span<T>(chunk.data(), n));
-        for (std::size_t v = 0; v < n; ++v) visit(chunk[v]);
+        visit(std::span<const T>(chunk.data(), n));
         done += n;
     }
 }
@@ -28,15 +28,17 @@ void VisitValues(std::uint64_t count, Read read, Visit visit) {
 template <typename T, typename Read>
 ValueRange RangeOf(std::uint64_t count, Read read) {
     ValueRange range;
-    VisitValues<T>(count, read, [&](T raw) {
-        const double value = raw;
-        if (!std::isfinite(value)) {
-            ++range.not_finite;
-            return;
+    VisitChunks<T>(count, read, [&](std::span<const T> values) {
+        for (const T raw : values) {
+            const double value = raw;
+            if (!std::isfinite(value)) {
+                ++range.not_finite;
+                continue;
+            }
+            range.min = range.count == 0 ? value : std::min(range.min, value);
+            range.max = range.count == 0 ? value : std::max(range.max, value);
+            ++range.count;
         }
-        range.min = range.count == 0 ? value : std::min(range.min, value);
-        range.max = range.count == 0 ? value : std::max(range.max, value);
-        ++range.count;
     });
     return range;
 }
@@ -65,10 +67,10 @@ void ReadBlocks(Reader& reader, Report& report) {
             [&](std::uint64_t first, std::span<float> out) { reader.ReadElementProperties(first, out); });
     }
     MapFacts facts;
-    VisitValues<unsigned char>(
+    VisitChunks<unsigned char>(
         static_cast<std::uint64_t>(h[Key::elements_material]),
         [&](std::uint64_t first, std::span<unsigned char> out) { reader.ReadElementMaterials(first, out); },
-        [&](unsigned char byte) { ++facts.elements_per_byte[byte]; });
+        [&](std::span<const unsigned char> bytes) { CountElements(bytes, facts.elements_per_byte); });
     for (unsigned byte = 0; byte < facts.elements_per_byte.size(); ++byte) {
         if (facts.elements_per_byte[byte] > 0) report.element_material_counts[byte] = facts.elements_per_byte[byte];
     }

@@ -4,7 +4,6 @@
 
 #include "efm/format.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,7 +18,7 @@ struct ExportSummary {
     std::uint64_t elements = 0;
     bool only_potentials = false;
     std::vector<efm::MaterialRecord> records;            // the material table written; empty for potentials only
-    std::array<std::uint64_t, 256> elements_per_byte{};  // element material byte -> elements
+    efm::ElementsPerByte elements_per_byte{};
     std::vector<std::string> warnings;                   // what the user must know about the written file
 };
 

@@ -389,7 +389,7 @@ ExportSummary CST_Readout::Summarize(const std::string& output_path, const efm::
     summary.elements = efm::ElementCount(MeshDims());
     summary.only_potentials = blocks.x_lines.empty();  // every mesh has lines unless they are left out
     summary.records.assign(blocks.materials.begin(), blocks.materials.end());
-    for (const unsigned char byte : blocks.element_materials) ++summary.elements_per_byte[byte];
+    efm::CountElements(blocks.element_materials, summary.elements_per_byte);
 
     if (auto warning = NonFiniteNodeWarning(blocks.node_values, MeshDims())) summary.warnings.push_back(*warning);
     if (!summary.only_potentials) {

@@ -1,6 +1,7 @@
 #include "mesh_axis.h"
 
 #include <algorithm>
+#include <numeric>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,6 +14,13 @@ std::string AxisName(efm::Axis axis) {
         case efm::Axis::z: return "z";
     }
     throw std::invalid_argument("AxisName: no such axis");
+}
+
+std::vector<double> AxisCoordinates(const efm::Reader& reader, efm::Axis axis) {
+    if (reader.header().HasMesh()) return reader.MeshLines(axis);
+    std::vector<double> indices(static_cast<std::size_t>(reader.MeshDims()[static_cast<std::size_t>(axis)]));
+    std::iota(indices.begin(), indices.end(), 0.0);
+    return indices;
 }
 
 std::optional<std::size_t> CellOf(std::span<const double> lines, double x) {

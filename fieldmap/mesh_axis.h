@@ -8,11 +8,16 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace brenwick::fieldmap {
 
 // "x", "y" or "z".
 std::string AxisName(efm::Axis axis);
+
+// The coordinates of the nodes along an axis: its mesh lines, or in a file of potentials only,
+// which has none, the node indices 0, 1, 2, ...
+std::vector<double> AxisCoordinates(const efm::Reader& reader, efm::Axis axis);
 
 // The cell (the element index along the axis) that holds x; absent when x lies outside the
 // first and last line, is NaN, or the axis has fewer than two lines. A point on a line between

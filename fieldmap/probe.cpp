@@ -1,8 +1,8 @@
 #include "probe.h"
 
+#include "efm/garfield_limits.h"
 #include "efm/grid.h"
 #include "interpolation.h"
-#include "materials.h"
 #include "mesh_axis.h"
 
 #include <stdexcept>
@@ -96,7 +96,7 @@ std::vector<ProbeResult> ProbePoints(efm::Reader& reader, std::span<const Point>
         for (std::size_t a = 0; a < 3; ++a) result.field[a] = 0.0 - interpolated.gradient[a];
         if (has_materials) {
             result.material_index = bytes[hit];
-            if (const efm::MaterialRecord* record = RecordOfByte(records, bytes[hit])) result.material = *record;
+            if (const efm::MaterialRecord* record = efm::RecordOfByte(records, bytes[hit])) result.material = *record;
         }
     }
     return results;

@@ -3,21 +3,12 @@
 #include "efm/mesh_lines.h"
 #include "mesh_axis.h"
 
-#include <numeric>
 #include <stdexcept>
 #include <string>
 
 namespace brenwick::fieldmap {
 
 namespace {
-
-// Mesh lines of an axis, or the node indices 0, 1, ... in a file without mesh lines.
-std::vector<double> AxisLines(efm::Reader& reader, efm::Axis axis) {
-    if (reader.header().HasMesh()) return reader.MeshLines(axis);
-    std::vector<double> indices(static_cast<std::size_t>(reader.MeshDims()[static_cast<std::size_t>(axis)]));
-    std::iota(indices.begin(), indices.end(), 0.0);
-    return indices;
-}
 
 // The records with each description cut to what a slice keeps. One byte more is read, so that
 // a description of exactly kSliceDescriptionBytes stays whole.
@@ -68,12 +59,12 @@ Slice ReadSlice(efm::Reader& reader, const SliceRequest& request) {
     Slice slice;
     slice.axis = request.axis;
     slice.has_mesh = reader.header().HasMesh();
-    const std::vector<double> lines = AxisLines(reader, request.axis);
+    const std::vector<double> lines = AxisCoordinates(reader, request.axis);
     slice.planes = static_cast<int>(lines.size());
     slice.index = SliceIndex(request, lines, slice.has_mesh);
     slice.position = lines[static_cast<std::size_t>(slice.index)];
     slice.plane_axes = PlaneAxes(request.axis);
-    for (std::size_t a = 0; a < 2; ++a) slice.lines[a] = AxisLines(reader, slice.plane_axes[a]);
+    for (std::size_t a = 0; a < 2; ++a) slice.lines[a] = AxisCoordinates(reader, slice.plane_axes[a]);
     slice.potential = reader.NodePlane(request.axis, slice.index);
     if (reader.header()[efm::Key::elements_material] > 0) {
         slice.element_layer = slice.index == 0 ? 0 : slice.index - 1;

@@ -1,5 +1,7 @@
 #include "vtk_writer.h"
 
+#include "efm/garfield_limits.h"
+#include "mesh_axis.h"
 #include "output/output_file.h"
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
-#include <numeric>
 #include <span>
 #include <sstream>
 #include <vector>
@@ -84,9 +85,9 @@ DataArray ByteTable(efm::Reader& reader, std::string name, std::string type, std
 template <typename T, typename Property>
 std::array<T, 256> RecordTable(const std::vector<efm::MaterialRecord>& records, T none, Property property) {
     std::array<T, 256> table;
-    table.fill(none);
-    for (std::size_t byte = 0; byte < std::min<std::size_t>(records.size(), table.size()); ++byte) {
-        table[byte] = static_cast<T>(property(records[byte]));
+    for (unsigned byte = 0; byte < table.size(); ++byte) {
+        const efm::MaterialRecord* record = efm::RecordOfByte(records, byte);
+        table[byte] = record != nullptr ? static_cast<T>(property(*record)) : none;
     }
     return table;
 }
@@ -140,20 +141,10 @@ std::vector<DataArray> CellData(efm::Reader& reader) {
     return arrays;
 }
 
-// Mesh lines, or node indices in a file of potentials only.
-std::vector<DataArray> CoordinateData(efm::Reader& reader) {
+std::vector<DataArray> CoordinateData(const efm::Reader& reader) {
     std::vector<DataArray> arrays;
-    const char* const names[3] = {"x", "y", "z"};
-    for (std::size_t a = 0; a < 3; ++a) {
-        const auto axis = static_cast<efm::Axis>(a);
-        std::vector<double> lines;
-        if (reader.header().HasMesh()) {
-            lines = reader.MeshLines(axis);
-        } else {
-            lines.resize(static_cast<std::size_t>(reader.MeshDims()[a]));
-            std::iota(lines.begin(), lines.end(), 0.0);
-        }
-        arrays.push_back(Coordinates(names[a], std::move(lines)));
+    for (const efm::Axis axis : {efm::Axis::x, efm::Axis::y, efm::Axis::z}) {
+        arrays.push_back(Coordinates(AxisName(axis), AxisCoordinates(reader, axis)));
     }
     return arrays;
 }

@@ -1,6 +1,6 @@
 #include "material_colours.h"
 
-#include "fieldmap/materials.h"
+#include "efm/garfield_limits.h"
 
 #include <array>
 #include <cstddef>
@@ -28,7 +28,7 @@ std::vector<QColor> MaterialColours(std::span<const efm::MaterialRecord> records
     std::vector<QColor> colours;
     std::size_t gases = 0, solids = 0;
     for (const efm::MaterialRecord& record : records) {
-        colours.push_back(fieldmap::IsDriftGas(record) ? Cycled(kGasColours, gases++) : Cycled(kSolidColours, solids++));
+        colours.push_back(efm::IsDriftGas(record) ? Cycled(kGasColours, gases++) : Cycled(kSolidColours, solids++));
     }
     return colours;
 }

@@ -1,6 +1,6 @@
 #include "material_panel.h"
 
-#include "fieldmap/materials.h"
+#include "efm/garfield_limits.h"
 #include "fieldmap/mesh_axis.h"
 #include "material_colours.h"
 #include "plot_axes.h"
@@ -20,26 +20,23 @@ struct LegendEntry {
     QString text;
 };
 
-using ByteCounts = std::array<std::uint64_t, 256>;
-
-ByteCounts CountBytes(const std::vector<unsigned char>& bytes) {
-    ByteCounts counts{};
-    for (const unsigned char byte : bytes) ++counts[byte];
+efm::ElementsPerByte CountBytes(const std::vector<unsigned char>& bytes) {
+    efm::ElementsPerByte counts{};
+    efm::CountElements(bytes, counts);
     return counts;
 }
 
 QString RecordText(std::size_t index, const efm::MaterialRecord& record) {
     QString text = QString("%1: %2, ID %3").arg(index).arg(QString::fromStdString(record.description)).arg(record.id);
-    if (fieldmap::IsDriftGas(record)) text += " (drift gas)";
+    if (efm::IsDriftGas(record)) text += " (drift gas)";
     return text;
 }
 
 // The bytes of the layer that name no record, in one entry.
-std::optional<LegendEntry> NoRecordEntry(const ByteCounts& counts, std::size_t records) {
+std::optional<LegendEntry> NoRecordEntry(const efm::ElementsPerByte& counts,
+                                         std::span<const efm::MaterialRecord> records) {
     QStringList bytes;
-    for (std::size_t byte = records; byte < counts.size(); ++byte) {
-        if (counts[byte] > 0) bytes << QString::number(byte);
-    }
+    for (const unsigned byte : efm::BytesWithoutRecord(counts, records)) bytes << QString::number(byte);
     if (bytes.isEmpty()) return std::nullopt;
     constexpr qsizetype kShown = 4;
     QString list = bytes.mid(0, kShown).join(", ");
@@ -50,8 +47,8 @@ std::optional<LegendEntry> NoRecordEntry(const ByteCounts& counts, std::size_t r
 // Every record when they fit in `rows`; otherwise the records present in the layer and a line
 // that counts the others.
 std::vector<LegendEntry> LegendEntries(const fieldmap::Slice& slice, std::span<const QColor> colours, std::size_t rows) {
-    const ByteCounts counts = CountBytes(slice.materials);
-    const std::optional<LegendEntry> no_record = NoRecordEntry(counts, slice.records.size());
+    const efm::ElementsPerByte counts = CountBytes(slice.materials);
+    const std::optional<LegendEntry> no_record = NoRecordEntry(counts, slice.records);
     const std::size_t fixed = no_record ? 1 : 0;
     const bool all_fit = slice.records.size() + fixed <= rows;
     std::vector<LegendEntry> entries;
@@ -130,10 +127,11 @@ void DrawMeshLines(QPainter& painter, const fieldmap::Slice& slice, const PlotAr
 int MaterialLegendWidth(const fieldmap::Slice& slice, const PictureStyle& style) {
     const QFontMetrics metrics(style.TextFont());
     int width = metrics.horizontalAdvance(kLegendHeading);
-    const ByteCounts counts = CountBytes(slice.materials);
+    const efm::ElementsPerByte counts = CountBytes(slice.materials);
     std::vector<QString> texts;
     for (std::size_t index = 0; index < slice.records.size(); ++index) texts.push_back(RecordText(index, slice.records[index]));
-    if (const std::optional<LegendEntry> no_record = NoRecordEntry(counts, slice.records.size())) texts.push_back(no_record->text);
+    if (const std::optional<LegendEntry> no_record = NoRecordEntry(counts, slice.records))
+        texts.push_back(no_record->text);
     for (const QString& text : texts) {
         width = std::max(width, Swatch(style) + SwatchGap(style) + metrics.horizontalAdvance(text));
     }
@@ -150,7 +148,7 @@ PlotArea DrawMaterialPanel(QPainter& painter, const fieldmap::Slice& slice, QRec
     const std::size_t cells_across = across.size() - 1;
     const QImage elements = Raster(plot, across, up, [&](CellPosition a, CellPosition b) {
         const unsigned byte = slice.materials[a.cell + cells_across * b.cell];
-        return (byte < colours.size() ? colours[byte] : kNoRecordColour).rgb();
+        return (efm::RecordOfByte(slice.records, byte) != nullptr ? colours[byte] : kNoRecordColour).rgb();
     });
     painter.drawImage(plot.pixels().topLeft(), elements);
     DrawMeshLines(painter, slice, plot);
