@@ -3,6 +3,7 @@
 #include "demo/demo_project.h"
 #include "efm/grid.h"
 #include "engine/grid.h"
+#include "output/output_target.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,7 +11,6 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 
 namespace brenwick {
 
@@ -18,16 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path Resolved(const std::string& path) {
-    std::error_code error;
-    fs::path resolved = fs::weakly_canonical(path, error);
-    return error ? fs::path(path).lexically_normal() : resolved;
-}
-
 // The material file written over the project (e.g. a project named "demo.xml") would
 // destroy the project just made.
 void RefuseSamePaths(const std::string& project_path, const std::string& materials_path) {
-    if (Resolved(project_path) == Resolved(materials_path)) {
+    if (SameFile(OutputDestination(materials_path), project_path)) {
         throw std::runtime_error("The material file would overwrite the project file: " + project_path);
     }
 }
@@ -60,8 +54,8 @@ int RunMakeProject(const MakeProjectOptions& options, std::ostream& out, std::os
         Generate(options, out);
         return 0;
     } catch (const std::bad_alloc&) {
-        err << "make-project: not enough memory for a mesh of " << options.mesh[0] << " x " << options.mesh[1]
-            << " x " << options.mesh[2] << " lines.\n";
+        err << "make-project: not enough memory for a mesh of " << options.mesh[0] << " x " << options.mesh[1] << " x "
+            << options.mesh[2] << " lines.\n";
     } catch (const std::exception& failure) {
         err << "make-project: " << failure.what() << '\n';
     }
@@ -69,8 +63,8 @@ int RunMakeProject(const MakeProjectOptions& options, std::ostream& out, std::os
 }
 
 CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options) {
-    CLI::App* command = app.add_subcommand(
-        "make-project", "Write a demo project (a small gas detector) and its material file.");
+    CLI::App* command =
+        app.add_subcommand("make-project", "Write a demo project (a small gas detector) and its material file.");
     command->add_option("FILE", options.project_path, "Project file to write")->required();
     command->add_option("--materials-out", options.materials_path,
                         "Material file to write (default: FILE with the extension .xml)");

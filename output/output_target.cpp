@@ -47,6 +47,20 @@ fs::path FinalPath(const std::string& path) {
     return chain.empty() || !chain.back().has_filename() ? fs::path() : chain.back();
 }
 
+// For names of files not made yet: the same place once their links are followed and their
+// relative parts resolved.
+bool SamePlace(const std::string& output, const std::string& input) {
+    const auto place = [](const std::string& path) {
+        const fs::path final_path = FinalPath(path);
+        std::error_code error;
+        const fs::path resolved =
+            final_path.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(final_path), error);
+        return error ? fs::path() : resolved;
+    };
+    const fs::path output_place = place(output);
+    return !output_place.empty() && output_place == place(input);
+}
+
 #if !defined(_WIN32)
 
 // The kernel's own check for the effective user, so that access control lists and the powers
@@ -121,7 +135,8 @@ bool SameFile(const OutputDestination& output, const std::string& input) {
     if (input.empty()) return false;
     struct stat file {};
     const std::optional<FileId> id = IdOf(output);
-    return id && stat(input.c_str(), &file) == 0 && *id == FileId{file.st_dev, file.st_ino};
+    if (id && stat(input.c_str(), &file) == 0) return *id == FileId{file.st_dev, file.st_ino};
+    return !output.IsStandardOutput() && SamePlace(output.Name(), input);
 }
 
 OutputTarget ExamineOutput(const std::string& path) {
@@ -219,9 +234,11 @@ std::optional<int> DescriptorOf(const OutputDestination& output) {
 }
 
 bool SameFile(const OutputDestination& output, const std::string& input) {
+    if (output.IsStandardOutput() || input.empty()) return false;
     std::error_code error;
-    return !output.IsStandardOutput() && !input.empty() &&
-           fs::equivalent(PathFromText(output.Name()), PathFromText(input), error) && !error;
+    const bool same = fs::equivalent(PathFromText(output.Name()), PathFromText(input), error);
+    // An error: neither names an existing file.
+    return error ? SamePlace(output.Name(), input) : same;
 }
 
 #endif

@@ -48,8 +48,10 @@ OutputTarget ExamineOutput(const std::string& path);
 // them). None for any other path.
 std::optional<int> DescriptorOf(const OutputDestination& output);
 
-// Whether the output would write into the existing file that `input` names, in any spelling
-// (relative parts, links, a descriptor open on it): writing there would destroy what is read.
+// Whether the output would write into the file that `input` names, in any spelling (relative
+// parts, links, a descriptor open on it): writing there would destroy what is read. Names of
+// files not made yet are the same file when they lead to the same place, so that two outputs of
+// one command can be told apart before either is written.
 bool SameFile(const OutputDestination& output, const std::string& input);
 
 }  // namespace brenwick
