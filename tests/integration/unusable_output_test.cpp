@@ -1,5 +1,7 @@
-// Output paths that cannot take the export file: each run ends with the writer's message,
-// inputs and an earlier output stay exactly as they were, and no temporary file is left.
+// Output paths that cannot take the export file, as only the built program meets them (files
+// of the system, a full disk): each run ends with the writer's message, inputs and an earlier
+// output stay exactly as they were, and no temporary file is left. The engine's own refusals
+// (its inputs, a missing folder) are tested with the engine.
 #include "cli_export_fixture.h"
 
 #include <filesystem>
@@ -19,26 +21,6 @@ protected:
         return {"export", project, "--output", path, "--materials", materials, option};
     }
 };
-
-TEST_F(UnusableOutput, OutputInAMissingDirectoryIsRefused) {
-    const std::string path = dir / "missing/field.efm";
-    ExpectRefusalOnce(ExportTo(path), OutputOpenFailure(path));
-}
-
-TEST_F(UnusableOutput, ProjectIsNeverTheOutput) {
-    if (!test_files::CanMakeSymbolicLinks()) GTEST_SKIP() << test_files::kNoSymbolicLinks;
-    fs::create_directory(dir / "sub");
-    fs::create_symlink(project, dir / "link.efm");
-    for (const std::string& path : {project, dir / "sub/../project.cst", dir / "link.efm"}) {
-        SCOPED_TRACE(path);
-        ExpectRefusalOnce(ExportTo(path), InputRefusal(path));
-        ExpectRefusalOnce(ExportTo(path, "--only-potentials"), InputRefusal(path));
-    }
-}
-
-TEST_F(UnusableOutput, MaterialFileIsNeverTheOutput) {
-    ExpectRefusalOnce(ExportTo(materials), InputRefusal(materials));
-}
 
 TEST_F(UnusableOutput, FilesOfTheSystemAreRefused) {
 #if defined(_WIN32)
