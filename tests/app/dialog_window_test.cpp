@@ -4,6 +4,7 @@
 #include "app/brenwick_window.h"
 #include "app/slice_preview.h"
 #include "app/tool_tip.h"
+#include "brenwick_version.h"
 #include "engine/export_control.h"
 #include "potential_project.h"
 #include "reader_gate.h"
@@ -224,9 +225,9 @@ TEST_F(DialogWindowTest, CloseHasTheFocusAtStart) {
 }
 
 TEST_F(DialogWindowTest, TabOrderFollowsTheControlOrder) {
-    const QStringList expected{"btnExport",          "btnClose",          "editInputFile",   "editOutputFile",
+    const QStringList expected{"btnExport",           "btnClose",         "editInputFile",      "editOutputFile",
                                "checkOnlyPotentials", "editMaterialFile", "checkWriteProperty", "checkUseDensity",
-                               "editPotentialName",  "btnCancel",         "textStatus",      "comboSliceAxis",
+                               "editPotentialName",   "btnCancel",        "textStatus",         "comboSliceAxis",
                                "sliderSlicePlane"};
     QStringList order;
     QWidget* widget = &Button("btnExport");
@@ -441,7 +442,8 @@ TEST_F(DialogWindowTest, PreviewShowsTheWrittenFileUntilTheNextOpen) {
     ASSERT_TRUE(WaitForTheExport());
 
     EXPECT_FALSE(Child<QGroupBox>("groupPreview").isHidden());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !picture.pixmap().isNull(); }, kExportTimeoutMs)) << picture.text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picture.pixmap().isNull(); }, kExportTimeoutMs))
+        << picture.text().toStdString();
     EXPECT_EQ(Child<QComboBox>("comboSliceAxis").currentText(), "z");
     EXPECT_EQ(plane.maximum(), 2);  // the three planes of the mesh
     EXPECT_EQ(plane.value(), 1);    // the middle one
@@ -599,7 +601,8 @@ TEST_F(DialogWindowTest, F1ShowsTheAboutBoxAndReturnsToTheOpenProject) {
         shown = true;
         auto& about = dynamic_cast<CAboutDlg&>(modal);
         EXPECT_EQ(about.windowTitle(), "About Brenwick");
-        EXPECT_EQ(about.findChild<QLabel*>("labelVersion")->text(), "Brenwick, Version 1.1");
+        EXPECT_EQ(about.findChild<QLabel*>("labelVersion")->text(),
+                  QStringLiteral("Brenwick, Version " BRENWICK_VERSION_SHORT));
         EXPECT_EQ(about.findChild<QLabel*>("pictureAbout")->pixmap().size(), QSize(67, 58));
         EXPECT_EQ(about.findChild<QLabel*>("labelReader")->text(), "built-in result reader, version 2024");
         QTest::keyClick(&about, Qt::Key_Escape);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -63,36 +62,18 @@ TEST(Parallel, ZeroReturnsToTheEnvironmentOrTheHardware) {
     }
 }
 
-TEST(Parallel, EachWorkerTakesOneContiguousRangeOnItsOwnThread) {
-    WorkerCountScope scope(3);
-    const std::vector<Call> calls = Calls(10);
-    ASSERT_EQ(calls.size(), 3u);
-    ExpectContiguousCover(calls, 10);
-    std::set<std::thread::id> threads;
-    for (const Call& call : calls) threads.insert(call.thread);
-    EXPECT_EQ(threads.size(), 3u);
-}
-
-TEST(Parallel, TheWorkersRunAtTheSameTime) {
-    WorkerCountScope scope(3);
-    std::mutex mutex;
-    std::condition_variable arrived;
-    int present = 0;
-    int saw_all = 0;
-    ParallelFor(3, [&](std::size_t, std::size_t) {
-        std::unique_lock lock(mutex);
-        ++present;
-        arrived.notify_all();
-        if (arrived.wait_for(lock, std::chrono::seconds(10), [&] { return present == 3; })) ++saw_all;
-    });
-    EXPECT_EQ(saw_all, 3);
-}
-
-TEST(Parallel, FewerItemsThanWorkersUseOneWorkerPerItem) {
-    WorkerCountScope scope(8);
-    const std::vector<Call> calls = Calls(3);
-    EXPECT_EQ(calls.size(), 3u);
-    ExpectContiguousCover(calls, 3);
+TEST(Parallel, SeveralWorkersCoverEveryItemOnceOnSeveralThreads) {
+    for (const auto& [workers, items] :
+         {std::pair{3u, std::size_t{10}}, std::pair{8u, std::size_t{3}}, std::pair{4u, std::size_t{1000}}}) {
+        SCOPED_TRACE(testing::Message() << workers << " workers, " << items << " items");
+        WorkerCountScope scope(workers);
+        const std::vector<Call> calls = Calls(items);
+        ExpectContiguousCover(calls, items);
+        std::set<std::thread::id> threads;
+        for (const Call& call : calls) threads.insert(call.thread);
+        EXPECT_GT(threads.size(), 1u);
+        EXPECT_LE(threads.size(), workers);
+    }
 }
 
 TEST(Parallel, OneWorkerRunsEverythingOnTheCallingThread) {

@@ -29,7 +29,8 @@ TEST(ReadoutConstruction, LogsWhateverVersionTheReaderReportsAndTheLineCounts) {
         project.version = version;
         LogLines log;
         const Engine engine = OpenEngine(project, "project.cst", log.Sink());
-        EXPECT_EQ(log.Take(), (Lines{"CST DLL Version is: " + std::to_string(version), "xlines: 3\t ylines: 4\t zlines: 5"}));
+        EXPECT_EQ(log.Take(),
+                  (Lines{"CST DLL Version is: " + std::to_string(version), "xlines: 3\t ylines: 4\t zlines: 5"}));
     }
 }
 
@@ -98,23 +99,6 @@ TEST(ReadoutConstruction, TwoLinesPerAxisGiveEightNodesAndOneElementAtNodeZero) 
 TEST(ReadoutConstruction, PotentialNameDefaultsToTheResultTreePath) {
     const auto engine = OpenEngine(UniformProject(2, 2, 2));
     EXPECT_EQ(engine->GetPotentialName(), "2D/3D Results\\Potentials");
-}
-
-TEST(ReadoutConstruction, MembersStartEmpty) {
-    const auto engine = OpenEngine(UniformProject(3, 3, 3));
-    EXPECT_EQ(engine->material_quantity, 0);
-    EXPECT_EQ(engine->FieldType(), 0);
-    EXPECT_EQ(engine->MaterialMatrix(), nullptr);
-    EXPECT_TRUE(engine->material_file.empty());
-    EXPECT_TRUE(engine->Materials().empty());
-    EXPECT_TRUE(engine->ElementProperties().empty());
-    EXPECT_TRUE(engine->ElementMaterials().empty());
-    EXPECT_TRUE(engine->FieldValues().empty());
-    EXPECT_EQ(engine->FieldTypeName(1), "Complex vector field");
-    EXPECT_EQ(engine->FieldTypeName(2), "Real vector field");
-    EXPECT_EQ(engine->FieldTypeName(3), "Complex scalar field");
-    EXPECT_EQ(engine->FieldTypeName(4), "Real scalar field");
-    EXPECT_EQ(engine->FieldTypeName(0), "");
 }
 
 TEST(ReadoutMesh, AnAxisWithoutLinesIsRefusedNamingTheCounts) {

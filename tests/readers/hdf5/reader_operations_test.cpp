@@ -26,12 +26,6 @@ protected:
     std::string path_;
 };
 
-TEST_F(ReaderOperations, VersionIsReportedWithSuccess) {
-    int version = 0;
-    EXPECT_EQ(CST_GetDLLVersion(&version), BRENWICK_READER_OK);
-    EXPECT_EQ(version, 1003);
-}
-
 TEST_F(ReaderOperations, MeshSizesAndLinesAsWritten) {
     OpenedProject project(path_);
     ASSERT_EQ(project.status(), BRENWICK_READER_OK);
