@@ -1,14 +1,19 @@
-// The parts of a picture on their own: the colour map, round tick values and equipotential
-// lines.
+// The parts of a picture on their own: the colour map, the colours of records, round tick
+// values, equipotential lines and where coordinates lie among mesh lines.
 #include "render/colour_map.h"
 #include "render/contours.h"
+#include "render/material_colours.h"
+#include "render/plot_area.h"
 #include "render/ticks.h"
 
-#include <QColor>
 #include <gtest/gtest.h>
+#include <QColor>
 
 #include <cmath>
 #include <limits>
+#include <set>
+#include <string>
+#include <vector>
 
 using namespace brenwick::render;
 
@@ -25,13 +30,29 @@ TEST(ColourMap, RunsFromViridisDarkPurpleToYellowGettingLighterAllTheWay) {
     const auto lightness = [](QRgb rgb) {
         const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
         const QColor colour(rgb);
-        const double y = 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+        const double y =
+            0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
         return y > 0.008856 ? 116 * std::cbrt(y) - 16 : 903.3 * y;
     };
     const auto entry = [](std::size_t n) { return ColourMap(static_cast<double>(n) / (kColourMapSize - 1)); };
     for (std::size_t n = 0; n + 2 < kColourMapSize; ++n) EXPECT_GT(lightness(entry(n + 2)), lightness(entry(n))) << n;
     EXPECT_NEAR(lightness(entry(0)), 14.9, 0.1);
     EXPECT_NEAR(lightness(entry(kColourMapSize - 1)), 90.9, 0.1);
+}
+
+// Many times more records than either table has colours, gases and solids mixed: still one
+// colour each.
+TEST(MaterialColours, EveryRecordHasItsOwnColourAndNoneIsTheWarningColour) {
+    std::vector<brenwick::efm::MaterialRecord> records;
+    for (int n = 0; n < 200; ++n) records.push_back({static_cast<float>(n), n % 7 == 0 ? "gas" : "solid"});
+    const std::vector<QColor> colours = MaterialColours(records);
+    ASSERT_EQ(colours.size(), records.size());
+    std::set<QRgb> distinct;
+    for (const QColor& colour : colours) distinct.insert(colour.rgb());
+    EXPECT_EQ(distinct.size(), records.size());
+    EXPECT_FALSE(distinct.contains(kNoRecordColour.rgb()));
+    // The drift gas is drawn pale, so that the solids in it stand out.
+    EXPECT_GT(colours[0].lightness(), colours[1].lightness());
 }
 
 TEST(Ticks, AreRoundValuesThatCoverTheRange) {
@@ -105,6 +126,25 @@ TEST(Contours, CellsWithValuesThatAreNoNumbersHaveNoLine) {
     const std::vector<Segment> segments = ContourSegments(u, v, std::vector<float>{0, 1, nan, 0, 1, 2}, 0.5);
     ASSERT_EQ(segments.size(), 1u);
     EXPECT_DOUBLE_EQ(segments[0].u0, 0.5);
+}
+
+// Lines 0, 1, 3, 7: cells of widths 1, 2 and 4. A point on a line between two cells belongs
+// to the lower one; points beyond the lines are clamped to the first or last line.
+TEST(CellPositions, AreFoundOnAGradedMesh) {
+    const std::vector<double> lines{0, 1, 3, 7};
+    const std::vector<double> coordinates{-1, 0, 0.5, 1, 2, 3, 6, 7, 9};
+    const std::vector<std::pair<std::size_t, double>> expected{{0, 0}, {0, 0},    {0, 0.5}, {0, 1}, {1, 0.5},
+                                                               {1, 1}, {2, 0.75}, {2, 1},   {2, 1}};
+    const std::vector<CellPosition> positions = CellPositions(lines, coordinates);
+    ASSERT_EQ(positions.size(), expected.size());
+    for (std::size_t n = 0; n < expected.size(); ++n) {
+        EXPECT_EQ(positions[n].cell, expected[n].first) << "at " << coordinates[n];
+        EXPECT_DOUBLE_EQ(positions[n].fraction, expected[n].second) << "at " << coordinates[n];
+    }
+    for (const CellPosition& position : CellPositions(std::vector<double>{5}, coordinates)) {
+        EXPECT_EQ(position.cell, 0u);
+        EXPECT_EQ(position.fraction, 0);
+    }
 }
 
 }  // namespace

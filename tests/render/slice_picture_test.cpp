@@ -1,25 +1,33 @@
 // Pictures of the demo detector's export, checked pixel by pixel: materials in their legend
-// colours at their real places, the electrodes at the ends of the colour map.
+// colours at their real places, the electrodes at the ends of the colour map; and pictures of
+// slices made by hand: the legend's entries, the equipotential levels and degenerate planes.
+#include "render/slice_picture.h"
 #include "fieldmap/mesh_axis.h"
 #include "fieldmap/slice.h"
 #include "render/colour_map.h"
 #include "render/material_colours.h"
-#include "render/slice_picture.h"
 #include "tests/support/demo_export.h"
 #include "tests/support/test_files.h"
 
-#include <QColor>
 #include <gtest/gtest.h>
+#include <QColor>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace brenwick;
 
 namespace {
 
 using test_files::TempDir;
+
+double Distance(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+}
 
 // The demo's mesh (x from 0 to 12, y from 0 to 9, z from 0 to 5, in mm): the board fills z
 // below 0.8, a frame 1 wide stands on it along the side walls, the cathode (-1000 V) is the
@@ -28,8 +36,8 @@ class DemoPicture : public testing::Test {
 protected:
     static constexpr unsigned kGas = 0, kBoard = 1, kFrame = 3;
 
-    fieldmap::Slice Slice(const test_files::TempDir& dir, const test_efm::MapContents& contents, fieldmap::SliceRequest request,
-                          bool only_potentials = false) const {
+    fieldmap::Slice Slice(const test_files::TempDir& dir, const test_efm::MapContents& contents,
+                          fieldmap::SliceRequest request, bool only_potentials = false) const {
         test_efm::Write(dir / "demo.efm", contents.Blocks(only_potentials));
         efm::FileReader reader(dir / "demo.efm");
         return fieldmap::ReadSlice(reader, request);
@@ -41,10 +49,6 @@ protected:
         const QPointF centre = plot.ToPixel((slice.lines[0][i] + slice.lines[0][i + 1]) / 2,
                                             (slice.lines[1][j] + slice.lines[1][j + 1]) / 2);
         return {static_cast<int>(std::floor(centre.x())), static_cast<int>(std::floor(centre.y()))};
-    }
-
-    static double Distance(QRgb a, QRgb b) {
-        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
     }
 
     TempDir dir;
@@ -137,6 +141,109 @@ TEST_F(DemoPicture, SlicesThatCannotBeDrawnAreRefused) {
         faults[n](slice);
         EXPECT_THROW(render::FittedPictureSize(slice), std::invalid_argument) << n;
         EXPECT_THROW(render::RenderSlice(slice, "demo.efm", {1400, 900}), std::invalid_argument) << n;
+    }
+}
+
+// A plane across z with lines `across` and `up`, the potential the sum of the two coordinates,
+// and one element layer with `materials` naming `records`.
+fieldmap::Slice HandMadeSlice(std::vector<double> across, std::vector<double> up,
+                              std::vector<efm::MaterialRecord> records, std::vector<unsigned char> materials) {
+    fieldmap::Slice slice;
+    slice.planes = 2;
+    slice.has_mesh = true;
+    slice.plane_axes = {efm::Axis::x, efm::Axis::y};
+    for (const double v : up) {
+        for (const double u : across) slice.potential.push_back(static_cast<float>(u + v));
+    }
+    slice.lines = {std::move(across), std::move(up)};
+    if (!materials.empty()) slice.element_layer = 0;
+    slice.materials = std::move(materials);
+    slice.records = std::move(records);
+    return slice;
+}
+
+// Whether `colour` fills some pixel between the left and right edges of `image`.
+bool Shows(const QImage& image, int left, int right, const QColor& colour) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = left; x < right; ++x) {
+            if (image.pixel(x, y) == colour.rgb()) return true;
+        }
+    }
+    return false;
+}
+
+// Every record has a swatch while all fit; of a catalogue too long for the legend, the records
+// the layer holds keep theirs; a byte without record has the warning swatch.
+TEST(SliceLegend, ShowsTheRecordsTheLayerNeeds) {
+    std::vector<efm::MaterialRecord> few{{0, "gas", 1, 1, 0}, {1, "FR4", 4, 1, 0}, {2, "copper", 1, 1, 0}};
+    std::vector<efm::MaterialRecord> many;
+    for (int n = 0; n < 250; ++n) many.push_back({static_cast<float>(n), "solid " + std::to_string(n), 2, 1, 0});
+    struct Case {
+        std::vector<efm::MaterialRecord> records;
+        std::vector<unsigned char> materials;
+        std::vector<std::size_t> shown;  // records with a swatch
+        bool warning;
+    };
+    for (const Case& c : {Case{few, {0, 1, 0, 0}, {0, 1, 2}, false}, Case{many, {3, 240, 3, 3}, {3, 240}, false},
+                          Case{few, {0, 7, 1, 0}, {0, 1, 2}, true}}) {
+        SCOPED_TRACE(testing::Message() << c.records.size() << " records");
+        const fieldmap::Slice slice = HandMadeSlice({0, 1, 2}, {0, 1, 2}, c.records, c.materials);
+        const render::SlicePicture picture = render::RenderSlice(slice, "hand.efm", {1400, 700});
+        ASSERT_TRUE(picture.materials.has_value());
+        const int left = picture.materials->pixels().right() + 1, right = picture.potential.plot.pixels().left();
+        ASSERT_EQ(picture.material_colours.size(), c.records.size());
+        for (const std::size_t record : c.shown) {
+            EXPECT_TRUE(Shows(picture.image, left, right, picture.material_colours[record])) << "record " << record;
+        }
+        EXPECT_EQ(Shows(picture.image, left, right, render::kNoRecordColour), c.warning);
+    }
+}
+
+// About ten round levels, evenly spaced and strictly between the lowest and highest value, so
+// that no line traces an electrode; a plane of one value has none and is drawn without fault.
+TEST(SliceContours, LevelsAreRoundAndStrictlyInsideTheRange) {
+    fieldmap::Slice slice = HandMadeSlice({-1000, -400, 0}, {0, 5}, {}, {});
+    render::SlicePicture picture = render::RenderSlice(slice, "hand.efm", {1400, 700});
+    const std::vector<double>& levels = picture.potential.levels;
+    ASSERT_GE(levels.size(), 5u);
+    EXPECT_LE(levels.size(), 15u);
+    EXPECT_GT(levels.front(), -1000);
+    EXPECT_LT(levels.back(), 5);
+    const double step = levels[1] - levels[0];
+    for (std::size_t n = 0; n < levels.size(); ++n) {
+        EXPECT_DOUBLE_EQ(levels[n], levels[0] + static_cast<double>(n) * step);
+        EXPECT_DOUBLE_EQ(std::remainder(levels[n], step), 0) << levels[n];
+    }
+
+    std::fill(slice.potential.begin(), slice.potential.end(), 42.0f);
+    picture = render::RenderSlice(slice, "flat.efm", {1400, 700});
+    EXPECT_TRUE(picture.potential.levels.empty());
+    EXPECT_DOUBLE_EQ(picture.potential.colours.low, 42);
+    EXPECT_DOUBLE_EQ(picture.potential.colours.high, 42);
+}
+
+// A plane with a single line along one of its axes (a mesh one element thin there) has no
+// elements: the potential alone is drawn, as a plot of some height, running from one end of
+// the colour map to the other along the axis with lines.
+TEST(SliceOfOneLine, IsDrawnAsAPotentialOfSomeHeight) {
+    for (const bool single_up : {true, false}) {
+        SCOPED_TRACE(single_up ? "one line up" : "one line across");
+        const std::vector<double> lines{0, 1, 3}, line{4};
+        const fieldmap::Slice slice =
+            single_up ? HandMadeSlice(lines, line, {}, {}) : HandMadeSlice(line, lines, {}, {});
+        const render::SlicePicture picture = render::RenderSlice(slice, "thin.efm", render::FittedPictureSize(slice));
+        EXPECT_FALSE(picture.materials.has_value());
+        const QRect& box = picture.potential.plot.pixels();
+        ASSERT_GT(box.width(), 2);
+        ASSERT_GT(box.height(), 2);
+        // The lowest value lies left (one line up) or at the bottom (one line across); two pixels
+        // in, clear of the frame.
+        const QPoint centre = box.center();
+        const QPoint low = single_up ? QPoint(box.left() + 2, centre.y()) : QPoint(centre.x(), box.bottom() - 2);
+        const QPoint high = single_up ? QPoint(box.right() - 2, centre.y()) : QPoint(centre.x(), box.top() + 2);
+        const double tolerance = 3 * Distance(render::ColourMap(0), render::ColourMap(1.0 / 255));
+        EXPECT_LE(Distance(picture.image.pixel(low), render::ColourMap(0)), tolerance);
+        EXPECT_LE(Distance(picture.image.pixel(high), render::ColourMap(1)), tolerance);
     }
 }
 
