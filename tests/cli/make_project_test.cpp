@@ -5,8 +5,8 @@
 #include "engine/result_reader.h"
 #include "tests/support/test_files.h"
 
-#include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
+#include <CLI/CLI.hpp>
 #include <pugixml.hpp>
 
 #include <filesystem>
@@ -50,13 +50,18 @@ TEST(MakeProjectCommand, FailuresGoToTheErrorStreamWithStatusOne) {
         MakeProjectOptions options;
         std::string expected_text;
     };
-    const std::vector<Case> cases{
+    std::vector<Case> cases{
         {{(dir / "no/such/dir/demo.cst"), (dir / "demo.xml"), {4, 4, 4}}, "no/such/dir/demo.cst"},
         {{(dir / "demo.cst"), (dir / "no/such/dir/m.xml"), {4, 4, 4}}, "no/such/dir/m.xml"},
         {{(dir / "demo.cst"), "", {0, 4, 4}}, "0 x 4 x 4"},
         {{(dir / "demo.xml"), "", {4, 4, 4}}, "demo.xml"},
         {{"", "", {4, 4, 4}}, "No project file"},
     };
+    // A material file named through a link to the project not made yet.
+    if (test_files::CanMakeSymbolicLinks()) {
+        fs::create_symlink("fresh.cst", dir / "fresh.xml");
+        cases.push_back({{(dir / "fresh.cst"), (dir / "fresh.xml"), {4, 4, 4}}, "fresh.cst"});
+    }
     for (const Case& test : cases) {
         SCOPED_TRACE(test.expected_text);
         std::ostringstream out, err;
@@ -66,6 +71,7 @@ TEST(MakeProjectCommand, FailuresGoToTheErrorStreamWithStatusOne) {
         EXPECT_EQ(out.str(), "");
     }
     EXPECT_FALSE(fs::exists((dir / "demo.xml"))) << "a project named .xml was overwritten or written";
+    EXPECT_FALSE(fs::exists(dir / "fresh.cst")) << "a project was written and then overwritten";
 }
 
 TEST(MakeProjectCommand, CommandLineOptionsReachTheOptions) {
