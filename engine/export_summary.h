@@ -17,9 +17,9 @@ struct ExportSummary {
     std::uint64_t nodes = 0;
     std::uint64_t elements = 0;
     bool only_potentials = false;
-    std::vector<efm::MaterialRecord> records;            // the material table written; empty for potentials only
-    efm::ElementsPerByte elements_per_byte{};
-    std::vector<std::string> warnings;                   // what the user must know about the written file
+    std::vector<efm::MaterialRecord> records;  // the material table written; empty for potentials only
+    efm::ElementsPerByte elements_per_byte{};  // element material byte -> elements
+    std::vector<std::string> warnings;         // what the user must know about the written file
 };
 
 }  // namespace brenwick
