@@ -28,7 +28,7 @@ inline constexpr std::array<int, 3> kDemoDefaultMesh{41, 33, 29};
 
 // Tree path and field type under which the potential is stored.
 inline constexpr const char* kDemoPotentialPath = kDefaultPotentialName;
-inline constexpr int kDemoPotentialFieldType = 4;  // real scalar field
+inline constexpr int kDemoPotentialFieldType = BRENWICK_REAL_SCALAR_FIELD;
 
 // Potential of the cathode plane (top z line); the lowest z line is grounded.
 inline constexpr double kDemoCathodeVoltage = -1000.0;

@@ -56,13 +56,27 @@ namespace {
 const char* const info_failure = "In RetrieveFieldData could not get information about potentials.";
 const char* const read_failure = "In CST_Readout::RetrieveFieldData could not get information about potentials.";
 
-// The line written for each field type code 1 to 4, before the value count.
-const char* FieldTypeLine(int code) {
+// What the engine says of each field type: its name, and the line it writes before the value count.
+struct FieldTypeTexts {
+    const char* name;
+    const char* line;
+};
+
+// The texts of a field type code; none for a code that names no field type.
+const FieldTypeTexts* TextsOf(int code) {
+    static const FieldTypeTexts complex_vector{"Complex vector field",
+                                               "Number of data found (Re,Im for E_x,E_y,E_z -> 6x#nodes): "};
+    static const FieldTypeTexts real_vector{"Real vector field",
+                                            "This is a real vector field (Re for E_x,E_y,E_z -> 3x#nodes): "};
+    static const FieldTypeTexts complex_scalar{"Complex scalar field",
+                                               "This is a complex scalar field (RE,Im -> 2x#nodes): "};
+    static const FieldTypeTexts real_scalar{"Real scalar field",
+                                            "Number of data found (real scalar field -> #nodes): "};
     switch (code) {
-    case 1: return "Number of data found (Re,Im for E_x,E_y,E_z -> 6x#nodes): ";
-    case 2: return "This is a real vector field (Re for E_x,E_y,E_z -> 3x#nodes): ";
-    case 3: return "This is a complex scalar field (RE,Im -> 2x#nodes): ";
-    case 4: return "Number of data found (real scalar field -> #nodes): ";
+    case BRENWICK_COMPLEX_VECTOR_FIELD: return &complex_vector;
+    case BRENWICK_REAL_VECTOR_FIELD: return &real_vector;
+    case BRENWICK_COMPLEX_SCALAR_FIELD: return &complex_scalar;
+    case BRENWICK_REAL_SCALAR_FIELD: return &real_scalar;
     default: return nullptr;
     }
 }
@@ -156,10 +170,6 @@ void CST_Readout::CloseProject() {
 
 std::string CST_Readout::GetPotentialName() const { return potential_name; }
 
-const std::string& CST_Readout::FieldTypeName(int code) const {
-    return field_type_names.at(code >= 0 && code < 5 ? static_cast<std::size_t>(code) : 0);
-}
-
 void CST_Readout::RetrieveFieldData(std::string result_path) {
     int count = 0;
     reader_status = reader->functions.get_3d_hex_result_size(&project_handle, result_path.c_str(), 0, &count);
@@ -169,15 +179,16 @@ void CST_Readout::RetrieveFieldData(std::string result_path) {
     if (reader_status != 0) FailFieldData(info_failure, result_path);
 
     field_type = type;
-    if (const char* line = FieldTypeLine(type)) Log(line + std::to_string(count));
+    const FieldTypeTexts* texts = TextsOf(type);
+    if (texts != nullptr) Log(texts->line + std::to_string(count));
 
     const std::size_t node_count = efm::NodeCount(MeshDims());
     std::ostringstream refusal;
-    if (type < 1 || type > 4) {
+    if (texts == nullptr) {
         refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " has the unknown field type code "
                 << type << "; only a real scalar field can be exported as potential.";
-    } else if (type != 4) {
-        refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " is a " << FieldTypeName(type)
+    } else if (type != BRENWICK_REAL_SCALAR_FIELD) {
+        refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " is a " << texts->name
                 << "; only a real scalar field can be exported as potential.";
     } else if (count < 0 || static_cast<std::size_t>(count) != node_count) {
         refusal << "In CST_Readout::RetrieveFieldData the result " << result_path << " holds " << count

@@ -95,7 +95,6 @@ public:
     const CSTProjHandle& ProjectHandle() const { return project_handle; }
     int ReaderStatus() const { return reader_status; }
     int FieldType() const { return field_type; }
-    const std::string& FieldTypeName(int code) const;
     const float* MaterialMatrix() const { return material_matrix.get(); }
     std::array<int, 3> MeshDims() const { return {mesh_dims[0], mesh_dims[1], mesh_dims[2]}; }
     const std::vector<double>& XLines() const { return x_lines; }
@@ -132,8 +131,6 @@ private:
     std::vector<float> element_properties;
     std::vector<unsigned char> element_materials;
     std::vector<float> field_values;
-    std::array<std::string, 5> field_type_names{
-        "", "Complex vector field", "Real vector field", "Complex scalar field", "Real scalar field"};
 
     // Beyond the classic members: what the engine needs to protect its inputs and to notice
     // a change of material_quantity between exports.

@@ -47,6 +47,25 @@ enum {
     BRENWICK_READER_STOPPED = 9              /* the read monitor asked the read to stop */
 };
 
+/* Field type codes of a result, as CST_Get3DHexResultInfo reports them. */
+enum {
+    BRENWICK_COMPLEX_VECTOR_FIELD = 1, /* Re and Im of the x, y and z component: 6 values per node */
+    BRENWICK_REAL_VECTOR_FIELD = 2,    /* the x, y and z component: 3 values per node */
+    BRENWICK_COMPLEX_SCALAR_FIELD = 3, /* Re and Im: 2 values per node */
+    BRENWICK_REAL_SCALAR_FIELD = 4     /* 1 value per node */
+};
+
+/* The values a result of a field type stores per node; 0 for a code that names no type. */
+static inline int BrenwickValuesPerNode(long long field_type) {
+    switch (field_type) {
+    case BRENWICK_COMPLEX_VECTOR_FIELD: return 6;
+    case BRENWICK_REAL_VECTOR_FIELD: return 3;
+    case BRENWICK_COMPLEX_SCALAR_FIELD: return 2;
+    case BRENWICK_REAL_SCALAR_FIELD: return 1;
+    default: return 0;
+    }
+}
+
 /* Receives the reader's version. */
 BRENWICK_READER_API int CST_GetDLLVersion(int* version);
 
@@ -59,13 +78,13 @@ BRENWICK_READER_API int CST_GetHexMeshInfo(CSTProjHandle* handle, int* mesh_dims
 /* Receives the nx + ny + nz mesh line coordinates: x lines, then y, then z. */
 BRENWICK_READER_API int CST_GetHexMesh(CSTProjHandle* handle, double* lines);
 
-/* Receives the number of values stored for the result at tree_path: the node count times 6, 3,
- * 2 or 1 for field types 1 to 4. */
+/* Receives the number of values stored for the result at tree_path: the node count times the
+ * values per node of its field type (BrenwickValuesPerNode). */
 BRENWICK_READER_API int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
                            int* count);
 
-/* Receives the field type code (1 complex vector, 2 real vector, 3 complex scalar,
- * 4 real scalar) of the result at tree_path in *field_type. The other arguments select
+/* Receives the field type code (BRENWICK_COMPLEX_VECTOR_FIELD ... BRENWICK_REAL_SCALAR_FIELD)
+ * of the result at tree_path in *field_type. The other arguments select
  * parts of the result information this program does not use; the engine passes 0, 1, 0, 0
  * and 0 for them. */
 BRENWICK_READER_API int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,

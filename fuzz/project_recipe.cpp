@@ -1,5 +1,6 @@
 #include "project_recipe.h"
 
+#include "engine/result_reader.h"
 #include "readers/hdf5/hdf5_handles.h"
 
 #include <algorithm>
@@ -223,15 +224,6 @@ void WriteIntegerAttribute(hid_t object, const char* name, long long valid, cons
     }
 }
 
-std::size_t ValuesPerNode(long long field_type) {
-    switch (field_type) {
-        case 1: return 6;
-        case 2: return 3;
-        case 3: return 2;
-        default: return 1;
-    }
-}
-
 void WriteMesh(hid_t file, const ProjectRecipe& recipe) {
     const Group mesh = LinkGroup(file, "mesh", recipe.mesh_group);
     if (!mesh) return;
@@ -249,14 +241,16 @@ void WriteMesh(hid_t file, const ProjectRecipe& recipe) {
 }
 
 void WriteResult(hid_t file, hid_t results, const std::string& name, const ResultRecipe& result, std::size_t nodes) {
-    const std::size_t needed = nodes * ValuesPerNode(IntendedInteger(result.field_type, 4));
+    // A code that names no field type gets one value per node.
+    const int per_node = BrenwickValuesPerNode(IntendedInteger(result.field_type, BRENWICK_REAL_SCALAR_FIELD));
+    const std::size_t needed = nodes * static_cast<std::size_t>(std::max(per_node, 1));
     const std::vector<double> values =
         Values(result.values, needed, [](std::size_t i) { return 0.5 * static_cast<double>(i) - 100.0; });
     const auto make = [&](hid_t parent, const char* dataset_name) {
         Dataset dataset = MakeDataset(parent, dataset_name, Role::Values, result.values, values);
         if (dataset) {
             WriteStringAttribute(dataset.get(), "tree_path", kPotentialPath, result.tree_path);
-            WriteIntegerAttribute(dataset.get(), "field_type", 4, result.field_type);
+            WriteIntegerAttribute(dataset.get(), "field_type", BRENWICK_REAL_SCALAR_FIELD, result.field_type);
         }
         return dataset;
     };

@@ -257,16 +257,6 @@ void CheckProject(hid_t file, int dims[3]) {
     }
 }
 
-int ValuesPerNode(long long field_type) {
-    switch (field_type) {
-        case 1: return 6;
-        case 2: return 3;
-        case 3: return 2;
-        case 4: return 1;
-        default: return 0;
-    }
-}
-
 struct Result {
     Object dataset;
     int field_type = 0;
@@ -303,7 +293,7 @@ Result FindResult(hid_t file, const char* tree_path, int result_number) {
     const std::optional<long long> field_type =
         ReadIntegerAttribute(result.dataset.get(), "field_type");
     if (!field_type) Fail(BRENWICK_READER_READ_ERROR);
-    const int per_node = ValuesPerNode(*field_type);
+    const int per_node = BrenwickValuesPerNode(*field_type);
     if (per_node == 0) Fail(BRENWICK_READER_READ_ERROR);
     result.field_type = static_cast<int>(*field_type);
     result.length = FloatVectorLength(result.dataset.get());

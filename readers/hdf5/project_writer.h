@@ -3,6 +3,8 @@
 #ifndef BRENWICK_PROJECT_WRITER_H
 #define BRENWICK_PROJECT_WRITER_H
 
+#include "engine/result_reader.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -12,7 +14,7 @@ namespace brenwick {
 struct ProjectResult {
     std::string dataset_name;  // name below /results; any valid HDF5 name
     std::string tree_path;     // e.g. "2D/3D Results\\Potentials"
-    int field_type = 4;        // 1 complex vector, 2 real vector, 3 complex scalar, 4 real scalar
+    int field_type = BRENWICK_REAL_SCALAR_FIELD;  // a field type code (engine/result_reader.h)
     std::vector<float> values;
 };
 

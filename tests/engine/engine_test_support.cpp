@@ -37,7 +37,8 @@ fake_reader::Project MeshProject(const std::vector<double>& x, const std::vector
     project.lines = x;
     project.lines.insert(project.lines.end(), y.begin(), y.end());
     project.lines.insert(project.lines.end(), z.begin(), z.end());
-    project.results.push_back({default_potential, 4, PotentialValues(x.size() * y.size() * z.size())});
+    project.results.push_back(
+        {default_potential, BRENWICK_REAL_SCALAR_FIELD, PotentialValues(x.size() * y.size() * z.size())});
     return project;
 }
 

@@ -4,6 +4,8 @@
 #ifndef BRENWICK_TESTS_FAKE_READER_H
 #define BRENWICK_TESTS_FAKE_READER_H
 
+#include "engine/result_reader.h"
+
 #include <array>
 #include <map>
 #include <string>
@@ -13,7 +15,7 @@ namespace fake_reader {
 
 struct Result {
     std::string tree_path;
-    int field_type = 4;
+    int field_type = BRENWICK_REAL_SCALAR_FIELD;
     std::vector<float> values;  // all stored values; the reported count is their number
 };
 
