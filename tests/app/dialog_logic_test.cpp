@@ -66,7 +66,7 @@ protected:
 
     test_files::TempDir temp;
     RecordingView view;
-    CBrenwickDlg dialog{view};
+    CBrenwickDlg dialog{view, DialogReader{fake_reader::Reader(), ""}};
 };
 
 const std::vector<ControlId> kInputs{ControlId::InputFile,     ControlId::MaterialFile,   ControlId::OutputFile,

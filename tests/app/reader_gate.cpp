@@ -1,5 +1,7 @@
 #include "reader_gate.h"
 
+#include "tests/support/fake_reader.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -29,13 +31,13 @@ int GatedResult(CSTProjHandle* project, const char* tree_path, int part, float* 
         gate.changed.wait(lock, [&] { return !gate.closed; });
         gate.held = false;
     }
-    return CST_Get3DHexResult(project, tree_path, part, values);
+    return fake_reader::Reader()->functions.get_3d_hex_result(project, tree_path, part, values);
 }
 
 }  // namespace
 
 std::shared_ptr<const brenwick::ResultReader> GatedReader() {
-    auto reader = std::make_shared<brenwick::ResultReader>(*brenwick::LinkedReader());
+    auto reader = std::make_shared<brenwick::ResultReader>(*fake_reader::Reader());
     reader->functions.get_3d_hex_result = {"CST_Get3DHexResult", &GatedResult};
     return reader;
 }

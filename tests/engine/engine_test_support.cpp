@@ -85,6 +85,7 @@ Engine OpenEngine(const fake_reader::Project& project, const std::string& projec
     fake_reader::Install(project);
     ReadoutContext context;
     context.log = std::move(log);
+    context.reader = fake_reader::Reader();
     return std::make_unique<CST_Readout>(project_path, std::move(context));
 }
 

@@ -61,7 +61,7 @@ LogSink Discard();
 
 using Engine = std::unique_ptr<CST_Readout>;
 
-// Installs the project and constructs the engine on it, logging into `log`.
+// Installs the project and constructs the engine on it with the scripted reader, logging into `log`.
 Engine OpenEngine(const fake_reader::Project& project, const std::string& project_path = "project.cst",
                   LogSink log = Discard());
 

@@ -395,6 +395,7 @@ TEST_F(Export, AStopEndsTheWaitForAReaderOfAFifoAndWritesNothing) {
     std::vector<std::string> notices;
     ReadoutContext context;
     context.log = Discard();
+    context.reader = fake_reader::Reader();
     // The stop comes once the export says that it waits.
     context.notices = [&](const std::string& line) {
         notices.push_back(line);

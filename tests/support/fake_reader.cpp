@@ -1,7 +1,5 @@
 #include "fake_reader.h"
 
-#include "engine/result_reader.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -85,20 +83,17 @@ int RequestedQuantity() { return state().requested_quantity; }
 bool ProjectOpen() { return state().open; }
 bool Monitored() { return state().monitor != nullptr; }
 
-}  // namespace fake_reader
+namespace {
 
-using fake_reader::state;
-
-extern "C" {
-
-int CST_GetDLLVersion(int* version) {
-    fake_reader::record("CST_GetDLLVersion");
+// The reader's functions, scripted by the installed project.
+int GetDllVersion(int* version) {
+    record("CST_GetDLLVersion");
     *version = state().project.version;
     return 0;
 }
 
-int CST_OpenProject(const char* path, CSTProjHandle* handle) {
-    fake_reader::record("CST_OpenProject");
+int OpenProject(const char* path, CSTProjHandle* handle) {
+    record("CST_OpenProject");
     state().opened_path = path;
     if (state().project.open_status != 0) return state().project.open_status;
     handle->id = 7;
@@ -106,58 +101,80 @@ int CST_OpenProject(const char* path, CSTProjHandle* handle) {
     return 0;
 }
 
-int CST_GetHexMeshInfo(CSTProjHandle*, int* mesh_dims) {
-    fake_reader::record("CST_GetHexMeshInfo");
+int GetHexMeshInfo(CSTProjHandle*, int* mesh_dims) {
+    record("CST_GetHexMeshInfo");
     if (state().project.mesh_info_status != 0) return state().project.mesh_info_status;
     std::copy(state().project.dims.begin(), state().project.dims.end(), mesh_dims);
     return 0;
 }
 
-int CST_GetHexMesh(CSTProjHandle*, double* lines) {
-    fake_reader::record("CST_GetHexMesh");
+int GetHexMesh(CSTProjHandle*, double* lines) {
+    record("CST_GetHexMesh");
     if (state().project.mesh_status != 0) return state().project.mesh_status;
     std::copy(state().project.lines.begin(), state().project.lines.end(), lines);
     return 0;
 }
 
-int CST_Get3DHexResultSize(CSTProjHandle*, const char* tree_path, int, int* count) {
-    return fake_reader::OnResult("CST_Get3DHexResultSize", state().project.result_size_status, tree_path,
-                                 [&](const fake_reader::Result& result) { *count = static_cast<int>(result.values.size()); });
+int Get3DHexResultSize(CSTProjHandle*, const char* tree_path, int, int* count) {
+    return OnResult("CST_Get3DHexResultSize", state().project.result_size_status, tree_path,
+                    [&](const Result& result) { *count = static_cast<int>(result.values.size()); });
 }
 
-int CST_Get3DHexResultInfo(CSTProjHandle*, const char* tree_path, int, int, int, int, int* field_type, int) {
-    return fake_reader::OnResult("CST_Get3DHexResultInfo", state().project.result_info_status, tree_path,
-                                 [&](const fake_reader::Result& result) { *field_type = result.field_type; });
+int Get3DHexResultInfo(CSTProjHandle*, const char* tree_path, int, int, int, int, int* field_type, int) {
+    return OnResult("CST_Get3DHexResultInfo", state().project.result_info_status, tree_path,
+                    [&](const Result& result) { *field_type = result.field_type; });
 }
 
-int CST_Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
+int Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
     bool stopped = false;
-    const int status = fake_reader::OnResult(
-        "CST_Get3DHexResult", state().project.result_status, tree_path,
-        [&](const fake_reader::Result& result) { stopped = !fake_reader::CopyInSlabs(result.values, values); });
-    return stopped ? fake_reader::kStopped : status;
+    const int status = OnResult("CST_Get3DHexResult", state().project.result_status, tree_path,
+                                [&](const Result& result) { stopped = !CopyInSlabs(result.values, values); });
+    return stopped ? kStopped : status;
 }
 
-int CST_GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
-    fake_reader::record("CST_GetMaterialMatrixHexMesh");
+int GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
+    record("CST_GetMaterialMatrixHexMesh");
     state().requested_quantity = quantity;
     if (state().project.matrix_status != 0) return state().project.matrix_status;
     auto it = state().project.matrices.find(quantity);
     if (it == state().project.matrices.end()) return 6;
-    return fake_reader::CopyInSlabs(it->second, matrix) ? 0 : fake_reader::kStopped;
+    return CopyInSlabs(it->second, matrix) ? 0 : kStopped;
 }
 
-int CST_CloseProject(CSTProjHandle*) {
-    fake_reader::record("CST_CloseProject");
+int CloseProject(CSTProjHandle*) {
+    record("CST_CloseProject");
     if (state().project.close_status != 0) return state().project.close_status;
     state().open = false;
     return 0;
 }
 
-int Brenwick_SetReadMonitor(CSTProjHandle*, BrenwickReadMonitor monitor, void* context) {
+int SetReadMonitor(CSTProjHandle*, BrenwickReadMonitor monitor, void* context) {
     state().monitor = monitor;
     state().monitor_context = context;
     return 0;
 }
 
-}  // extern "C"
+}  // namespace
+
+std::shared_ptr<const brenwick::ResultReader> Reader() {
+    static const std::shared_ptr<const brenwick::ResultReader> reader = [] {
+        auto scripted = std::make_shared<brenwick::ResultReader>();
+        scripted->name = "scripted";
+        scripted->functions = {{"CST_GetDLLVersion", GetDllVersion},
+                               {"CST_OpenProject", OpenProject},
+                               {"CST_GetHexMeshInfo", GetHexMeshInfo},
+                               {"CST_GetHexMesh", GetHexMesh},
+                               {"CST_Get3DHexResultSize", Get3DHexResultSize},
+                               {"CST_Get3DHexResultInfo", Get3DHexResultInfo},
+                               {"CST_Get3DHexResult", Get3DHexResult},
+                               {"CST_GetMaterialMatrixHexMesh", GetMaterialMatrixHexMesh},
+                               {"CST_CloseProject", CloseProject},
+                               {"Brenwick_SetReadMonitor", SetReadMonitor}};
+        // Its writes are known: it fills exactly the values it reports, as the built-in reader does.
+        scripted->writes_known = true;
+        return scripted;
+    }();
+    return reader;
+}
+
+}  // namespace fake_reader

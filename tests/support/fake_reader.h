@@ -1,13 +1,15 @@
-// A scripted stand-in for the result reader, linked into tests in place of the built-in one.
-// A test describes the project it wants (mesh, results, matrices) and which operation shall
-// fail with which status; the fake records every call it receives.
+// A scripted stand-in for the result reader, which tests hand to the engine through
+// ReadoutContext::reader. A test describes the project it wants (mesh, results, matrices) and
+// which operation shall fail with which status; the fake records every call it receives.
 #ifndef BRENWICK_TESTS_FAKE_READER_H
 #define BRENWICK_TESTS_FAKE_READER_H
 
+#include "engine/reader_functions.h"
 #include "engine/result_reader.h"
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,10 @@ struct Project {
     // ends the read with status 9 after the slab it was told of.
     int slabs = 1;
 };
+
+// The scripted reader, for ReadoutContext::reader. Like the built-in reader it fills exactly
+// the values it reports (ResultReader::writes_known).
+std::shared_ptr<const brenwick::ResultReader> Reader();
 
 // Installs the project that the next CST_OpenProject opens and clears the call log.
 void Install(Project project);

@@ -1,6 +1,5 @@
-// LinkedReader for programs that link the reader functions: the built-in reader, or in tests a
-// scripted stand-in. It is compiled with each of them.
-#include "reader_functions.h"
+// LinkedReader: the built-in reader, whose nine functions are linked into the program.
+#include "engine/reader_functions.h"
 
 namespace brenwick {
 
