@@ -33,6 +33,13 @@ bool WriteRecord(ByteSink& sink, const MaterialRecord& record) {
 
 }  // namespace
 
+Blocks PotentialsOnly(const Blocks& blocks) {
+    Blocks potentials;
+    potentials.mesh_dims = blocks.mesh_dims;
+    potentials.node_values = blocks.node_values;
+    return potentials;
+}
+
 Header HeaderOf(const Blocks& b) {
     for (const MaterialRecord& record : b.materials) HeaderNumber(record.description.size() + 1, "description length");
     Header h;

@@ -22,6 +22,10 @@ struct Blocks {
     std::span<const MaterialRecord> materials;
 };
 
+// The blocks of a file of potentials only (a weighting field): the mesh size and the node
+// values of `blocks`; no mesh lines, element blocks or material records.
+Blocks PotentialsOnly(const Blocks& blocks);
+
 // The header of these blocks. Throws std::runtime_error
 // "BinaryFileFormat::Save: Error. <key>=<count> does not fit the 32-bit integer of the export
 // file header." when a count, or a record's description length, does not fit.

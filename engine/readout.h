@@ -6,13 +6,15 @@
 #ifndef BRENWICK_READOUT_H
 #define BRENWICK_READOUT_H
 
-#include "efm/writer.h"
 #include "engine_defaults.h"
 #include "export_control.h"
 #include "export_plan.h"
 #include "export_summary.h"
+#include "field_data.h"
 #include "log_sink.h"
 #include "material.h"
+#include "material_data.h"
+#include "open_project.h"
 #include "output/output_destination.h"
 #include "reader_functions.h"
 #include "result_reader.h"
@@ -36,7 +38,7 @@ struct ReadoutContext {
 
 class CST_Readout {
 public:
-    // Opens the project and reads the mesh. Throws std::runtime_error
+    // Opens the project and reads the mesh (brenwick::OpenProject). Throws std::runtime_error
     // "Failed to open the CST project file: <path>" when the reader fails, and a
     // std::runtime_error naming the counts for a mesh that cannot be exported.
     explicit CST_Readout(std::string project_file, brenwick::ReadoutContext context = {});
@@ -54,19 +56,18 @@ public:
 
     std::string GetPotentialName() const;
 
-    // Reads the result at result_path into field_values, one value per node.
+    // Reads the result at result_path, one value per node, for the next export to write.
     void RetrieveFieldData(std::string result_path);
-    // Appends the materials of material_file to materials.
+    // Appends the materials of material_file to the catalogue.
     void PrepareMaterialData();
-    // Fills element_properties from the project's material matrix.
+    // Computes every element's property from the project's material matrix.
     void RetrieveMaterialProperties();
     // The three node values (x, y, z) of node (i, j, k) for a quantity code; reads the
     // material matrix first if it is absent.
     std::array<double, 3> GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity);
     std::array<double, 3> GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
                                                unsigned quantity) const;
-    void CalculateInv(int i, int j, int k, double& inv_x, double& inv_y, double& inv_z,
-                      bool dual_over_primary) const;
+    void CalculateInv(int i, int j, int k, double& inv_x, double& inv_y, double& inv_z, bool dual_over_primary) const;
     // Gives every element the byte of its nearest catalogue material.
     void AssignElementMaterials();
     // Writes the export file, as brenwick::OutputFile writes a path: an existing file is
@@ -90,72 +91,31 @@ public:
     // What the last successful export wrote; empty before the first.
     const brenwick::ExportSummary& LastExport() const { return last_export; }
 
-    // Read access for the front ends and the tests.
-    const brenwick::ResultReader& Reader() const { return *reader; }
-    const CSTProjHandle& ProjectHandle() const { return project_handle; }
-    int ReaderStatus() const { return reader_status; }
-    int FieldType() const { return field_type; }
-    const float* MaterialMatrix() const { return material_matrix.get(); }
-    std::array<int, 3> MeshDims() const { return {mesh_dims[0], mesh_dims[1], mesh_dims[2]}; }
-    const std::vector<double>& XLines() const { return x_lines; }
-    const std::vector<double>& YLines() const { return y_lines; }
-    const std::vector<double>& ZLines() const { return z_lines; }
-    const std::vector<Material>& Materials() const { return materials; }
-    const std::vector<float>& ElementProperties() const { return element_properties; }
-    const std::vector<unsigned char>& ElementMaterials() const { return element_materials; }
-    const std::vector<float>& FieldValues() const { return field_values; }
-    bool IsOpen() const { return project_open; }
-
-private:
-    CSTProjHandle project_handle{};
-    int reader_status = 0;
-    int field_type = 0;
-    std::unique_ptr<float[]> material_matrix;
-
-public:
     // Settings the front ends assign directly.
     int material_quantity = 0;  // 0 relative permittivity, 3 density
-
-private:
-    std::unique_ptr<int[]> mesh_dims;
-    std::vector<double> x_lines;
-    std::vector<double> y_lines;
-    std::vector<double> z_lines;
-
-public:
     std::string material_file;
     std::string potential_name = brenwick::kDefaultPotentialName;
 
 private:
-    std::vector<Material> materials;
-    std::vector<float> element_properties;
-    std::vector<unsigned char> element_materials;
-    std::vector<float> field_values;
-
-    // Beyond the classic members: what the engine needs to protect its inputs and to notice
-    // a change of material_quantity between exports.
-    std::string project_path;
-    unsigned matrix_quantity = 0;  // quantity code the material matrix was read with
-    bool project_open = false;
-    std::shared_ptr<const brenwick::ResultReader> reader;
+    // The parts that do the work: the open project (reader, handle, mesh), its potential and its
+    // material data. Each export assembles its file from them (brenwick::ExportAssembly).
     brenwick::LogSink log;
     brenwick::LogSink notices;
+    brenwick::OpenProject project;
+    brenwick::FieldData field;
+    brenwick::MaterialData material_data;
+
     brenwick::ExportProgressListener progress_listener;
     brenwick::ExportPlan plan;  // of the export under way
     std::stop_token stop_token;
     brenwick::ExportSummary last_export;
 
-    void ReadMesh();
-    void LoadMaterialMatrix(unsigned quantity);
-    void DiscardMaterialDataOfOtherQuantity();
     void RefuseInputAsOutput(const brenwick::OutputDestination& output) const;
     void Export(const brenwick::OutputDestination& destination, bool write_only_potentials,
                 bool write_material_property);
     brenwick::ExportPlan PlanExport(bool write_only_potentials, bool write_material_property) const;
     void Begin(brenwick::ExportWork work) const;
     brenwick::WorkProgress Progress(brenwick::ExportWork work) const;
-    void Log(const std::string& line) const { log(line); }
-    brenwick::ExportSummary Summarize(const std::string& output_path, const brenwick::efm::Blocks& blocks) const;
 };
 
 #endif

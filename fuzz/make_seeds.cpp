@@ -196,9 +196,7 @@ void ExportSeeds(const fs::path& root) {
 
     efm::Blocks without_properties = full;
     without_properties.element_properties = {};
-    efm::Blocks only_potentials;
-    only_potentials.mesh_dims = full.mesh_dims;
-    only_potentials.node_values = nodes;
+    const efm::Blocks only_potentials = efm::PotentialsOnly(full);
     const std::vector<double> line{0};
     const std::vector<float> node{1};
     efm::Blocks single_node;

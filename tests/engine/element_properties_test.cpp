@@ -163,14 +163,10 @@ TEST(NodeValues, TwoTwoTwoGiveTwoAndThreeZeroZeroGiveRootThree) {
     EXPECT_EQ(RootMeanSquare(values), 2.0f);
     EXPECT_EQ(RootMeanSquare({3, 0, 0}), static_cast<float>(std::sqrt(3.0)));
 
-    engine->RetrieveMaterialProperties();
-    EXPECT_EQ(engine->ElementProperties()[element_111], 2.0f);
+    EXPECT_EQ(ComputedProperties(project, 3)[element_111], 2.0f);
 
     project.matrices[3] = MatrixWithNode111(3 * d, 0, 0);
-    engine = OpenEngine(project);
-    engine->material_quantity = 3;
-    engine->RetrieveMaterialProperties();
-    EXPECT_EQ(engine->ElementProperties()[element_111], static_cast<float>(std::sqrt(3.0)));
+    EXPECT_EQ(ComputedProperties(project, 3)[element_111], static_cast<float>(std::sqrt(3.0)));
 }
 
 TEST(ElementProperties, EveryElementUsesItsLowerCornerNode) {
@@ -179,27 +175,23 @@ TEST(ElementProperties, EveryElementUsesItsLowerCornerNode) {
     for (std::size_t e = 0; e < wanted.size(); ++e) wanted[e] = 1.0f + static_cast<float>(e);
     for (const unsigned quantity : {0u, 3u}) {
         project.matrices[static_cast<int>(quantity)] = MatrixForProperties(project, wanted, quantity);
-        auto engine = OpenEngine(project);
-        engine->material_quantity = static_cast<int>(quantity);
-        engine->RetrieveMaterialProperties();
-        ASSERT_EQ(engine->ElementProperties().size(), wanted.size());
+        const std::vector<float> properties = ComputedProperties(project, quantity);
+        ASSERT_EQ(properties.size(), wanted.size());
         for (std::size_t e = 0; e < wanted.size(); ++e) {
-            EXPECT_NEAR(engine->ElementProperties()[e], wanted[e], 1e-5 * wanted[e])
-                << "quantity " << quantity << ", element " << e;
+            EXPECT_NEAR(properties[e], wanted[e], 1e-5 * wanted[e]) << "quantity " << quantity << ", element " << e;
         }
     }
 }
 
-TEST(ElementProperties, AnUnsupportedCodeGives99999AndOneLinePerElement) {
+TEST(ElementProperties, AnUnsupportedCodeGives99999AndOneLineWithTheElementCount) {
     fake_reader::Project project = UniformProject(4, 3, 2, d);
     project.matrices[5] = std::vector<float>(3 * 24, 2.0f);
     LogLines log;
-    auto engine = OpenEngine(project, "project.cst", log.Sink());
-    log.Take();
-    engine->material_quantity = 5;
-    engine->RetrieveMaterialProperties();
-    EXPECT_EQ(log.Take(), std::vector<std::string>(3 * 2 * 1, "unsupported material!"));
-    EXPECT_EQ(engine->ElementProperties(), std::vector<float>(6, 99999.0f));
+    EXPECT_EQ(ComputedProperties(project, 5, log.Sink()), std::vector<float>(6, 99999.0f));
+    const std::vector<std::string> lines = log.Take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("unsupported material!", 0), 0u) << lines[0];
+    EXPECT_TRUE(NamesNumber(lines[0], 6) && NamesNumber(lines[0], 5)) << lines[0];
     EXPECT_EQ(fake_reader::RequestedQuantity(), 5);
 }
 
@@ -228,21 +220,20 @@ TEST(MaterialMatrix, AChangedCodeReadsMatrixAndPropertiesAgain) {
     auto engine = OpenEngine(project);
     engine->material_file = dir / "m.xml";
 
-    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
-    EXPECT_EQ(engine->ElementMaterials(), (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
+    EXPECT_EQ(Exported(*engine, false, false).bytes, (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
 
     engine->material_quantity = 3;
-    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    const test_efm::MapContents by_density = Exported(*engine, false, true);
     EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
     EXPECT_EQ(fake_reader::RequestedQuantity(), 3);
-    EXPECT_EQ(engine->ElementMaterials(), (std::vector<unsigned char>{2, 2, 1, 1, 2, 2, 1, 1}));
-    for (std::size_t e = 0; e < densities.size(); ++e) EXPECT_FLOAT_EQ(engine->ElementProperties()[e], densities[e]);
+    EXPECT_EQ(by_density.bytes, (std::vector<unsigned char>{2, 2, 1, 1, 2, 2, 1, 1}));
+    ASSERT_EQ(by_density.properties.size(), densities.size());
+    for (std::size_t e = 0; e < densities.size(); ++e) EXPECT_FLOAT_EQ(by_density.properties[e], densities[e]);
 
     engine->material_quantity = 0;
-    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(Exported(*engine, false, false).bytes, (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
     EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 3);
     EXPECT_EQ(fake_reader::RequestedQuantity(), 0);
-    EXPECT_EQ(engine->ElementMaterials(), (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
 }
 
 TEST(MaterialMatrix, AReaderFailureGivesTheQuantityAndTheStatus) {
@@ -251,8 +242,6 @@ TEST(MaterialMatrix, AReaderFailureGivesTheQuantityAndTheStatus) {
     auto engine = OpenEngine(project);
     EXPECT_EQ(FailureOf([&] { engine->GetNodeMaterialProperty(0, 0, 0, 0, 0); }),
               "Didn't found quantity 0 due to error 7 and skip it.");
-    EXPECT_EQ(engine->ReaderStatus(), 7);
-    EXPECT_EQ(engine->MaterialMatrix(), nullptr);
     EXPECT_EQ(fake_reader::RequestedQuantity(), 0);
 
     fake_reader::Current().matrix_status = -2;
@@ -270,13 +259,10 @@ TEST(MaterialMatrix, AFailedReadFailsTheExportAndIsRetriedByTheNext) {
     engine->material_file = dir / "m.xml";
 
     EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "Failed to read material properties from CST.");
-    EXPECT_TRUE(engine->ElementProperties().empty());
-    EXPECT_EQ(engine->MaterialMatrix(), nullptr);
 
     fake_reader::Current().matrix_status = 0;
-    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
+    EXPECT_EQ(Exported(*engine, false, false).bytes, std::vector<unsigned char>(8, 1));
     EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
-    EXPECT_EQ(engine->ElementMaterials(), std::vector<unsigned char>(8, 1));
 }
 
 TEST(MaterialMatrix, PropertiesAreReadBeforeTheMaterialFile) {
@@ -290,7 +276,6 @@ TEST(MaterialMatrix, PropertiesAreReadBeforeTheMaterialFile) {
     fake_reader::Current().matrix_status = 0;
     fake_reader::Current().matrices[0] = std::vector<float>(81, 1.0f);
     EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "PrepareMaterialData: Error during parsing Materials.xml file.");
-    EXPECT_EQ(engine->ElementProperties().size(), 8u);
     // The properties stay; only the material file is read again.
     WriteMaterialFile(dir / "missing.xml", {{1, 4, 1, 0, 0, "solid"}});
     EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "");
@@ -302,10 +287,10 @@ TEST(MaterialMatrix, ASingleLineAlongAnAxisAsksForNoMatrix) {
     auto engine = OpenEngine(UniformProject(4, 1, 3));
     engine->material_file = dir / "m.xml";
     WriteMaterialFile(dir / "m.xml", {{1, 4, 1, 0, 0, "solid"}});
-    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm", true), "");
+    const test_efm::MapContents written = Exported(*engine, false, true);
     EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 0);
-    EXPECT_TRUE(engine->ElementProperties().empty());
-    EXPECT_TRUE(engine->ElementMaterials().empty());
+    EXPECT_TRUE(written.properties.empty());
+    EXPECT_TRUE(written.bytes.empty());
 }
 
 namespace {
@@ -348,8 +333,8 @@ std::vector<float> RandomMatrix(std::mt19937& random, std::size_t size) {
 }
 
 // The element properties computed one element at a time through the engine's node value helpers.
-std::vector<float> ElementByElement(CST_Readout& engine, unsigned quantity) {
-    const auto [nx, ny, nz] = engine.MeshDims();
+std::vector<float> ElementByElement(CST_Readout& engine, const fake_reader::Project& project, unsigned quantity) {
+    const auto [nx, ny, nz] = project.dims;
     std::vector<float> properties(static_cast<std::size_t>((nx - 1) * (ny - 1) * (nz - 1)));
     for (int k = 0; k < nz - 1; ++k) {
         for (int j = 0; j < ny - 1; ++j) {
@@ -378,11 +363,8 @@ TEST(ElementProperties, TheWholeMeshComputationEqualsTheElementByElementOneAndTh
         for (const unsigned workers : {1u, 3u}) {
             WorkerCountScope scope(workers);
             for (const unsigned quantity : {0u, 1u, 2u, 3u, 5u}) {
-                auto engine = OpenEngine(project);
-                engine->material_quantity = static_cast<int>(quantity);
-                engine->RetrieveMaterialProperties();
-                const std::vector<float> whole = engine->ElementProperties();
-                const std::vector<float> one_by_one = ElementByElement(*engine, quantity);
+                const std::vector<float> whole = ComputedProperties(project, quantity);
+                const std::vector<float> one_by_one = ElementByElement(*OpenEngine(project), project, quantity);
                 ASSERT_EQ(whole.size(), one_by_one.size());
                 EXPECT_EQ(std::memcmp(whole.data(), one_by_one.data(), whole.size() * sizeof(float)), 0)
                     << "mesh " << dims[0] << "x" << dims[1] << "x" << dims[2] << ", quantity " << quantity << ", "
@@ -425,11 +407,11 @@ TEST(ThreadedExport, ManyThreadsWriteTheFileOfOneThread) {
             engine->material_quantity = density ? 3 : 0;
             const std::string output = dir / ("out-" + std::to_string(workers) + ".efm");
             ASSERT_EQ(FailureOf([&] { engine->SaveBinaryFile(output, false, true); }), "");
-            const std::vector<float> one_by_one = ElementByElement(*engine, density ? 3 : 0);
-            EXPECT_EQ(
-                std::memcmp(engine->ElementProperties().data(), one_by_one.data(), one_by_one.size() * sizeof(float)),
-                0);
-            const auto& bytes = engine->ElementMaterials();
+            const std::vector<float> one_by_one = ElementByElement(*engine, project, density ? 3 : 0);
+            const test_efm::MapContents written = test_efm::Read(output);
+            ASSERT_EQ(written.properties.size(), one_by_one.size());
+            EXPECT_EQ(std::memcmp(written.properties.data(), one_by_one.data(), one_by_one.size() * sizeof(float)), 0);
+            const std::vector<unsigned char>& bytes = written.bytes;
             EXPECT_GE(std::set<unsigned char>(bytes.begin(), bytes.end()).size(), 4u) << "too few materials to compare";
             files.push_back(ReadBytes(output));
         }

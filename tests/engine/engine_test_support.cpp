@@ -1,5 +1,7 @@
 #include "engine_test_support.h"
 
+#include "engine/material_data.h"
+#include "engine/open_project.h"
 #include "engine/parallel.h"
 #include "tests/support/reference.h"
 
@@ -87,6 +89,25 @@ Engine OpenEngine(const fake_reader::Project& project, const std::string& projec
     context.log = std::move(log);
     context.reader = fake_reader::Reader();
     return std::make_unique<CST_Readout>(project_path, std::move(context));
+}
+
+std::vector<float> ComputedProperties(const fake_reader::Project& project, unsigned quantity, LogSink log) {
+    fake_reader::Install(project);
+    OpenProject opened("project.cst", fake_reader::Reader(), Discard());
+    MaterialData data;
+    data.ComputeProperties(opened, quantity, log, {}, {}, {});
+    return data.ElementProperties();
+}
+
+test_efm::MapContents Exported(CST_Readout& engine, bool only_potentials, bool write_property) {
+    const TempDir dir;
+    const std::string output = dir / "export.efm";
+    const std::string failure = FailureOf([&] { engine.SaveBinaryFile(output, only_potentials, write_property); });
+    if (!failure.empty()) {
+        ADD_FAILURE() << "the export failed: " << failure;
+        return {};
+    }
+    return test_efm::Read(output);
 }
 
 namespace {

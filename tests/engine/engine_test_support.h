@@ -7,6 +7,7 @@
 #include "engine/engine_defaults.h"
 #include "engine/material.h"
 #include "engine/readout.h"
+#include "tests/support/efm_files.h"
 #include "tests/support/fake_reader.h"
 #include "tests/support/test_files.h"
 
@@ -64,6 +65,14 @@ using Engine = std::unique_ptr<CST_Readout>;
 // Installs the project and constructs the engine on it with the scripted reader, logging into `log`.
 Engine OpenEngine(const fake_reader::Project& project, const std::string& project_path = "project.cst",
                   LogSink log = Discard());
+
+// The element properties computed for `project` with `quantity` (brenwick::MaterialData),
+// logging into `log`.
+std::vector<float> ComputedProperties(const fake_reader::Project& project, unsigned quantity, LogSink log = Discard());
+
+// The file an export of `engine` with these options writes, read back through efm::Reader. A
+// failed export fails the test and gives empty contents.
+test_efm::MapContents Exported(CST_Readout& engine, bool only_potentials, bool write_property);
 
 // Whether `text` holds `number` as a whole number (not as part of a longer one), or `word`
 // as a whole word.

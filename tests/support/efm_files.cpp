@@ -25,16 +25,14 @@ public:
 efm::Blocks MapContents::Blocks(bool only_potentials) const {
     efm::Blocks blocks;
     blocks.mesh_dims = dims;
+    blocks.x_lines = x;
+    blocks.y_lines = y;
+    blocks.z_lines = z;
     blocks.node_values = nodes;
-    if (!only_potentials) {
-        blocks.x_lines = x;
-        blocks.y_lines = y;
-        blocks.z_lines = z;
-        blocks.element_properties = properties;
-        blocks.element_materials = bytes;
-        blocks.materials = records;
-    }
-    return blocks;
+    blocks.element_properties = properties;
+    blocks.element_materials = bytes;
+    blocks.materials = records;
+    return only_potentials ? efm::PotentialsOnly(blocks) : blocks;
 }
 
 MapContents TwoElementMap() {

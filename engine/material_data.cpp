@@ -1,0 +1,80 @@
+#include "material_data.h"
+
+#include "efm/grid.h"
+#include "element_properties.h"
+#include "grid.h"
+#include "large_array.h"
+#include "material_assignment.h"
+#include "read_monitor.h"
+
+#include <algorithm>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace brenwick {
+
+namespace {
+
+constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
+
+}  // namespace
+
+void MaterialData::DiscardOtherQuantity(unsigned quantity) {
+    if (material_matrix && matrix_quantity != quantity) {
+        material_matrix.reset();
+        element_properties.clear();
+    }
+}
+
+void MaterialData::LoadMatrix(OpenProject& project, unsigned quantity, const std::stop_token& stop,
+                              const WorkProgress& progress) {
+    if (material_matrix) return;
+    const ResultReader& reader = project.Reader();
+    const std::size_t node_count = efm::NodeCount(project.Dims());
+    auto matrix = MakeLargeArray<float>({"the material matrix", node_count, 3});
+    if (!reader.writes_known) std::fill_n(matrix.get(), 3 * node_count, kUnwritten);
+    int reader_status = 0;
+    {
+        const ReadMonitor monitor(reader, project.Handle(), stop, progress);
+        reader_status =
+            reader.functions.get_material_matrix_hex_mesh(&project.Handle(), static_cast<int>(quantity), matrix.get());
+    }
+    if (reader_status != 0) {
+        StopIfRequested(stop);  // a read the monitor stopped
+        std::ostringstream message;
+        message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";
+        throw std::runtime_error(message.str());
+    }
+    material_matrix = std::move(matrix);
+    matrix_quantity = quantity;
+}
+
+void MaterialData::ComputeProperties(OpenProject& project, unsigned quantity, const LogSink& log,
+                                     const std::stop_token& stop, const WorkProgress& matrix_progress,
+                                     const WorkProgress& progress) {
+    const std::size_t element_count = efm::ElementCount(project.Dims());
+    element_properties.clear();
+    try {
+        ResizeLargeArray(element_properties, {"the element properties", element_count});
+        if (element_count == 0) return;
+        LoadMatrix(project, quantity, stop, matrix_progress);
+        // One line for the whole mesh: a line per element would flood the log of a large export.
+        if (quantity > 3) {
+            log("unsupported material! (quantity code " + std::to_string(quantity) + ", " +
+                std::to_string(element_count) + " elements)");
+        }
+        ComputeElementProperties(material_matrix.get(), project.Dims(), project.Lines(), quantity,
+                                 element_properties.data(), stop, progress);
+    } catch (...) {
+        element_properties.clear();  // so that the next export computes them again
+        throw;
+    }
+}
+
+void MaterialData::Assign(int quantity, const std::stop_token& stop, const WorkProgress& progress) {
+    AssignMaterials(element_properties, materials, quantity, element_materials, stop, progress);
+}
+
+}  // namespace brenwick

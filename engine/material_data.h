@@ -1,0 +1,65 @@
+// The material data of an open project: the material matrix, the element properties derived
+// from it, the material catalogue and the material of every element. The matrix and the
+// properties are kept for the quantity code they were read with, the catalogue for the life of
+// the readout; the element materials are assigned anew by every export.
+#ifndef BRENWICK_MATERIAL_DATA_H
+#define BRENWICK_MATERIAL_DATA_H
+
+#include "export_control.h"
+#include "log_sink.h"
+#include "material.h"
+#include "open_project.h"
+
+#include <memory>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace brenwick {
+
+class MaterialData {
+public:
+    // Drops the matrix and the element properties when they were read with another quantity code.
+    void DiscardOtherQuantity(unsigned quantity);
+    // Whether an export with `quantity` must read the matrix, and compute the element properties.
+    bool NeedsMatrix(unsigned quantity) const { return !material_matrix || matrix_quantity != quantity; }
+    bool NeedsProperties(unsigned quantity) const { return element_properties.empty() || NeedsMatrix(quantity); }
+
+    // Reads the matrix for `quantity` from the project unless a matrix is at hand (of whatever
+    // code). Throws "Didn't found quantity <q> due to error <status> and skip it." when the reader
+    // fails, keeping no matrix; a request to stop ends a monitored read with ExportCancelled.
+    void LoadMatrix(OpenProject& project, unsigned quantity, const std::stop_token& stop, const WorkProgress& progress);
+    // 3 * nodes values, x block, y block, z block; null until LoadMatrix succeeded.
+    const float* Matrix() const { return material_matrix.get(); }
+
+    // Computes the property of every element from the matrix, read first as LoadMatrix reads it.
+    // A quantity code above 3 gives every element 99999 and logs one line "unsupported
+    // material! (quantity code <q>, <n> elements)". A failure leaves no properties. `matrix_progress` follows the read
+    // of the matrix, `progress` the computation.
+    void ComputeProperties(OpenProject& project, unsigned quantity, const LogSink& log, const std::stop_token& stop,
+                           const WorkProgress& matrix_progress, const WorkProgress& progress);
+
+    // Appends the materials of the material file at `path` (ReadMaterialFile).
+    void ReadCatalogue(const std::string& path) { ReadMaterialFile(path, materials); }
+
+    // Gives every element the byte of its nearest catalogue material (AssignMaterials).
+    void Assign(int quantity, const std::stop_token& stop, const WorkProgress& progress);
+
+    // One value per element, in element order; empty until computed.
+    const std::vector<float>& ElementProperties() const { return element_properties; }
+    // The catalogue in file order.
+    const std::vector<Material>& Materials() const { return materials; }
+    // One byte per element, in element order, from the last assignment.
+    const std::vector<unsigned char>& ElementMaterials() const { return element_materials; }
+
+private:
+    std::unique_ptr<float[]> material_matrix;
+    unsigned matrix_quantity = 0;  // the quantity code the matrix was read with
+    std::vector<float> element_properties;
+    std::vector<Material> materials;
+    std::vector<unsigned char> element_materials;
+};
+
+}  // namespace brenwick
+
+#endif
