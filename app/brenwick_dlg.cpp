@@ -1,6 +1,6 @@
 #include "brenwick_dlg.h"
 
-#include "engine/failure_cause.h"
+#include "engine/engine_error.h"
 #include "engine/reader_library.h"
 #include "export_summary_text.h"
 
@@ -29,6 +29,20 @@ std::string FolderSetting(ControlId field) {
 bool IsFolder(const std::filesystem::path& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+// The one mapping from a failure to the dialog's status: the step's headline, then the
+// failure's text and its cause; a stopped export says that it was stopped.
+std::string FailureStatus(const std::string& headline, const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const ExportCancelled&) {
+        return "Start to extract data now...cancelled.\nThe output file was left as it was.";
+    } catch (const std::exception& e) {
+        return headline + "\n" + e.what() + CauseLine(e);
+    } catch (...) {
+        return headline;
+    }
 }
 
 }  // namespace
@@ -84,8 +98,8 @@ void CBrenwickDlg::OnEnChangeInputFile() {
         m_view.EnableItem(ControlId::PotentialName, true);
         // Runs OnEnChangePotentialName at once, which hands the name back to the new readout.
         m_view.SetItemText(ControlId::PotentialName, m_pReadout->GetPotentialName());
-    } catch (const std::exception& e) {
-        SetStatus(std::string("Open the input file...failed with message:\n") + e.what() + CauseLine(e));
+    } catch (...) {
+        SetStatus(FailureStatus("Open the input file...failed with message:", std::current_exception()));
         m_view.EnableItem(ControlId::MaterialFile, false);
         m_view.EnableItem(ControlId::OutputFile, false);
         // Without a project the tree path has nothing to act on.
@@ -194,12 +208,8 @@ void CBrenwickDlg::ShowExportOutcome(const std::exception_ptr& failure) {
         const ExportSummary& summary = m_pReadout->LastExport();
         SetStatus("Start to extract data now...done!\n" + ExportSummaryText(summary));
         m_view.ShowPreview(summary.output_path);
-    } catch (const ExportCancelled&) {
-        SetStatus("Start to extract data now...cancelled.\nThe output file was left as it was.");
-    } catch (const std::exception& e) {
-        SetStatus(std::string("Start to extract data now...failed!\n") + e.what() + CauseLine(e));
     } catch (...) {
-        SetStatus("Start to extract data now...failed!");
+        SetStatus(FailureStatus("Start to extract data now...failed!", std::current_exception()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "command_failure.h"
 
 #include "efm/reader.h"
+#include "engine/engine_error.h"
 #include "output/output_target.h"
 #include "platform/write_error.h"
 
@@ -22,6 +23,10 @@ std::string FailureText(const char* command, const std::string& input, std::exce
         std::rethrow_exception(failure);
     } catch (const efm::FormatError& error) {
         return prefix + input + " is no readable export file: " + error.what();
+    } catch (const EngineError& error) {
+        return error.what() + CauseLine(error);
+    } catch (const OutOfMemory& error) {
+        return error.what();
     } catch (const std::bad_alloc&) {
         return prefix + "not enough memory";
     } catch (const std::exception& error) {

@@ -1,5 +1,6 @@
-// How the commands that read an export file report a failure: one line on the error stream,
-// "<command>: <reason>", and the exit status 1.
+// How every command reports a failure: its text on the error stream and the exit status 1.
+// The engine's failures keep their own words (they name the operation that failed) with their
+// cause on the next line; any other is "<command>: <reason>".
 #ifndef BRENWICK_COMMAND_FAILURE_H
 #define BRENWICK_COMMAND_FAILURE_H
 
@@ -9,6 +10,10 @@
 #include <string>
 
 namespace brenwick {
+
+inline constexpr int kFailureStatus = 1;
+// A command line that cannot be understood, or an output that is a terminal.
+inline constexpr int kUsageError = 2;
 
 // Runs work() and returns its exit status; an exception becomes the line and status 1. A file
 // that is no well-formed export file is named in the line.
@@ -34,7 +39,7 @@ int ReportFailure(const char* command, const std::string& input, std::ostream& e
         return work();
     } catch (...) {
         err << FailureText(command, input, std::current_exception()) << std::endl;
-        return 1;
+        return kFailureStatus;
     }
 }
 

@@ -17,7 +17,6 @@ namespace brenwick {
 
 // The output path that means standard output.
 inline constexpr const char* kStandardOutputPath = "-";
-inline constexpr int kUsageError = 2;
 
 class CommandOutput {
 public:

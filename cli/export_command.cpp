@@ -1,5 +1,6 @@
 #include "export_command.h"
 
+#include "command_failure.h"
 #include "engine/readout.h"
 #include "progress_display.h"
 
@@ -16,7 +17,7 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
     const CommandOutput output(options.output_path);
     if (output.RefuseTerminal(err)) return kUsageError;
     std::ostream& info = output.Info(std::cout, std::cerr);
-    try {
+    return ReportFailure("export", options.project_path, err, [&] {
         ReadoutContext context;
         context.reader = options.reader;
         if (output.IsStandardOutput()) context.log = StandardErrorLog();
@@ -41,10 +42,7 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
         info << "Export written to: " << readout.LastExport().output_path << std::endl;
         for (const std::string& warning : warnings) err << "Warning: " << warning << std::endl;
         return 0;
-    } catch (const std::exception& failure) {
-        err << failure.what() << std::endl;
-        return 1;
-    }
+    });
 }
 
 CLI::App* AddExportCommand(CLI::App& app, ExportOptions& options) {

@@ -31,8 +31,6 @@ using namespace brenwick;
 
 namespace {
 
-constexpr int usage_error = 2;
-
 // A subcommand and what runs it once it is parsed.
 struct Command {
     CLI::App* subcommand;
@@ -103,23 +101,22 @@ int main(int argc, char** argv) {
         return app.exit(request);
     } catch (const CLI::ParseError& error) {
         app.exit(error);
-        return usage_error;
+        return kUsageError;
     }
     if (!show_version && app.get_subcommands().empty()) {
         app.exit(CLI::RequiredError("A subcommand"));
-        return usage_error;
+        return kUsageError;
     }
     SetWorkerCount(threads);
 
     // Only what opens a project needs the reader; a library that cannot be used ends the run
     // before any project is touched.
     if (show_version || export_command->parsed()) {
-        try {
+        const int status = ReportFailure("brenwick-cli", "", std::cerr, [&] {
             export_options.reader = ChooseReader(reader_library);
-        } catch (const std::exception& failure) {
-            std::cerr << failure.what() << std::endl;
-            return 1;
-        }
+            return 0;
+        });
+        if (status != 0) return status;
     }
     if (show_version) {
         std::cout << "brenwick-cli " << BRENWICK_VERSION << "\n" << DescribeReader(*export_options.reader) << std::endl;
@@ -128,5 +125,5 @@ int main(int argc, char** argv) {
     for (const Command& command : commands) {
         if (command.subcommand->parsed()) return command.run();
     }
-    return usage_error;
+    return kUsageError;
 }

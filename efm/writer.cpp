@@ -12,8 +12,8 @@ namespace {
 
 std::int32_t HeaderNumber(std::size_t count, std::string_view key) {
     if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        throw std::runtime_error("BinaryFileFormat::Save: Error. " + std::string(key) + "=" + std::to_string(count) +
-                                 " does not fit the 32-bit integer of the export file header.");
+        throw HeaderLimitError(std::string(key) + "=" + std::to_string(count) +
+                               " does not fit the 32-bit integer of the export file header.");
     }
     return static_cast<std::int32_t>(count);
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <stdexcept>
 
 namespace brenwick::efm {
 
@@ -26,9 +27,14 @@ struct Blocks {
 // values of `blocks`; no mesh lines, element blocks or material records.
 Blocks PotentialsOnly(const Blocks& blocks);
 
-// The header of these blocks. Throws std::runtime_error
-// "BinaryFileFormat::Save: Error. <key>=<count> does not fit the 32-bit integer of the export
-// file header." when a count, or a record's description length, does not fit.
+// A count that the export file's header cannot hold.
+class HeaderLimitError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The header of these blocks. Throws HeaderLimitError "<key>=<count> does not fit the 32-bit
+// integer of the export file header." when a count, or a record's description length, does not fit.
 Header HeaderOf(const Blocks& blocks);
 
 // The header block: the six lines, a NUL, then zero bytes up to kHeaderSize bytes.

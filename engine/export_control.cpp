@@ -14,7 +14,7 @@ const char* ExportStageName(ExportStage stage) {
 }
 
 ExportCancelled::ExportCancelled()
-    : std::runtime_error("SaveBinaryFile: The export was cancelled; the output file was left as it was.") {}
+    : EngineError("SaveBinaryFile: The export was cancelled; the output file was left as it was.") {}
 
 void StopIfRequested(const std::stop_token& stop) {
     if (stop.stop_requested()) throw ExportCancelled();

@@ -3,6 +3,8 @@
 #ifndef BRENWICK_EXPORT_CONTROL_H
 #define BRENWICK_EXPORT_CONTROL_H
 
+#include "engine_error.h"
+
 #include <functional>
 #include <stdexcept>
 #include <stop_token>
@@ -30,7 +32,7 @@ using ExportProgressListener = std::function<void(const ExportProgress&)>;
 using WorkProgress = std::function<void(double)>;
 
 // An export that stopped because its stop token asked it to. The output is left as it was.
-class ExportCancelled : public std::runtime_error {
+class ExportCancelled : public EngineError {
 public:
     ExportCancelled();
 };

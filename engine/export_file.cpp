@@ -1,13 +1,15 @@
 #include "export_file.h"
 
+#include "engine_error.h"
 #include "export_control.h"
-#include "failure_cause.h"
+#include "output/output_error.h"
 #include "output/output_file.h"
 #include "platform/utf8_path.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace brenwick {
@@ -48,20 +50,32 @@ private:
 
 }  // namespace
 
+void CheckExportHeader(const efm::Blocks& blocks) {
+    try {
+        efm::HeaderOf(blocks);
+    } catch (const efm::HeaderLimitError& limit) {
+        throw ExportFileError(kSaveError + std::string(limit.what()));
+    }
+}
+
 void WriteExportFile(const OutputDestination& destination, const efm::Blocks& blocks, const std::stop_token& stop,
                      const LogSink& notices, const WorkProgress& progress) {
-    efm::HeaderOf(blocks);  // a header that cannot be written stops the export before the output is opened
-    const std::string open_failure = "BinaryFileFormat::Save: Error. Unable to open/create file:  ";
+    CheckExportHeader(blocks);  // a header that cannot be written stops the export before the output is opened
+    const std::string open_failure = kSaveError + std::string("Unable to open/create file:  ");
     std::error_code error;
     if (!destination.IsStandardOutput() && std::filesystem::is_directory(PathFromText(destination.Name()), error)) {
-        throw FailureWithCause(open_failure + destination.Name(),
-                               "The output " + destination.Name() + " is a folder; give the name of a file in it.");
+        throw ExportFileError(open_failure + destination.Name(),
+                              "The output " + destination.Name() + " is a folder; give the name of a file in it.");
     }
-    OutputFile output(destination, {open_failure, "BinaryFileFormat::Save: Error. Unable to write file:  "},
-                      {[&stop] { StopIfRequested(stop); }, notices});
-    OutputSink sink(output, efm::FileSize(blocks), progress);
-    efm::WriteFile(blocks, sink);  // a failed write makes Commit fail
-    output.Commit();
+    try {
+        OutputFile output(destination, {open_failure, kSaveError + std::string("Unable to write file:  ")},
+                          {[&stop] { StopIfRequested(stop); }, notices});
+        OutputSink sink(output, efm::FileSize(blocks), progress);
+        efm::WriteFile(blocks, sink);  // a failed write makes Commit fail
+        output.Commit();
+    } catch (const OutputError& failure) {
+        throw ExportFileError(failure.what());
+    }
 }
 
 }  // namespace brenwick

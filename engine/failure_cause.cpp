@@ -10,11 +10,6 @@
 
 namespace brenwick {
 
-std::string CauseLine(const std::exception& failure) {
-    const auto* with_cause = dynamic_cast<const FailureWithCause*>(&failure);
-    return with_cause != nullptr && !with_cause->Cause().empty() ? "\n" + with_cause->Cause() : std::string();
-}
-
 std::string InputFileProblem(const std::string& what, const std::string& path) {
     namespace fs = std::filesystem;
     const std::string named = what + " " + path;

@@ -1,6 +1,7 @@
 #include "field_data.h"
 
 #include "efm/grid.h"
+#include "engine_error.h"
 #include "large_array.h"
 #include "read_monitor.h"
 
@@ -17,7 +18,7 @@ namespace {
 [[noreturn]] void FailFieldData(const char* first_piece, const std::string& result_path) {
     std::ostringstream message;
     message << first_piece << "Maybe the data is not stored in " << result_path;
-    throw std::runtime_error(message.str());
+    throw ProjectError(message.str());
 }
 
 const char* const info_failure = "In RetrieveFieldData could not get information about potentials.";
@@ -83,7 +84,7 @@ void FieldData::Retrieve(OpenProject& project, const std::string& result_path, c
     if (const FieldTypeTexts* texts = TextsOf(field_type)) log(texts->line + std::to_string(count));
     const std::size_t node_count = efm::NodeCount(project.Dims());
     if (const std::string refusal = Refusal(result_path, field_type, count, node_count); !refusal.empty()) {
-        throw std::runtime_error(refusal);
+        throw ProjectError(refusal);
     }
 
     // A reader whose writes are known fills the potential in place. Any other gets room for six

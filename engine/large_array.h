@@ -9,6 +9,8 @@
 #ifndef BRENWICK_LARGE_ARRAY_H
 #define BRENWICK_LARGE_ARRAY_H
 
+#include "engine_error.h"
+
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -26,17 +28,6 @@ struct LargeArraySize {
 
     // Never overflows: the engine's arrays hold at most 6 x 2^31 values.
     std::size_t Count() const { return blocks * values; }
-};
-
-// A large array that could not be allocated. what() names it, for example
-// "Not enough memory for the material matrix: 3 x 8,000,000,000 floats, 89.4 GiB."
-class OutOfMemory : public std::bad_alloc {
-public:
-    explicit OutOfMemory(std::string message) : message_(std::make_shared<const std::string>(std::move(message))) {}
-    const char* what() const noexcept override { return message_->c_str(); }
-
-private:
-    std::shared_ptr<const std::string> message_;  // shared, so that copying cannot throw
 };
 
 // The word for many values of a type in that message.

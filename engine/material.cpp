@@ -1,6 +1,7 @@
 #include "material.h"
 
 #include "classic_number_locale.h"
+#include "engine_error.h"
 #include "failure_cause.h"
 #include "platform/utf8_path.h"
 
@@ -77,8 +78,8 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
     const std::filesystem::path file = PathFromText(path);
     pugi::xml_parse_result parsed;
     if (!std::filesystem::is_regular_file(file, error) || !(parsed = document.load_file(file.c_str()))) {
-        throw FailureWithCause("PrepareMaterialData: Error during parsing Materials.xml file.",
-                               MaterialFileCause(path, parsed));
+        throw MaterialFileError("PrepareMaterialData: Error during parsing Materials.xml file.",
+                                MaterialFileCause(path, parsed));
     }
     const pugi::xml_node root = document.child("Materials");
     const long long expected = ReadCount(root.attribute("Count").value());
@@ -87,7 +88,7 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
         materials.push_back(ReadMaterial(node));
     }
     if (static_cast<long long>(materials.size()) != expected) {
-        throw std::runtime_error(
+        throw MaterialFileError(
             "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.");
     }
 }
@@ -111,7 +112,7 @@ void WriteMaterialFile(const std::string& path, const std::vector<Material>& mat
     std::ofstream file(PathFromText(path), std::ios::binary | std::ios::trunc);
     document.save(file, "  ");
     file.close();
-    if (!file) throw std::runtime_error("Unable to write the material file: " + path);
+    if (!file) throw MaterialFileError("Unable to write the material file: " + path);
 }
 
 std::vector<efm::MaterialRecord> MaterialRecords(const std::vector<Material>& materials) {

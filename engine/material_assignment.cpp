@@ -1,5 +1,6 @@
 #include "material_assignment.h"
 
+#include "engine_error.h"
 #include "large_array.h"
 #include "parallel.h"
 
@@ -49,7 +50,7 @@ void AssignBlock(const float* properties, std::size_t count, const std::vector<C
     if (candidates.empty()) {
         for (std::size_t e = 0; e < count; ++e) {
             if (!IsWithoutMaterial(properties[e], permittivity_mode)) {
-                throw std::out_of_range("invalid vector<T> subscript");
+                throw MaterialFileError(kEmptyCatalogue);
             }
         }
         std::fill_n(bytes, count, 0);

@@ -28,10 +28,14 @@ float ThresholdReference(const std::vector<Material>& materials, unsigned quanti
 // gives 0, the low byte of the integer that x86 processors produce for such a conversion.
 unsigned char MaterialByte(float id);
 
+// Why an export without materials in its catalogue cannot give its elements a material.
+inline constexpr const char* kEmptyCatalogue =
+    "AssignElementMaterials: Error. The material file lists no materials, but elements of the project need one.";
+
 // Fills materials_of_elements (sized like properties) with one byte per element. Throws
-// std::out_of_range "invalid vector<T> subscript" when an element must be matched against an
-// empty catalogue. The elements are shared between WorkerCount() threads; a request to stop
-// ends the loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
+// MaterialFileError kEmptyCatalogue when an element must be matched against an empty
+// catalogue. The elements are shared between WorkerCount() threads; a request to stop ends the
+// loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
 void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, unsigned quantity,
                      std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop = {},
                      const WorkProgress& progress = {});

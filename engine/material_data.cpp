@@ -2,6 +2,7 @@
 
 #include "efm/grid.h"
 #include "element_properties.h"
+#include "engine_error.h"
 #include "grid.h"
 #include "large_array.h"
 #include "material_assignment.h"
@@ -45,7 +46,7 @@ void MaterialData::LoadMatrix(OpenProject& project, unsigned quantity, const std
         StopIfRequested(stop);  // a read the monitor stopped
         std::ostringstream message;
         message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";
-        throw std::runtime_error(message.str());
+        throw ProjectError(message.str());
     }
     material_matrix = std::move(matrix);
     matrix_quantity = quantity;

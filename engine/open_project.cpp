@@ -1,5 +1,6 @@
 #include "open_project.h"
 
+#include "engine_error.h"
 #include "failure_cause.h"
 #include "large_array.h"
 #include "platform/ansi_path.h"
@@ -24,15 +25,24 @@ namespace {
         cause = "The " + DescribeReader(reader) + " could not read it as a project (status " + std::to_string(status) +
                 ").";
     }
-    throw FailureWithCause(message.str(), cause);
+    throw ProjectError(message.str(), cause);
 }
 
 // Only on Windows: the reader takes the path in the ANSI code page.
 [[noreturn]] void FailToSpell(const std::string& project_file) {
-    throw std::runtime_error(
-        "Failed to open the CST project file: " + project_file +
-        "\nThe result reader takes paths in the system's code page, which cannot spell this one, and "
-        "the file has no short name; move the project to a folder whose name it can spell.");
+    throw ProjectError("Failed to open the CST project file: " + project_file +
+                       "\nThe result reader takes paths in the system's code page, which cannot spell this one, and "
+                       "the file has no short name; move the project to a folder whose name it can spell.");
+}
+
+// Runs a check of the mesh, whose refusal is a failure of the project.
+template <typename Check>
+void AsProjectError(Check check) {
+    try {
+        check();
+    } catch (const std::runtime_error& refusal) {
+        throw ProjectError(refusal.what());
+    }
 }
 
 // `count` lines from `first` on, into `axis`.
@@ -65,7 +75,7 @@ OpenProject::OpenProject(const std::string& project_file, std::shared_ptr<const 
 void OpenProject::ReadMesh() {
     int reader_status = reader->functions.get_hex_mesh_info(&project_handle, mesh_dims.data());
     if (reader_status != 0) FailToOpen(project_path, *reader, reader_status);
-    CheckMeshDims(mesh_dims);
+    AsProjectError([this] { CheckMeshDims(mesh_dims); });
 
     const auto nx = static_cast<std::size_t>(mesh_dims[0]);
     const auto ny = static_cast<std::size_t>(mesh_dims[1]);
@@ -78,7 +88,7 @@ void OpenProject::ReadMesh() {
     TakeLines(lines, 0, nx, "the x mesh lines", x_lines);
     TakeLines(lines, nx, ny, "the y mesh lines", y_lines);
     TakeLines(lines, nx + ny, nz, "the z mesh lines", z_lines);
-    CheckMeshLines(Lines());
+    AsProjectError([this] { CheckMeshLines(Lines()); });
     log("xlines: " + std::to_string(x_lines.size()) + "\t ylines: " + std::to_string(y_lines.size()) +
         "\t zlines: " + std::to_string(z_lines.size()));
 }
@@ -96,7 +106,7 @@ void OpenProject::Close() {
     if (!open) return;
     open = false;
     const int reader_status = reader->functions.close_project(&project_handle);
-    if (reader_status != 0) throw std::runtime_error("Failed to close the CST project.");
+    if (reader_status != 0) throw ProjectError("Failed to close the CST project.");
     log("Prejct was closed without problems");
 }
 

@@ -1,5 +1,6 @@
 #include "reader_library.h"
 
+#include "engine_error.h"
 #include "platform/utf8_path.h"
 #include "shared_library.h"
 
@@ -13,7 +14,7 @@ namespace brenwick {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, const std::string& reason) {
-    throw std::runtime_error("The result reader library " + path + " " + reason);
+    throw ReaderError("The result reader library " + path + " " + reason);
 }
 
 // Takes the function `name` from the library into `slot`.

@@ -2,6 +2,7 @@
 
 #include "efm/grid.h"
 #include "element_properties.h"
+#include "engine_error.h"
 #include "export_assembly.h"
 #include "export_file.h"
 #include "grid.h"
@@ -28,7 +29,7 @@ namespace {
     } catch (const OutOfMemory& lack) {
         throw OutOfMemory(text + "\n" + lack.what());
     } catch (...) {
-        throw std::runtime_error(text);
+        throw ProjectError(text);
     }
 }
 
@@ -68,7 +69,7 @@ std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int
         std::ostringstream message;
         message << "In CST_Readout::GetMaterialFromIndex the superindex is greater #nodes or negative!\n"
                 << "(i = " << i << ",j = " << j << ",k =  " << k << ")";
-        throw std::runtime_error(message.str());
+        throw EngineError(message.str());
     }
     InvFactors inv;
     CalculateInv(i, j, k, inv.x, inv.y, inv.z, UsesDualOverPrimary(quantity));
@@ -86,7 +87,7 @@ void CST_Readout::CalculateInv(int i, int j, int k, double& inv_x, double& inv_y
                 << " i=" << i << ", j=" << j << ", k=" << k
                 << "\n This makes no sense since you only need inv to calculate element properties!"
                 << "\n So give the element indexes at lower element boundary.";
-        throw std::runtime_error(message.str());
+        throw EngineError(message.str());
     }
     auto inside = [](int index, int lines) { return index >= 0 && index < lines - 1; };
     if (!inside(i, mesh_dims[0]) || !inside(j, mesh_dims[1]) || !inside(k, mesh_dims[2])) {
@@ -119,8 +120,7 @@ void CST_Readout::AssignElementMaterials() {
 
 void CST_Readout::RefuseInputAsOutput(const OutputDestination& output) const {
     if (SameFile(output, project.Path()) || SameFile(output, material_file)) {
-        throw std::runtime_error("BinaryFileFormat::Save: Error. Refusing to overwrite an input file:  " +
-                                 output.Name());
+        throw ExportFileError(kSaveError + std::string("Refusing to overwrite an input file:  ") + output.Name());
     }
 }
 
@@ -141,6 +141,7 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
     RetrieveFieldData(potential_name);
 
     const ExportAssembly assembly(project, field, material_data, write_only_potentials, write_material_property);
+    CheckExportHeader(assembly.Blocks());
     ExportSummary summary = assembly.Summary(destination.Name());
     Begin(ExportWork::File);
     WriteExportFile(destination, assembly.Blocks(), stop_token, notices, Progress(ExportWork::File));

@@ -68,7 +68,7 @@ void CheckAssignment(const std::vector<Material>& materials) {
         std::vector<unsigned char> bytes;
         try {
             AssignMaterials(properties, materials, quantity, bytes);
-        } catch (const std::out_of_range&) {
+        } catch (const MaterialFileError&) {
             FuzzCheck(materials.empty(), "the assignment failed with materials to choose from");
             continue;
         }

@@ -1,5 +1,7 @@
 #include "output_file.h"
 
+#include "output_error.h"
+
 #include "platform/write_error.h"
 #include "temporary_files.h"
 
@@ -153,7 +155,7 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
 }
 
 void OutputFile::FailToOpen(unsigned long system_error) const {
-    throw std::runtime_error(messages_.open_failure + name_ + Why(system_error));
+    throw OutputError(messages_.open_failure + name_ + Why(system_error));
 }
 
 // On Windows the system's reason follows on a line of its own where the user can act on it:
@@ -275,8 +277,8 @@ void OutputFile::Commit() {
         }
     }
     if (!complete) {
-        throw std::runtime_error(messages_.write_failure + name_ + (reader_gone_ ? " (closed by its reader)" : "") +
-                                 Why(system_error));
+        throw OutputError(messages_.write_failure + name_ + (reader_gone_ ? " (closed by its reader)" : "") +
+                          Why(system_error));
     }
 }
 

@@ -44,7 +44,7 @@ struct OutputControl {
 // created, truncated or renamed.
 class OutputFile {
 public:
-    // Throws std::runtime_error with messages.open_failure and the name when the output cannot
+    // Throws OutputError with messages.open_failure and the name when the output cannot
     // or may not be written (a descriptor open only for reading included).
     explicit OutputFile(const OutputDestination& destination, OutputMessages messages = {}, OutputControl control = {});
     ~OutputFile();
@@ -54,7 +54,7 @@ public:
     // Takes the next bytes; false once a write failed (Commit then reports it).
     bool Write(const void* data, std::size_t bytes);
 
-    // Completes the output. Throws std::runtime_error with messages.write_failure and the name
+    // Completes the output. Throws OutputError with messages.write_failure and the name
     // when a write, the flush, the close or the rename failed; " (closed by its reader)" follows
     // when the output was a pipe or FIFO whose reader had gone.
     void Commit();

@@ -1,6 +1,6 @@
 // The causes that failures carry beside their fixed messages: what the file system says of an
 // input or output, where a material file's XML breaks, the reader's status.
-#include "engine/failure_cause.h"
+#include "engine/engine_error.h"
 #include "engine/material.h"
 #include "engine/readout.h"
 #include "engine_test_support.h"
@@ -16,14 +16,26 @@ using namespace engine_test;
 
 namespace {
 
-// The fixed message and the cause of what `action` throws.
-std::pair<std::string, std::string> FailureAndCause(const std::function<void()>& action) {
+struct Failure {
+    std::string message, cause;
+    std::string kind;  // the engine's type the front ends branch on
+};
+
+std::string KindOf(const std::exception& failure) {
+    if (dynamic_cast<const ProjectError*>(&failure) != nullptr) return "project";
+    if (dynamic_cast<const MaterialFileError*>(&failure) != nullptr) return "material file";
+    if (dynamic_cast<const ExportFileError*>(&failure) != nullptr) return "export file";
+    return "other";
+}
+
+// The fixed message, the cause and the kind of what `action` throws.
+Failure FailureKindAndCause(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& failure) {
-        return {failure.what(), CauseLine(failure)};
+        return {failure.what(), CauseLine(failure), KindOf(failure)};
     }
-    return {"no failure", ""};
+    return {"no failure", "", "none"};
 }
 
 TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
@@ -59,26 +71,28 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
         const char* name;
         std::function<void()> action;
         std::string message, cause;
+        std::string kind;
     } cases[] = {
-        {"no material file", export_with("", dir / "out.efm"), parse, "\nNo material file was given."},
+        {"no material file", export_with("", dir / "out.efm"), parse, "\nNo material file was given.", "material file"},
         {"a missing material file", export_with(dir / "none.xml", dir / "out.efm"), parse,
-         "\nThe material file " + (dir / "none.xml") + " does not exist."},
+         "\nThe material file " + (dir / "none.xml") + " does not exist.", "material file"},
         {"a folder as material file", export_with(folder, dir / "out.efm"), parse,
-         "\nThe material file " + folder + " is a folder, not a file."},
+         "\nThe material file " + folder + " is a folder, not a file.", "material file"},
         {"broken XML", export_with(broken, dir / "out.efm"), parse,
-         "\nThe material file " + broken + " is no valid XML in line 3: Start-end tags mismatch."},
+         "\nThe material file " + broken + " is no valid XML in line 3: Start-end tags mismatch.", "material file"},
         {"a missing project", open_project(dir / "none.cst", 1), open + (dir / "none.cst"),
-         "\nThe project file " + (dir / "none.cst") + " does not exist."},
+         "\nThe project file " + (dir / "none.cst") + " does not exist.", "project"},
         {"a project the reader refuses", open_project(dir / "project.cst", 2), open + (dir / "project.cst"),
-         "\nThe built-in result reader, version 2024 could not read it as a project (status 2)."},
+         "\nThe built-in result reader, version 2024 could not read it as a project (status 2).", "project"},
         {"a folder as output", export_with(dir / "good.xml", folder), output + folder,
-         "\nThe output " + folder + " is a folder; give the name of a file in it."},
+         "\nThe output " + folder + " is a folder; give the name of a file in it.", "export file"},
     };
     for (const auto& with : cases) {
         SCOPED_TRACE(with.name);
-        const auto [message, cause] = FailureAndCause(with.action);
-        EXPECT_EQ(message, with.message);
-        EXPECT_EQ(cause, with.cause);
+        const Failure failure = FailureKindAndCause(with.action);
+        EXPECT_EQ(failure.message, with.message);
+        EXPECT_EQ(failure.cause, with.cause);
+        EXPECT_EQ(failure.kind, with.kind);
     }
 }
 

@@ -153,8 +153,8 @@ TEST(Assignment, AnEmptyCatalogueFailsOnlyWhenAnElementMustBeMatched) {
         try {
             Assign(properties, {}, quantity);
             ADD_FAILURE() << "no failure in mode " << quantity;
-        } catch (const std::out_of_range& failure) {
-            EXPECT_STREQ(failure.what(), "invalid vector<T> subscript");
+        } catch (const MaterialFileError& failure) {
+            EXPECT_STREQ(failure.what(), kEmptyCatalogue);
         }
     }
 }

@@ -2,6 +2,7 @@
 // reader's message and change nothing; UTF-16 files and catalogues of more than 256 materials
 // export.
 #include "cli_export_fixture.h"
+#include "engine/material_assignment.h"
 #include "tests/support/text_encodings.h"
 
 #include <map>
@@ -57,7 +58,7 @@ TEST_F(Catalogue, CountThatDiffersFromTheRecordsIsRefused) {
 
 TEST_F(Catalogue, EmptyCatalogueIsRefusedAtTheFirstElementToMatch) {
     test_files::WriteText(materials, "<?xml version=\"1.0\"?>\n<Materials Count=\"0\"/>\n");
-    ExpectRefusal(ExportArguments(), "invalid vector<T> subscript");
+    ExpectRefusal(ExportArguments(), kEmptyCatalogue);
 }
 
 TEST_F(Catalogue, Utf16FilesExportLikeTheirUtf8Original) {
