@@ -41,7 +41,7 @@ int CheckWritten(const char* command, int status, std::ostream& out, std::ostrea
     if (out.flush()) return status;
     err << command << ": "
         << (WriteFoundNoReader() ? "standard output was closed by its reader" : "cannot write the result") << std::endl;
-    return 1;
+    return kFailureStatus;
 }
 
 }  // namespace brenwick

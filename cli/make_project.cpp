@@ -1,7 +1,9 @@
 #include "make_project.h"
 
+#include "command_failure.h"
 #include "demo/demo_project.h"
 #include "efm/grid.h"
+#include "engine/engine_error.h"
 #include "engine/grid.h"
 #include "output/output_target.h"
 
@@ -11,6 +13,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 namespace brenwick {
 
@@ -50,16 +53,19 @@ std::string MaterialsPathOf(const MakeProjectOptions& options) {
 }
 
 int RunMakeProject(const MakeProjectOptions& options, std::ostream& out, std::ostream& err) {
-    try {
-        Generate(options, out);
+    return ReportFailure("make-project", options.project_path, err, [&] {
+        try {
+            Generate(options, out);
+        } catch (const std::bad_alloc&) {
+            const auto& mesh = options.mesh;
+            throw std::runtime_error("not enough memory for a mesh of " + std::to_string(mesh[0]) + " x " +
+                                     std::to_string(mesh[1]) + " x " + std::to_string(mesh[2]) + " lines.");
+        } catch (const EngineError& failure) {
+            // The writers' words name no operation; the line names the command instead.
+            throw std::runtime_error(failure.what());
+        }
         return 0;
-    } catch (const std::bad_alloc&) {
-        err << "make-project: not enough memory for a mesh of " << options.mesh[0] << " x " << options.mesh[1] << " x "
-            << options.mesh[2] << " lines.\n";
-    } catch (const std::exception& failure) {
-        err << "make-project: " << failure.what() << '\n';
-    }
-    return 1;
+    });
 }
 
 CLI::App* AddMakeProjectCommand(CLI::App& app, MakeProjectOptions& options) {

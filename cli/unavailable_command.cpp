@@ -1,5 +1,7 @@
 #include "unavailable_command.h"
 
+#include "command_failure.h"
+
 #include <CLI/CLI.hpp>
 
 namespace brenwick {
@@ -12,7 +14,7 @@ CLI::App* AddUnavailableCommand(CLI::App& app, const std::string& name, const st
 
 int RunUnavailable(const std::string& name, const std::string& library, std::ostream& err) {
     err << "This build of brenwick-cli has no " << name << ": it was built without " << library << "." << std::endl;
-    return 1;
+    return kFailureStatus;
 }
 
 }  // namespace brenwick
