@@ -38,9 +38,9 @@ struct ReadoutContext {
 
 class CST_Readout {
 public:
-    // Opens the project and reads the mesh (brenwick::OpenProject). Throws std::runtime_error
-    // "Failed to open the CST project file: <path>" when the reader fails, and a
-    // std::runtime_error naming the counts for a mesh that cannot be exported.
+    // Opens the project and reads the mesh (brenwick::OpenProject). Throws brenwick::ProjectError
+    // "Failed to open the CST project file: <path>" when the reader fails, and one naming the
+    // counts for a mesh that cannot be exported (engine_error.h).
     explicit CST_Readout(std::string project_file, brenwick::ReadoutContext context = {});
 
     // Closes the project if CloseProject has not done so. Never throws: a failure to close
@@ -50,7 +50,7 @@ public:
     CST_Readout(const CST_Readout&) = delete;
     CST_Readout& operator=(const CST_Readout&) = delete;
 
-    // Closes the project now. Throws std::runtime_error "Failed to close the CST project."
+    // Closes the project now. Throws brenwick::ProjectError "Failed to close the CST project."
     // when the reader fails; the project counts as closed either way (a close is never retried).
     void CloseProject();
 
