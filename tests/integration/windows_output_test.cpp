@@ -1,7 +1,7 @@
 // How `brenwick-cli export` writes an existing output on Windows: a read-only file, and one
 // that another program holds open, stay as they were and the message says why; a file with
 // two hard links is written in place, so that both names show the export. The POSIX rules
-// have their own tests (OutputPolicy).
+// have their own tests (OutputPolicy in tests/output).
 #include "cli_export_fixture.h"
 #include "platform/utf8_path.h"
 

@@ -1,0 +1,297 @@
+// How each kind of existing output is written on POSIX systems: a new file gets the usual
+// permissions; a replaced file keeps its owner, group and permissions; a file is written in
+// place where a new file would break what the user set up (hard links, also through a symbolic
+// link; a folder the user may not write; an owner that cannot be given back; an access control
+// list), and a failure there keeps the links; a device is written into as it is; a file the
+// user may not write, a directory and a socket are refused as they are.
+// The rows about permissions write from a child process that runs as nobody when the tests run
+// as root, whose rights would pass every check.
+#include "output/output_error.h"
+#include "output/output_file.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace brenwick;
+using namespace test_files;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;  // user and group
+constexpr const char* kAccessControlList = "system.posix_acl_access";
+const std::string kContents = "the new contents";
+
+bool IsRoot() { return geteuid() == 0; }
+
+// How a write of kContents ended. Values are exit statuses of the child process below.
+enum class Outcome { Written, RefusedToOpen, FailedToWrite, Unexpected };
+
+Outcome WriteContents(const std::string& path) {
+    try {
+        OutputFile output{OutputDestination(path), OutputMessages{"open ", "write "}};
+        output.Write(kContents.data(), kContents.size());
+        output.Commit();
+        return Outcome::Written;
+    } catch (const OutputError& failure) {
+        const std::string text = failure.what();
+        if (text == "open " + path) return Outcome::RefusedToOpen;
+        return text == "write " + path ? Outcome::FailedToWrite : Outcome::Unexpected;
+    }
+}
+
+// Gives a file to nobody when the tests run as root; else it stays the user's.
+void GiveToNobody(const std::string& path) {
+    if (IsRoot() && chown(path.c_str(), kNobody, kNobody) != 0) ADD_FAILURE() << "chown " << path;
+}
+
+// WriteContents in a child process: as nobody when `as_nobody` and the tests run as root, and
+// with files that may not grow beyond `size_limit` bytes.
+Outcome WriteContentsInChild(const std::string& path, bool as_nobody, std::optional<rlim_t> size_limit = {}) {
+    const pid_t child = fork();
+    if (child == 0) {
+        // A write beyond the limit then fails instead of ending the process.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{size_limit.value_or(RLIM_INFINITY), size_limit.value_or(RLIM_INFINITY)};
+        const bool limited = !size_limit || setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        // The groups first: without root's rights they can no longer be changed.
+        const bool dropped = !as_nobody || !IsRoot() ||
+                             (setgroups(0, nullptr) == 0 && setresgid(kNobody, kNobody, kNobody) == 0 &&
+                              setresuid(kNobody, kNobody, kNobody) == 0);
+        _exit(static_cast<int>(limited && dropped ? WriteContents(path) : Outcome::Unexpected));
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return Outcome::Unexpected;
+    return static_cast<Outcome>(WEXITSTATUS(status));
+}
+
+// What a path names, symbolic links followed.
+struct stat StatusOf(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) ADD_FAILURE() << "stat " << path << ": " << std::strerror(errno);
+    return status;
+}
+
+// An access control list as the kernel stores it: owner rw, nobody rw, group r, mask rw, others r.
+std::vector<char> AccessControlList() {
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    constexpr std::uint32_t none = 0xFFFFFFFF;
+    const std::uint32_t version = 2;
+    const Entry entries[] = {{0x01, 6, none}, {0x02, 6, kNobody}, {0x04, 4, none}, {0x10, 6, none}, {0x20, 4, none}};
+    std::vector<char> bytes(sizeof version + sizeof entries);
+    std::memcpy(bytes.data(), &version, sizeof version);
+    std::memcpy(bytes.data() + sizeof version, entries, sizeof entries);
+    return bytes;
+}
+
+std::vector<char> AccessControlListOf(const std::string& path) {
+    std::vector<char> bytes(256);
+    const ssize_t size = getxattr(path.c_str(), kAccessControlList, bytes.data(), bytes.size());
+    bytes.resize(size < 0 ? 0 : static_cast<std::size_t>(size));
+    return bytes;
+}
+
+class OutputPolicy : public testing::Test {
+protected:
+    // Nobody may enter the scratch directory.
+    OutputPolicy() {
+        fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    }
+
+    // Expects `write` to write the file that `path` names where it is: the same file (inode,
+    // links, owner, group, permissions), with kContents if it is a regular file, and no entry
+    // of the scratch directory added or removed.
+    void ExpectWrittenWhereItIs(const std::string& path, const std::function<Outcome()>& write) const {
+        const struct stat before = StatusOf(path);
+        const std::set<std::string> entries = dir.Entries();
+        EXPECT_EQ(write(), Outcome::Written);
+        const struct stat after = StatusOf(path);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+        EXPECT_EQ(after.st_nlink, before.st_nlink);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (S_ISREG(after.st_mode)) {
+            EXPECT_EQ(ReadText(path), kContents);
+        }
+        EXPECT_EQ(dir.Entries(), entries);
+    }
+
+    void ExpectWrittenInPlace(const std::string& path) const {
+        ExpectWrittenWhereItIs(path, [&] { return WriteContents(path); });
+    }
+    void ExpectWrittenInPlaceByNobody(const std::string& path) const {
+        ExpectWrittenWhereItIs(path, [&] { return WriteContentsInChild(path, true); });
+    }
+
+    const TempDir dir;
+    const std::string output = dir / "field.efm";
+};
+
+TEST_F(OutputPolicy, ANewFileAppearsWholeWithTheUsualPermissions) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    ASSERT_EQ(WriteContents(output), Outcome::Written);
+    EXPECT_EQ(ReadText(output), kContents);
+    EXPECT_EQ(fs::status(output).permissions(), static_cast<fs::perms>(0666 & ~mask));
+    EXPECT_EQ(dir.Entries(), std::set<std::string>{"field.efm"});
+}
+
+TEST_F(OutputPolicy, AFileTheUserMayNotWriteIsRefusedAsItIs) {
+    // The folder would take a new file, and the owner could give it the old one's place: the
+    // file's own permission decides.
+    fs::permissions(dir.path(), fs::perms::all);
+    WriteText(output, "an earlier field map its owner protected");
+    GiveToNobody(output);
+    fs::permissions(output, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::create_symlink("field.efm", dir / "link.efm");
+    for (const std::string& path : {output, dir / "link.efm"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(WriteContentsInChild(path, true), Outcome::RefusedToOpen);
+        EXPECT_EQ(ReadText(output), "an earlier field map its owner protected");
+        EXPECT_EQ(dir.Entries(), (std::set<std::string>{"field.efm", "link.efm"}));
+    }
+}
+
+TEST_F(OutputPolicy, AReplacedFileKeepsItsOwnerGroupAndPermissions) {
+    WriteText(output, "earlier");
+    // Root may write a file whose mode allows no writing, and give the new file another owner.
+    GiveToNobody(output);
+    fs::permissions(output, IsRoot() ? fs::perms::owner_read | fs::perms::group_read
+                                     : fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    const struct stat before = StatusOf(output);
+    ASSERT_EQ(WriteContents(output), Outcome::Written);
+    const struct stat after = StatusOf(output);
+    EXPECT_NE(after.st_ino, before.st_ino) << "not replaced by a complete new file";
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(ReadText(output), kContents);
+    EXPECT_EQ(dir.Entries(), std::set<std::string>{"field.efm"});
+}
+
+TEST_F(OutputPolicy, AFileInAFolderTheUserMayNotWriteIsWrittenInPlace) {
+    const std::string folder = dir / "locked";
+    fs::create_directory(folder);
+    const std::string path = folder + "/field.efm";
+    WriteText(path, "earlier");
+    GiveToNobody(path);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    ExpectWrittenInPlaceByNobody(path);
+}
+
+TEST_F(OutputPolicy, HardLinksKeepSharingTheWrittenFileAlsoThroughASymbolicLink) {
+    WriteText(output, "earlier");
+    fs::create_hard_link(output, dir / "second name.efm");
+    fs::create_symlink("field.efm", dir / "link.efm");
+    for (const std::string& path : {output, dir / "link.efm"}) {
+        SCOPED_TRACE(path);
+        WriteText(output, "earlier");
+        ExpectWrittenInPlace(path);
+        EXPECT_EQ(ReadText(dir / "second name.efm"), kContents);
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.efm")));
+    }
+}
+
+TEST_F(OutputPolicy, AFileWhoseOwnerCannotBeGivenBackIsWrittenInPlace) {
+    if (!IsRoot()) GTEST_SKIP() << "needs a file of another user, so it runs when the tests run as root";
+    fs::permissions(dir.path(), fs::perms::all);  // nobody could put a new file there
+    WriteText(output, "earlier");
+    fs::permissions(output, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+    ExpectWrittenInPlaceByNobody(output);
+}
+
+TEST_F(OutputPolicy, AFileWithAnAccessControlListIsWrittenInPlaceAndTheListCounts) {
+    WriteText(output, "earlier");
+    const std::vector<char> list = AccessControlList();
+    if (setxattr(output.c_str(), kAccessControlList, list.data(), list.size(), 0) != 0) {
+        GTEST_SKIP() << "the file system keeps no access control lists: " << std::strerror(errno);
+    }
+    // The folder and the owner would allow a replacement; a new file would lose the list.
+    ExpectWrittenInPlace(output);
+    EXPECT_EQ(AccessControlListOf(output), list);
+    if (IsRoot()) {
+        SCOPED_TRACE("as nobody, whom only the list lets write the file of root");
+        WriteText(output, "earlier");
+        ExpectWrittenInPlaceByNobody(output);
+    }
+}
+
+TEST_F(OutputPolicy, AFailureInPlaceIsReportedAndKeepsTheLinks) {
+    WriteText(output, "earlier");
+    fs::create_hard_link(output, dir / "second name.efm");
+    const struct stat before = StatusOf(output);
+    // The one case where a failure leaves a partial file: the links are worth more than the bytes.
+    EXPECT_EQ(WriteContentsInChild(output, false, 4), Outcome::FailedToWrite);
+    const struct stat after = StatusOf(output);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_LE(after.st_size, 4);
+}
+
+TEST_F(OutputPolicy, ADeviceIsWrittenIntoAsItIs) {
+    const std::string device = dir / "null.efm";
+    if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        GTEST_SKIP() << "cannot make a device node: " << std::strerror(errno);
+    }
+    ExpectWrittenInPlace(device);
+    EXPECT_EQ(StatusOf(device).st_rdev, makedev(1, 3));
+}
+
+TEST_F(OutputPolicy, ADirectoryOrASocketIsRefusedAsItIs) {
+    const std::string folder = dir / "folder.efm";
+    fs::create_directory(folder);
+    WriteText(folder + "/inside", "kept");
+    const std::string socket_path = dir / "socket.efm";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket_path.c_str(), sizeof address.sun_path - 1);
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << std::strerror(errno);
+    close(listener);
+    for (const std::string& path : {folder, socket_path}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(WriteContents(path), Outcome::RefusedToOpen);
+        EXPECT_EQ(dir.Entries(), (std::set<std::string>{"folder.efm", "socket.efm"}));
+        EXPECT_EQ(ReadText(folder + "/inside"), "kept");
+        EXPECT_TRUE(fs::is_socket(socket_path));
+    }
+}
+
+}  // namespace
+
+#else
+
+TEST(OutputPolicy, TheRowsOfPosixSystems) {
+    GTEST_SKIP() << "owners, modes, access control lists, devices and sockets are POSIX; the Windows rules have "
+                    "their own tests (WindowsOutputPolicy)";
+}
+
+#endif
