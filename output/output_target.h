@@ -21,7 +21,8 @@ enum class OutputMethod {
     // A file that cannot be replaced safely (a folder the process may not write, several hard
     // links, an access control list): opened, truncated and written where it is.
     InPlace,
-    // A device or a socket: written into as it is.
+    // Any other file that is not regular (a device): written into as it is. A socket cannot be
+    // opened, which refuses it with the open message.
     Straight,
     // A FIFO: written into as it is, once a reader has opened it.
     Fifo,
