@@ -64,8 +64,6 @@ bool CopyInSlabs(const std::vector<float>& from, float* to) {
     return true;
 }
 
-constexpr int kStopped = 9;
-
 }  // namespace
 
 void Install(Project project) {
@@ -129,7 +127,7 @@ int Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
     bool stopped = false;
     const int status = OnResult("CST_Get3DHexResult", state().project.result_status, tree_path,
                                 [&](const Result& result) { stopped = !CopyInSlabs(result.values, values); });
-    return stopped ? kStopped : status;
+    return stopped ? BRENWICK_READER_STOPPED : status;
 }
 
 int GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
@@ -138,7 +136,7 @@ int GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
     if (state().project.matrix_status != 0) return state().project.matrix_status;
     auto it = state().project.matrices.find(quantity);
     if (it == state().project.matrices.end()) return 6;
-    return CopyInSlabs(it->second, matrix) ? 0 : kStopped;
+    return CopyInSlabs(it->second, matrix) ? 0 : BRENWICK_READER_STOPPED;
 }
 
 int CloseProject(CSTProjHandle*) {

@@ -40,7 +40,7 @@ struct Project {
 
     // Reads of a result or a matrix fill the array in this many slabs, telling the read
     // monitor (when one is set) before the first and after each; a monitor that asks to stop
-    // ends the read with status 9 after the slab it was told of.
+    // ends the read with BRENWICK_READER_STOPPED after the slab it was told of.
     int slabs = 1;
 };
 
