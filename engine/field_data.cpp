@@ -4,9 +4,9 @@
 #include "engine_error.h"
 #include "large_array.h"
 #include "read_monitor.h"
+#include "reader_functions.h"
 
 #include <algorithm>
-#include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -65,8 +65,6 @@ std::string Refusal(const std::string& result_path, int field_type, int count, s
     }
     return refusal.str();
 }
-
-constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
 
 }  // namespace
 

@@ -7,20 +7,14 @@
 #include "large_array.h"
 #include "material_assignment.h"
 #include "read_monitor.h"
+#include "reader_functions.h"
 
 #include <algorithm>
-#include <limits>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
 namespace brenwick {
-
-namespace {
-
-constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
-
-}  // namespace
 
 void MaterialData::DiscardOtherQuantity(unsigned quantity) {
     if (material_matrix && matrix_quantity != quantity) {

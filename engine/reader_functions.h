@@ -6,6 +6,7 @@
 #include "reader_call.h"
 #include "result_reader.h"
 
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,9 @@ struct ResultReader {
     // Keeps a loaded library mapped for as long as anything uses its functions.
     std::shared_ptr<const void> library;
 };
+
+// What the engine fills an array with before a reader whose writes are not known fills it.
+inline constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
 
 // The reader whose functions are linked into the program: the built-in one, or in tests a
 // scripted stand-in.
