@@ -68,7 +68,7 @@ void MaterialData::ComputeProperties(OpenProject& project, unsigned quantity, co
     }
 }
 
-void MaterialData::Assign(int quantity, const std::stop_token& stop, const WorkProgress& progress) {
+void MaterialData::Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress) {
     AssignMaterials(element_properties, materials, quantity, element_materials, stop, progress);
 }
 

@@ -43,7 +43,7 @@ public:
     void ReadCatalogue(const std::string& path) { ReadMaterialFile(path, materials); }
 
     // Gives every element the byte of its nearest catalogue material (AssignMaterials).
-    void Assign(int quantity, const std::stop_token& stop, const WorkProgress& progress);
+    void Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress);
 
     // One value per element, in element order; empty until computed.
     const std::vector<float>& ElementProperties() const { return element_properties; }

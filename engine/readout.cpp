@@ -115,7 +115,7 @@ void CST_Readout::AssignElementMaterials() {
     }
     if (material_data.Materials().empty()) PrepareMaterialData();
     Begin(ExportWork::Assignment);
-    material_data.Assign(material_quantity, stop_token, Progress(ExportWork::Assignment));
+    material_data.Assign(quantity, stop_token, Progress(ExportWork::Assignment));
 }
 
 void CST_Readout::RefuseInputAsOutput(const OutputDestination& output) const {
