@@ -23,6 +23,14 @@ std::uint64_t SaturatingMultiply(std::uint64_t a, std::uint64_t b);
 inline std::uint64_t NodesAlong(int lines) { return lines > 0 ? static_cast<std::uint64_t>(lines) : 0; }
 inline std::uint64_t ElementsAlong(int lines) { return lines > 1 ? static_cast<std::uint64_t>(lines) - 1 : 0; }
 
+// Nodes and elements along each axis of a mesh of dims lines.
+inline std::array<std::uint64_t, 3> NodeSizes(const std::array<int, 3>& dims) {
+    return {NodesAlong(dims[0]), NodesAlong(dims[1]), NodesAlong(dims[2])};
+}
+inline std::array<std::uint64_t, 3> ElementSizes(const std::array<int, 3>& dims) {
+    return {ElementsAlong(dims[0]), ElementsAlong(dims[1]), ElementsAlong(dims[2])};
+}
+
 // Nodes and elements of a mesh of dims lines, saturating.
 std::uint64_t NodeCount(const std::array<int, 3>& dims);
 std::uint64_t ElementCount(const std::array<int, 3>& dims);
@@ -34,11 +42,11 @@ inline std::uint64_t GridIndex(const std::array<std::uint64_t, 3>& sizes, std::u
 }
 
 inline std::uint64_t NodeIndex(const std::array<int, 3>& dims, std::uint64_t i, std::uint64_t j, std::uint64_t k) {
-    return GridIndex({NodesAlong(dims[0]), NodesAlong(dims[1]), NodesAlong(dims[2])}, i, j, k);
+    return GridIndex(NodeSizes(dims), i, j, k);
 }
 
 inline std::uint64_t ElementIndex(const std::array<int, 3>& dims, std::uint64_t i, std::uint64_t j, std::uint64_t k) {
-    return GridIndex({ElementsAlong(dims[0]), ElementsAlong(dims[1]), ElementsAlong(dims[2])}, i, j, k);
+    return GridIndex(ElementSizes(dims), i, j, k);
 }
 
 }  // namespace brenwick::efm

@@ -299,17 +299,15 @@ std::vector<T> Reader::Plane(const std::array<std::uint64_t, 3>& sizes, Axis axi
 }
 
 std::vector<float> Reader::NodePlane(Axis axis, int index) {
-    const std::array<int, 3> dims = MeshDims();
     return Plane<float>(
-        {NodesAlong(dims[0]), NodesAlong(dims[1]), NodesAlong(dims[2])}, axis, index,
+        NodeSizes(MeshDims()), axis, index,
         [this](std::uint64_t first, std::span<float> out) { ReadNodeValues(first, out); },
         [this](std::span<const std::uint64_t> indices, std::span<float> out) { GatherNodeValues(indices, out); });
 }
 
 std::vector<unsigned char> Reader::ElementMaterialLayer(Axis axis, int index) {
-    const std::array<int, 3> dims = MeshDims();
     return Plane<unsigned char>(
-        {ElementsAlong(dims[0]), ElementsAlong(dims[1]), ElementsAlong(dims[2])}, axis, index,
+        ElementSizes(MeshDims()), axis, index,
         [this](std::uint64_t first, std::span<unsigned char> out) { ReadElementMaterials(first, out); },
         [this](std::span<const std::uint64_t> indices, std::span<unsigned char> out) {
             GatherElementMaterials(indices, out);
