@@ -25,31 +25,33 @@ void VisitChunks(std::uint64_t count, Read read, Visit visit) {
     }
 }
 
+template <typename T>
+void AddToRange(ValueRange& range, std::span<const T> values) {
+    for (const T raw : values) {
+        const double value = raw;
+        if (!std::isfinite(value)) {
+            ++range.not_finite;
+            continue;
+        }
+        range.min = range.count == 0 ? value : std::min(range.min, value);
+        range.max = range.count == 0 ? value : std::max(range.max, value);
+        ++range.count;
+    }
+}
+
 template <typename T, typename Read>
 ValueRange RangeOf(std::uint64_t count, Read read) {
     ValueRange range;
-    VisitChunks<T>(count, read, [&](std::span<const T> values) {
-        for (const T raw : values) {
-            const double value = raw;
-            if (!std::isfinite(value)) {
-                ++range.not_finite;
-                continue;
-            }
-            range.min = range.count == 0 ? value : std::min(range.min, value);
-            range.max = range.count == 0 ? value : std::max(range.max, value);
-            ++range.count;
-        }
-    });
+    VisitChunks<T>(count, read, [&](std::span<const T> values) { AddToRange(range, values); });
     return range;
 }
 
-// The reader has checked the lines; only their ranges are left to report.
-void ReadMesh(Reader& reader, Report& report) {
+// The reader has checked the lines and holds them; only their ranges are left to report.
+void ReadMesh(const Reader& reader, Report& report) {
     for (std::size_t axis = 0; axis < 3; ++axis) {
-        const std::vector<double>& lines = reader.MeshLines(static_cast<Axis>(axis));
-        report.mesh[axis] = RangeOf<double>(lines.size(), [&](std::uint64_t first, std::span<double> out) {
-            std::copy_n(lines.begin() + static_cast<std::ptrdiff_t>(first), out.size(), out.begin());
-        });
+        ValueRange range;
+        AddToRange(range, std::span<const double>(reader.MeshLines(static_cast<Axis>(axis))));
+        report.mesh[axis] = range;
     }
 }
 
