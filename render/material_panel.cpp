@@ -32,6 +32,15 @@ QString RecordText(std::size_t index, const efm::MaterialRecord& record) {
     return text;
 }
 
+// The colour of each element material byte, found once rather than for every pixel.
+std::array<QRgb, 256> ByteColours(std::span<const efm::MaterialRecord> records, std::span<const QColor> colours) {
+    std::array<QRgb, 256> table;
+    for (unsigned byte = 0; byte < table.size(); ++byte) {
+        table[byte] = (efm::RecordOfByte(records, byte) != nullptr ? colours[byte] : kNoRecordColour).rgb();
+    }
+    return table;
+}
+
 // The bytes of the layer that name no record, in one entry.
 std::optional<LegendEntry> NoRecordEntry(const efm::ElementsPerByte& counts,
                                          std::span<const efm::MaterialRecord> records) {
@@ -146,9 +155,9 @@ PlotArea DrawMaterialPanel(QPainter& painter, const fieldmap::Slice& slice, QRec
     const PlotArea plot = PlotArea::Fit(rooms.plot, {across.front(), across.back()}, {up.front(), up.back()});
 
     const std::size_t cells_across = across.size() - 1;
+    const std::array<QRgb, 256> byte_colours = ByteColours(slice.records, colours);
     const QImage elements = Raster(plot, across, up, [&](CellPosition a, CellPosition b) {
-        const unsigned byte = slice.materials[a.cell + cells_across * b.cell];
-        return (efm::RecordOfByte(slice.records, byte) != nullptr ? colours[byte] : kNoRecordColour).rgb();
+        return byte_colours[slice.materials[a.cell + cells_across * b.cell]];
     });
     painter.drawImage(plot.pixels().topLeft(), elements);
     DrawMeshLines(painter, slice, plot);
