@@ -1,5 +1,6 @@
 #include "cli_process.h"
 
+#include "platform/utf8_path.h"
 #include "tests/support/test_files.h"
 
 #if defined(_WIN32)
@@ -75,12 +76,8 @@ void CheckStarted(const CliRun& run) {
 
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
+// A text of the tests (UTF-8) as Windows takes it.
+std::wstring Wide(const std::string& text) { return brenwick::PathFromText(text).wstring(); }
 
 // One argument as the C library's command-line parsing reads it back: in quotes, with the
 // backslashes before a quote doubled.
