@@ -105,7 +105,7 @@ protected:
     }
 
     // The descriptor to give the command as its standard output, and the end the test reads.
-    std::pair<int, int> SetUp(StandardOutput kind) const {
+    std::pair<int, int> Prepare(StandardOutput kind) const {
         int ends[2] = {-1, -1};
         switch (kind) {
         case StandardOutput::Pipe:
@@ -127,7 +127,7 @@ protected:
 
     // Runs the command with standard output set up as `kind` and checks what went there.
     void ExpectWrittenInto(const Command& command, const std::string& spelling, StandardOutput kind) const {
-        const auto [descriptor, test_end] = SetUp(kind);
+        const auto [descriptor, test_end] = Prepare(kind);
         ASSERT_GE(descriptor, 0);
         const ino_t inode = InodeOf(file);
         // Whatever reaches the pipe or the terminal, read until the command and the test have
