@@ -74,7 +74,7 @@ struct Command {
 };
 
 const std::vector<Command> kCommands{
-    {"export", "Export written to: ", "BinaryFileFormat::Save: Error. Unable to write file:  "},
+    {"export", "Export written to: ", OutputWriteFailure("")},
     {"preview", "Picture written to: ", "preview: cannot write "},
     {"convert", "VTK file written to: ", "convert: cannot write "},
 };
