@@ -41,8 +41,9 @@ protected:
     // map there, and expects both runs to refuse as ExpectRefusalOnce says.
     void ExpectRefusal(const std::vector<std::string>& arguments, const std::string& message,
                        const CliSetup& setup = {}) const;
-    // Runs brenwick-cli once and expects exit status 1, exactly `message` on standard error,
-    // and no file made, changed or left behind anywhere in the scratch directory.
+    // Runs brenwick-cli once and expects exit status 1, `message` on standard error with at most
+    // its cause on one line after it, and no file made, changed or left behind anywhere in the
+    // scratch directory.
     void ExpectRefusalOnce(const std::vector<std::string>& arguments, const std::string& message,
                            const CliSetup& setup = {}) const;
     // Runs the export and expects exit status 0, nothing but warnings on standard error and no
