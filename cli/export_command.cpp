@@ -1,6 +1,7 @@
 #include "export_command.h"
 
 #include "command_failure.h"
+#include "command_output.h"
 #include "engine/readout.h"
 #include "progress_display.h"
 

@@ -2,7 +2,6 @@
 #ifndef BRENWICK_EXPORT_COMMAND_H
 #define BRENWICK_EXPORT_COMMAND_H
 
-#include "command_output.h"
 #include "engine/reader_functions.h"
 
 #include <memory>
