@@ -13,7 +13,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,21 +96,6 @@ public:
     ~WorkerCountScope();
     WorkerCountScope(const WorkerCountScope&) = delete;
     WorkerCountScope& operator=(const WorkerCountScope&) = delete;
-};
-
-// Sets an environment variable for one scope, then restores it or removes it again.
-class EnvironmentVariableScope {
-public:
-    EnvironmentVariableScope(std::string name, const std::string& value);
-    ~EnvironmentVariableScope();
-    EnvironmentVariableScope(const EnvironmentVariableScope&) = delete;
-    EnvironmentVariableScope& operator=(const EnvironmentVariableScope&) = delete;
-
-private:
-    void Set(const char* value) const;  // null: remove the variable
-
-    std::string name_;
-    std::optional<std::string> old_;
 };
 
 }  // namespace engine_test

@@ -2,6 +2,7 @@
 #include "engine/material.h"
 #include "engine_test_support.h"
 #include "tests/support/efm_files.h"
+#include "tests/support/environment_variable.h"
 #include "tests/support/text_encodings.h"
 
 #include <gtest/gtest.h>
@@ -201,7 +202,7 @@ public:
         if (Switch()) return;
         const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir_ / "de_DE.UTF-8") + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) return;
-        locale_path_ = std::make_unique<EnvironmentVariableScope>("LOCPATH", dir_.path().string());
+        locale_path_ = std::make_unique<test_files::EnvironmentVariableScope>("LOCPATH", dir_.path().string());
         Switch();
     }
     ~GermanNumericLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
@@ -219,7 +220,7 @@ private:
     }
     TempDir dir_;
     std::string previous_;
-    std::unique_ptr<EnvironmentVariableScope> locale_path_;
+    std::unique_ptr<test_files::EnvironmentVariableScope> locale_path_;
     bool active_ = false;
 };
 

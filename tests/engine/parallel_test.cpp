@@ -1,6 +1,7 @@
 // Sharing the engine's element loops between worker threads.
 #include "engine/parallel.h"
 #include "engine_test_support.h"
+#include "tests/support/environment_variable.h"
 
 #include <gtest/gtest.h>
 
@@ -50,14 +51,14 @@ void ExpectContiguousCover(const std::vector<Call>& calls, std::size_t count) {
 
 TEST(Parallel, ZeroReturnsToTheEnvironmentOrTheHardware) {
     {
-        const EnvironmentVariableScope variable("BRENWICK_THREADS", "5");
+        const test_files::EnvironmentVariableScope variable("BRENWICK_THREADS", "5");
         WorkerCountScope scope(0);
         EXPECT_EQ(WorkerCount(), 5u);
         SetWorkerCount(2);
         EXPECT_EQ(WorkerCount(), 2u);
     }
     for (const char* unusable : {"0", "abc", "4x", "-3", ""}) {
-        const EnvironmentVariableScope variable("BRENWICK_THREADS", unusable);
+        const test_files::EnvironmentVariableScope variable("BRENWICK_THREADS", unusable);
         EXPECT_EQ(WorkerCount(), std::max(1u, std::thread::hardware_concurrency())) << "BRENWICK_THREADS=" << unusable;
     }
 }

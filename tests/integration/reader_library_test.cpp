@@ -4,6 +4,7 @@
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
 #include "engine/reader_library.h"
+#include "tests/support/environment_variable.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -17,23 +18,6 @@ const std::string kBuiltInLibrary = BRENWICK_HDF5_READER_LIBRARY;
 const std::string kMinimalLibrary = BRENWICK_MINIMAL_READER_LIBRARY;
 const std::string kIncompleteLibrary = BRENWICK_INCOMPLETE_READER_LIBRARY;
 const std::string kMisbehavingLibrary = BRENWICK_MISBEHAVING_READER_LIBRARY;
-
-// Sets an environment variable for one scope.
-class EnvironmentVariable {
-public:
-#if defined(_WIN32)
-    EnvironmentVariable(const char* name, const std::string& value) : name_(name) { _putenv_s(name, value.c_str()); }
-    ~EnvironmentVariable() { _putenv_s(name_, ""); }  // an empty value removes it
-#else
-    EnvironmentVariable(const char* name, const std::string& value) : name_(name) { setenv(name, value.c_str(), 1); }
-    ~EnvironmentVariable() { unsetenv(name_); }
-#endif
-    EnvironmentVariable(const EnvironmentVariable&) = delete;
-    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
-private:
-    const char* name_;
-};
 
 std::vector<std::string> WithReader(const std::string& library, std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"--reader", library});
@@ -184,7 +168,7 @@ TEST_F(ReaderLibrary, MisbehavingReadersAreReportedAsWhatHappened) {
         // std::bad_alloc; Windows sets no limit on a process's address space.
         if (test.needs_memory_limit) continue;
 #endif
-        const EnvironmentVariable faults("BRENWICK_TEST_READER_FAULTS", test.faults);
+        const test_files::EnvironmentVariableScope faults("BRENWICK_TEST_READER_FAULTS", test.faults);
         const std::vector<std::string> arguments = WithReader(kMisbehavingLibrary, ExportArguments(test.options));
         const CliSetup setup = test.needs_memory_limit ? WithMemoryLimit(std::uint64_t{2} << 30) : CliSetup{};
         if (test.status != 0) {
@@ -196,7 +180,7 @@ TEST_F(ReaderLibrary, MisbehavingReadersAreReportedAsWhatHappened) {
         // Leftover memory differs between these runs; the exports may not.
         std::vector<std::vector<unsigned char>> exports;
         for (const char* perturbation : {"85", "170"}) {
-            const EnvironmentVariable perturb("MALLOC_PERTURB_", perturbation);
+            const test_files::EnvironmentVariableScope perturb("MALLOC_PERTURB_", perturbation);
             const CliRun run = RunCli(arguments);
             ExpectSuccess(run);
             EXPECT_TRUE(HasLinesInOrder(run.err, test.err_lines)) << run.err;
@@ -209,11 +193,11 @@ TEST_F(ReaderLibrary, MisbehavingReadersAreReportedAsWhatHappened) {
 TEST_F(ReaderLibrary, TheOptionWinsOverTheEnvironmentAndVersionNamesTheReader) {
     WriteProject(demo.contents);
     {
-        const EnvironmentVariable unusable(kReaderVariable, dir / "missing.so");
+        const test_files::EnvironmentVariableScope unusable(kReaderVariable, dir / "missing.so");
         EXPECT_EQ(RunCli(ExportArguments()).status, 1) << "the environment alone chooses the reader";
         ExpectExport(WithReader(kBuiltInLibrary, ExportArguments()));
     }
-    const EnvironmentVariable minimal(kReaderVariable, kMinimalLibrary);
+    const test_files::EnvironmentVariableScope minimal(kReaderVariable, kMinimalLibrary);
     const CliRun version = RunCli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_NE(version.out.find("result reader " + kMinimalLibrary + ", version 1\n"), std::string::npos)
