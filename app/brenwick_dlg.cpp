@@ -105,18 +105,19 @@ void CBrenwickDlg::OnEnChangeInputFile() {
         // Without a project the tree path has nothing to act on.
         m_view.EnableItem(ControlId::PotentialName, false);
     }
+    EnableExportIfItCanRun();
     if (close_failure) SetStatus(m_view.GetItemText(ControlId::Status) + "\nWarning: " + *close_failure);
 }
 
 void CBrenwickDlg::OnEnChangeMaterialFile() {
     if (m_pReadout) m_pReadout->material_file = m_view.GetItemText(ControlId::MaterialFile);
     m_view.EnableItem(ControlId::OutputFile, true);
+    EnableExportIfItCanRun();
     SetStatus("Matrial file set.");
 }
 
 void CBrenwickDlg::OnEnChangeOutputFile() {
-    m_strOutputFile = m_view.GetItemText(ControlId::OutputFile);
-    m_view.EnableItem(ControlId::Export, true);
+    EnableExportIfItCanRun();
     SetStatus("Output file set.");
 }
 
@@ -127,7 +128,13 @@ void CBrenwickDlg::OnEnChangePotentialName() {
 }
 
 void CBrenwickDlg::OnBnClickedExport() {
-    if (!m_pReadout || m_strOutputFile.empty() || m_export) return;
+    // Export is disabled while an export runs, whose status and progress show meanwhile.
+    if (m_export) return;
+    if (const std::optional<std::string> blocker = ExportBlocker()) {
+        SetStatus(*blocker);
+        return;
+    }
+    const std::string output = m_view.GetItemText(ControlId::OutputFile);
     SetStatus("Start to extract data now...");
     m_view.ClearPreview();
     // Set on every export, so that the export always does what the box shows. The boxes are
@@ -144,10 +151,24 @@ void CBrenwickDlg::OnBnClickedExport() {
         });
     });
     m_view.RunInBackground(
-        [session = m_export.get(), readout = m_pReadout.get(), output = m_strOutputFile, only_potentials,
-         write_property] { session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); }); },
+        [session = m_export.get(), readout = m_pReadout.get(), output, only_potentials, write_property] {
+            session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); });
+        },
         [this] { FinishExport(); });
 }
+
+// The output path is read from the field when Export is pressed, and only while the field is
+// enabled, so that a path left greyed out after a failed open never receives an export.
+std::optional<std::string> CBrenwickDlg::ExportBlocker() const {
+    if (!m_pReadout) return "Cannot export: no project is open.";
+    if (!m_view.IsEnabled(ControlId::OutputFile))
+        return "Cannot export: the output field is disabled until the material file is set.";
+    if (m_view.GetItemText(ControlId::OutputFile).empty()) return "Cannot export: no output file is set.";
+    return std::nullopt;
+}
+
+// "Export" is enabled exactly when pressing it starts an export.
+void CBrenwickDlg::EnableExportIfItCanRun() { m_view.EnableItem(ControlId::Export, !ExportBlocker()); }
 
 void CBrenwickDlg::OnBnClickedCancel() {
     if (m_export) m_export->RequestStop();

@@ -49,7 +49,8 @@ public:
     void OnEnChangeMaterialFile();
     void OnEnChangeOutputFile();
     void OnEnChangePotentialName();
-    // Starts the export on the worker; the status and the inputs follow once it has finished.
+    // Starts the export on the worker, to the path the enabled output field shows; the status
+    // and the inputs follow once it has finished. When it cannot run, the status says why.
     void OnBnClickedExport();
     // Asks a running export to stop; it ends as a cancelled export and leaves the output as it was.
     void OnBnClickedCancel();
@@ -64,11 +65,13 @@ public:
 
     // The engine of the open project, null while none is open.
     const CST_Readout* Readout() const { return m_pReadout.get(); }
-    const std::string& OutputFile() const { return m_strOutputFile; }
     // The reader and its version, or why the chosen one cannot be used, for the About box.
     const std::string& ReaderDescription() const { return m_strReaderDescription; }
 
 private:
+    // Why "Export" cannot run now, or nothing when it can.
+    std::optional<std::string> ExportBlocker() const;
+    void EnableExportIfItCanRun();
     void FinishExport();
     void ShowExportOutcome(const std::exception_ptr& failure);
     void StopExport();
@@ -85,7 +88,6 @@ private:
     // reader is never called from two threads at once.
     std::string m_strReaderDescription;
     std::unique_ptr<CST_Readout> m_pReadout;
-    std::string m_strOutputFile;
     std::unique_ptr<brenwick::ExportSession> m_export;  // while the worker exports
     bool m_closing = false;                             // the dialog ends once the worker has
 };

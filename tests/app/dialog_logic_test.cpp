@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -182,8 +183,6 @@ TEST_F(DialogOpenTest, FailedOpenShowsTheMessageAndDisablesTheFieldsThatNeedAPro
     EXPECT_FALSE(view.Enabled(ControlId::MaterialFile));
     EXPECT_FALSE(view.Enabled(ControlId::OutputFile));
     EXPECT_FALSE(view.Enabled(ControlId::PotentialName));
-    EXPECT_TRUE(view.Enabled(ControlId::Export));
-    EXPECT_EQ(dialog.OutputFile(), output);
 }
 
 TEST_F(DialogOpenTest, OpenAfterAFailedOneTakesTheMaterialPathTheFieldShows) {
@@ -278,13 +277,12 @@ TEST_F(DialogFieldTest, MaterialPathGoesToTheReadoutAndEnablesTheOutputField) {
     EXPECT_EQ(view.Status(), "Matrial file set.");
 }
 
-TEST_F(DialogFieldTest, OutputPathIsKeptByTheDialogAndEnablesExport) {
+TEST_F(DialogFieldTest, OutputPathEnablesExport) {
     Open();
     view.Type(ControlId::MaterialFile, "");
 
     view.Type(ControlId::OutputFile, "/tmp/out.efm");
 
-    EXPECT_EQ(dialog.OutputFile(), "/tmp/out.efm");
     EXPECT_TRUE(view.Enabled(ControlId::Export));
     EXPECT_EQ(view.Status(), "Output file set.");
 }
@@ -439,27 +437,59 @@ TEST_F(DialogExportTest, FocusWaitsOnCancelAndReturnsWhereItWasOnceTheExportHasE
     }
 }
 
-TEST_F(DialogExportTest, WithoutOutputPathDoesNothing) {
-    PrepareExport("");
-    EXPECT_TRUE(view.Enabled(ControlId::Export));
-    const std::size_t before = view.Log().size();
+// Through the loop of a user who keeps the dialog open: after each step "Export" is enabled
+// exactly when a press writes the path the enabled output field shows, and a press that still
+// arrives while it cannot says why.
+TEST_F(DialogExportTest, IsEnabledOnlyWhenItWritesWhatTheOutputFieldShowsAndOtherwiseSaysWhy) {
+    const std::string output = temp / "loop.efm";
+    view.Tick(ControlId::OnlyPotentials, true);
+    const std::string no_project = "Cannot export: no project is open.";
+    const std::string greyed_out = "Cannot export: the output field is disabled until the material file is set.";
+    const std::string no_output = "Cannot export: no output file is set.";
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        std::optional<std::string> refusal;  // none: the press exports
+    } steps[] = {
+        {"nothing opened yet", [] {}, no_project},
+        {"a project opened", [&] { Open(); }, greyed_out},
+        {"the material file set", [&] { view.Type(ControlId::MaterialFile, ""); }, no_output},
+        {"the output file set", [&] { view.Type(ControlId::OutputFile, output); }, std::nullopt},
+        {"the output field emptied", [&] { view.Type(ControlId::OutputFile, ""); }, no_output},
+        {"the output file set again", [&] { view.Type(ControlId::OutputFile, output); }, std::nullopt},
+        {"a project that fails to open",
+         [&] {
+             fake_reader::Current().open_status = 3;
+             Open("/data/broken.cst");
+         },
+         no_project},
+        {"a project opened again, the output field greyed out with its path",
+         [&] {
+             fake_reader::Current().open_status = 0;
+             Open("/data/second.cst");
+         },
+         greyed_out},
+        {"the material file set again", [&] { view.Type(ControlId::MaterialFile, ""); }, std::nullopt},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        std::filesystem::remove(output);
 
-    dialog.OnBnClickedExport();
+        EXPECT_EQ(view.Enabled(ControlId::Export), !step.refusal);
+        dialog.OnBnClickedExport();
 
-    EXPECT_EQ(view.Log().size(), before);
-}
-
-TEST_F(DialogExportTest, WithoutProjectDoesNothing) {
-    const std::string output = temp / "never-written.efm";
-    PrepareExport(output);
-    fake_reader::Current().open_status = 3;
-    Open("/data/broken.cst");
-    const std::size_t before = view.Log().size();
-
-    dialog.OnBnClickedExport();
-
-    EXPECT_EQ(view.Log().size(), before);
-    EXPECT_FALSE(std::filesystem::exists(output));
+        if (step.refusal) {
+            EXPECT_EQ(view.Status(), *step.refusal);
+            EXPECT_FALSE(view.BackgroundWorkPending());
+            EXPECT_FALSE(std::filesystem::exists(output));
+            continue;
+        }
+        ASSERT_TRUE(view.BackgroundWorkPending());
+        view.FinishBackgroundWork();
+        EXPECT_TRUE(view.Status().starts_with(kDone + "\n")) << view.Status();
+        ExpectPotentialsOnlyExport(output);
+    }
 }
 
 TEST_F(DialogExportTest, FailureShowsTheEngineMessageOnTheSecondLineAndAllowsARetry) {
