@@ -79,7 +79,9 @@ void CBrenwickDlg::OnEnChange(ControlId id) {
 void CBrenwickDlg::OnEnChangeInputFile() {
     const std::string path = m_view.GetItemText(ControlId::InputFile);
     if (path.find(".cst") == std::string::npos) {
-        SetStatus("ERROR: The given input file " + path + " does not seem to be a cst file.\n");
+        // The open project is still the one Export writes, though the field no longer names it.
+        const std::string stays_open = m_pReadout ? "The project " + m_strProjectFile + " stays open." : "";
+        SetStatus("ERROR: The given input file " + path + " does not seem to be a cst file.\n" + stays_open);
         return;
     }
     SetStatus("Open the input file ...");
@@ -90,6 +92,7 @@ void CBrenwickDlg::OnEnChangeInputFile() {
     const std::optional<std::string> close_failure = replacing ? CloseReadout() : std::nullopt;
     try {
         m_pReadout = OpenReadout(path);
+        m_strProjectFile = path;
         SetStatus("Open the input file...done!");
         // Also a first open, and one after a failed open, takes the path the field shows, so
         // that the field and the engine never disagree.
@@ -247,6 +250,7 @@ void CBrenwickDlg::StopExport() {
 // keeps a half-closed engine.
 std::optional<std::string> CBrenwickDlg::CloseReadout() {
     const std::unique_ptr<CST_Readout> readout = std::move(m_pReadout);
+    m_strProjectFile.clear();
     try {
         readout->CloseProject();
     } catch (const std::exception& e) {

@@ -135,6 +135,9 @@ TEST_F(DialogOpenTest, PathWithoutCstKeepsTheOpenProjectForExport) {
     view.Tick(ControlId::OnlyPotentials, true);
 
     Open("/data/other.txt");
+    EXPECT_EQ(view.Status(),
+              "ERROR: The given input file /data/other.txt does not seem to be a cst file.\nThe project " + kProject +
+                  " stays open.");
     Export();
 
     EXPECT_EQ(dialog.Readout(), before);
