@@ -120,6 +120,7 @@ void CBrenwickDlg::OnEnChangeMaterialFile() {
 }
 
 void CBrenwickDlg::OnEnChangeOutputFile() {
+    m_strOutputFile = m_view.GetItemText(ControlId::OutputFile);
     EnableExportIfItCanRun();
     SetStatus("Output file set.");
 }
@@ -137,7 +138,6 @@ void CBrenwickDlg::OnBnClickedExport() {
         SetStatus(*blocker);
         return;
     }
-    const std::string output = m_view.GetItemText(ControlId::OutputFile);
     SetStatus("Start to extract data now...");
     m_view.ClearPreview();
     // Set on every export, so that the export always does what the box shows. The boxes are
@@ -154,19 +154,19 @@ void CBrenwickDlg::OnBnClickedExport() {
         });
     });
     m_view.RunInBackground(
-        [session = m_export.get(), readout = m_pReadout.get(), output, only_potentials, write_property] {
+        [session = m_export.get(), readout = m_pReadout.get(), output = m_strOutputFile, only_potentials, write_property] {
             session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); });
         },
         [this] { FinishExport(); });
 }
 
-// The output path is read from the field when Export is pressed, and only while the field is
+// The output path is the one the field showed last, and is used only while the field is
 // enabled, so that a path left greyed out after a failed open never receives an export.
 std::optional<std::string> CBrenwickDlg::ExportBlocker() const {
     if (!m_pReadout) return "Cannot export: no project is open.";
     if (!m_view.IsEnabled(ControlId::OutputFile))
         return "Cannot export: the output field is disabled until the material file is set.";
-    if (m_view.GetItemText(ControlId::OutputFile).empty()) return "Cannot export: no output file is set.";
+    if (m_strOutputFile.empty()) return "Cannot export: no output file is set.";
     return std::nullopt;
 }
 

@@ -88,6 +88,7 @@ private:
     // reader is never called from two threads at once.
     std::string m_strReaderDescription;
     std::unique_ptr<CST_Readout> m_pReadout;
+    std::string m_strOutputFile;  // the output field's text, copied on each change
     // The path the open project was opened with, for the status; empty while none is open.
     std::string m_strProjectFile;
     std::unique_ptr<brenwick::ExportSession> m_export;  // while the worker exports
