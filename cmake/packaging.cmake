@@ -1,12 +1,12 @@
 # Release packages, made with cpack in a build folder: on Windows a zip of brenwick-cli.exe, the
 # built-in reader as a DLL, the example reader's source, the documentation and the licence texts
 # of the libraries linked into them (scripts/test-windows.sh); on Linux a Debian package of the
-# programs, the reader library, the desktop entry and icons and the documentation, whose
-# dependencies come from the shared libraries it links (scripts/test-debian-package.sh).
+# programs with their manual pages, the reader library, the reader contract header, the desktop
+# entry and icons and the documentation, whose dependencies come from the shared libraries it
+# links (debian_package.cmake, scripts/test-debian-package.sh).
 set(CPACK_PACKAGE_NAME brenwick)
 set(CPACK_PACKAGE_VENDOR Brenwick)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Exports the potential of a CST field simulation to the field map file of Garfield++")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "exporter of CST field simulations to Garfield++ field maps")
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
@@ -23,9 +23,7 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brenwick developers <brenwick@localhost>")
-  set(CPACK_DEBIAN_PACKAGE_SECTION science)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  include(${CMAKE_CURRENT_LIST_DIR}/debian_package.cmake)
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${brenwick_doc_dir})
