@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps xdotool openbox imagemagick time bc
+  help2man lintian
   python3 python3-h5py python3-numpy
 )
 if [ "${1:-}" = windows ]; then
