@@ -12,8 +12,8 @@
 namespace brenwick {
 
 struct ProjectResult {
-    std::string dataset_name;  // name below /results; any valid HDF5 name
-    std::string tree_path;     // e.g. "2D/3D Results\\Potentials"
+    std::string dataset_name;                     // name below /results; any valid HDF5 name
+    std::string tree_path;                        // e.g. "2D/3D Results\\Potentials"
     int field_type = BRENWICK_REAL_SCALAR_FIELD;  // a field type code (engine/result_reader.h)
     std::vector<float> values;
 };
@@ -25,7 +25,9 @@ struct ProjectContents {
     std::map<int, std::vector<float>> material_matrices;
 };
 
-// Creates (or replaces) the project file at path. Throws std::runtime_error on failure.
+// Creates (or replaces) the project file at path as every output of the program is written
+// (output/output_file.h): an existing file is replaced through a temporary file and keeps its
+// bytes when the writing fails. Throws std::runtime_error naming the path on failure.
 void WriteProjectFile(const std::string& path, const ProjectContents& contents);
 
 }  // namespace brenwick
