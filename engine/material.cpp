@@ -3,6 +3,8 @@
 #include "classic_number_locale.h"
 #include "engine_error.h"
 #include "failure_cause.h"
+#include "output/output_error.h"
+#include "output/output_file.h"
 #include "platform/utf8_path.h"
 
 #include <pugixml.hpp>
@@ -11,6 +13,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -109,10 +112,17 @@ void WriteMaterialFile(const std::string& path, const std::vector<Material>& mat
         node.append_attribute("rho") = FloatText(material.rho).c_str();
         node.append_attribute("rho_set") = FloatText(material.rho_set).c_str();
     }
-    std::ofstream file(PathFromText(path), std::ios::binary | std::ios::trunc);
-    document.save(file, "  ");
-    file.close();
-    if (!file) throw MaterialFileError("Unable to write the material file: " + path);
+    std::ostringstream text;
+    document.save(text, "  ");
+    const std::string bytes = std::move(text).str();
+    const std::string failure = "Unable to write the material file: ";
+    try {
+        OutputFile file(path, {failure, failure});
+        file.Write(bytes.data(), bytes.size());
+        file.Commit();
+    } catch (const OutputError& error) {
+        throw MaterialFileError(error.what());
+    }
 }
 
 std::vector<efm::MaterialRecord> MaterialRecords(const std::vector<Material>& materials) {

@@ -26,8 +26,9 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
 
 // Writes the catalogue as a material file that ReadMaterialFile reads back exactly: root
 // "Materials" with "Count", one "Material" child per record, each number in the shortest text
-// that reads back as the same float. Throws std::runtime_error naming the path when the file
-// cannot be written.
+// that reads back as the same float, as every output of the program is written
+// (output/output_file.h). Throws MaterialFileError naming the path when the file cannot be
+// written.
 void WriteMaterialFile(const std::string& path, const std::vector<Material>& materials);
 
 // The records of the export file for a catalogue: every field but rho_set, in table order.
