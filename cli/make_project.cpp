@@ -37,6 +37,9 @@ void Generate(const MakeProjectOptions& options, std::ostream& out) {
 
     const DemoProject demo = MakeDemoProject(options.mesh);
     WriteProjectFile(options.project_path, demo.contents);
+    // A bind mount or a folder that ignores case can make both names one file where their paths
+    // differ: the written project shows it.
+    RefuseSamePaths(options.project_path, materials_path);
     WriteMaterialFile(materials_path, demo.materials);
 
     const auto& mesh = options.mesh;
