@@ -9,6 +9,8 @@
 #else
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,6 +22,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -52,6 +55,12 @@ CliSetup WithStandardOutput(int descriptor) {
 CliSetup Traced() {
     CliSetup setup;
     setup.traced = true;
+    return setup;
+}
+
+CliSetup WithBoundFolder(const std::string& folder, const std::string& second_name) {
+    CliSetup setup;
+    setup.bind_folder = {folder, second_name};
     return setup;
 }
 
@@ -126,7 +135,7 @@ HANDLE InheritedDescriptor(int descriptor) {
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
-    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.traced) {
+    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.traced || setup.bind_folder) {
         throw std::runtime_error("RunCli: on Windows a child runs only with its arguments and standard output");
     }
     const test_files::TempDir capture;
@@ -167,6 +176,8 @@ CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) 
     return run;
 }
 
+bool BindMountsPossible() { return false; }
+
 std::string Describe(const CliRun& run) {
     if (run.exited) return "exit status " + std::to_string(run.status);
     char code[16];
@@ -177,6 +188,13 @@ std::string Describe(const CliRun& run) {
 #else
 
 namespace {
+
+// In a mount namespace of its own, whose mounts reach no other namespace, `folder` is mounted
+// onto `second_name` too. Only async-signal-safe calls, for a child between fork and exec.
+bool BindFolder(const char* folder, const char* second_name) {
+    return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(folder, second_name, nullptr, MS_BIND, nullptr) == 0;
+}
 
 // The child's side, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path, const CliSetup& setup) {
@@ -192,6 +210,9 @@ namespace {
     // The group first: without root's rights the group can no longer be changed.
     if (setup.identity &&
         (setgroups(0, nullptr) != 0 || setgid(setup.identity->group) != 0 || setuid(setup.identity->user) != 0)) {
+        _exit(126);
+    }
+    if (setup.bind_folder && !BindFolder(setup.bind_folder->first.c_str(), setup.bind_folder->second.c_str())) {
         _exit(126);
     }
     if (setup.traced && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
@@ -287,6 +308,18 @@ CliRun CliProcess::Wait() {
 
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
     return CliProcess(arguments, setup).Wait();
+}
+
+bool BindMountsPossible() {
+    const test_files::TempDir dir;
+    const std::string folder = dir / "folder";
+    const std::string second_name = dir / "second";
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(second_name);
+    const pid_t child = fork();
+    if (child == 0) _exit(BindFolder(folder.c_str(), second_name.c_str()) ? 0 : 1);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string Describe(const CliRun& run) {

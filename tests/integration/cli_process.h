@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace integration {
@@ -21,7 +22,7 @@ struct CliRun {
     bool exited = false;  // ended through exit; false when a signal (on Windows an exception) ended it
     int status = -1;      // the exit status, when exited
     int signal = 0;       // the signal or exception that ended it, when not exited
-    std::string out;  // empty when standard output went elsewhere (CliSetup::standard_output)
+    std::string out;      // empty when standard output went elsewhere (CliSetup::standard_output)
     std::string err;
 };
 
@@ -47,6 +48,10 @@ struct CliSetup {
     int standard_output = -1;
     // The child asks to be traced by the test (ptrace) and stops before it starts.
     bool traced = false;
+    // A folder and an empty folder: in a mount namespace of its own, the child finds the first
+    // under the second's name as well (a bind mount), as a container shows one folder twice.
+    // Needs root (BindMountsPossible).
+    std::optional<std::pair<std::string, std::string>> bind_folder;
 };
 
 CliSetup WithFileSizeLimit(std::uint64_t bytes);
@@ -55,6 +60,10 @@ CliSetup WithMemoryLimit(std::uint64_t bytes);
 CliSetup RunningAs(std::optional<Identity> identity);
 CliSetup WithStandardOutput(int descriptor);
 CliSetup Traced();
+CliSetup WithBoundFolder(const std::string& folder, const std::string& second_name);
+
+// Whether a child can bind-mount a folder in a mount namespace of its own (as root).
+bool BindMountsPossible();
 
 // Runs brenwick-cli with these arguments.
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup = {});

@@ -37,8 +37,10 @@ protected:
 };
 
 TEST_F(EndingSignal, RemovesTheTemporaryFileAndEndsTheProgramAsTheSignalWould) {
-    const std::vector<std::vector<std::string>> commands{
-        ExportArguments(), {"preview", efm, "--output", output}, {"convert", efm, "--output", output}};
+    const std::vector<std::vector<std::string>> commands{ExportArguments(),
+                                                         {"preview", efm, "--output", output},
+                                                         {"convert", efm, "--output", output},
+                                                         {"make-project", output}};
     for (const std::vector<std::string>& arguments : commands) {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
             SCOPED_TRACE(arguments.front() + ", " + strsignal(signal));
