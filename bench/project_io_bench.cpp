@@ -1,7 +1,8 @@
 // Project files against plain file streams: writing a 256 x 256 x 256 project with its two
 // material matrices, and reading one 200 MB matrix through the built-in reader, each beside the
-// same bytes moved through std::ofstream and std::ifstream. A copy through a temporary buffer,
-// a read in small pieces or a conversion per value shows as a gap between the pairs.
+// same bytes moved through std::ofstream and std::ifstream. A read in small pieces or a
+// conversion per value shows as a gap between the reading pair; the writer builds the file in
+// memory before it writes it, which the writing pair shows.
 #include "engine/result_reader.h"
 #include "readers/hdf5/project_writer.h"
 
