@@ -52,6 +52,21 @@ bool GiveOwnership(std::FILE* file, const OutputTarget& target) {
 #endif
 }
 
+// Gives the new file at `path` the permissions of the file it replaces; false when the system
+// refuses. Through the open file where the system allows it, since the path may only fit as
+// the name in its folder (temporary_files.h).
+bool GivePermissions(std::FILE* file, const fs::path& path, fs::perms permissions) {
+#if defined(_WIN32)
+    (void)file;
+    std::error_code error;
+    fs::permissions(path, permissions, error);
+    return !error;
+#else
+    (void)path;
+    return fchmod(fileno(file), static_cast<mode_t>(permissions)) == 0;
+#endif
+}
+
 #if defined(_WIN32)
 
 // A copy of one of the process's descriptors, passing bytes as they are.
@@ -189,11 +204,10 @@ void OutputFile::Open(std::FILE* file) {
 bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
     // A short name of its own, so that it fits wherever the final name fits.
     std::random_device random;
-    std::error_code error;
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
         temporary_path_ = target.path.parent_path() / (".brenwick-" + std::to_string(random()) + ".tmp");
         file_.reset(temporary_files::Create(temporary_path_));
-        if (!file_ && !fs::exists(temporary_path_, error)) break;
+        if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
         temporary_path_.clear();
@@ -203,9 +217,8 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
     replaces_file_ = target.replaces_file;
     if (!target.replaces_file) return true;
     // The owner first: a change of owner clears the set-user-ID and set-group-ID bits.
-    if (GiveOwnership(file_.get(), target)) {
-        fs::permissions(temporary_path_, target.permissions, error);
-        if (!error) return true;
+    if (GiveOwnership(file_.get(), target) && GivePermissions(file_.get(), temporary_path_, target.permissions)) {
+        return true;
     }
     file_.reset();
     temporary_files::Remove(temporary_path_);

@@ -5,9 +5,14 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 #include <system_error>
 #include <vector>
@@ -31,6 +36,39 @@ Registry& TheRegistry() {
     return *registry;
 }
 
+#if !defined(_WIN32)
+
+// A folder held open, so that a file in it is reached by its name alone: a temporary name longer
+// than the output's then fits beside an output whose path is as long as the system allows.
+class OpenFolder {
+public:
+    explicit OpenFolder(const fs::path& file)
+        : descriptor_(
+              open(file.has_parent_path() ? file.parent_path().c_str() : ".", kSearchOnly | O_DIRECTORY | O_CLOEXEC)) {}
+    ~OpenFolder() {
+        const int error = errno;  // what the caller reports stays the system's reason of its own call
+        if (descriptor_ >= 0) close(descriptor_);
+        errno = error;
+    }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // False when the folder cannot be opened, with errno saying why.
+    bool IsOpen() const { return descriptor_ >= 0; }
+    int Descriptor() const { return descriptor_; }
+
+private:
+#if defined(O_PATH)
+    // A folder the process may search and write, but not list, still takes files.
+    static constexpr int kSearchOnly = O_PATH;
+#else
+    static constexpr int kSearchOnly = O_RDONLY;
+#endif
+    int descriptor_;
+};
+
+#endif
+
 // A new file for binary writing, or nullptr when one exists, whoever made it.
 std::FILE* CreateNew(const fs::path& path) {
 #if defined(_WIN32)
@@ -42,7 +80,19 @@ std::FILE* CreateNew(const fs::path& path) {
     if (file == nullptr) _close(descriptor);
     return file;
 #else
-    return std::fopen(path.string().c_str(), "wbx");
+    const OpenFolder folder(path);
+    if (!folder.IsOpen()) return nullptr;
+    const int descriptor =
+        openat(folder.Descriptor(), path.filename().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        close(descriptor);
+        unlinkat(folder.Descriptor(), path.filename().c_str(), 0);
+        errno = error;
+    }
+    return file;
 #endif
 }
 
@@ -62,9 +112,20 @@ bool Rename(const fs::path& path, const fs::path& final_path, bool replaces_file
 #else
     (void)replaces_file;
     (void)system_error;
-    std::error_code error;
-    fs::rename(path, final_path, error);
-    return !error;
+    const OpenFolder from(path);
+    const OpenFolder to(final_path);
+    return from.IsOpen() && to.IsOpen() &&
+           renameat(from.Descriptor(), path.filename().c_str(), to.Descriptor(), final_path.filename().c_str()) == 0;
+#endif
+}
+
+void RemoveFile(const fs::path& path) {
+#if defined(_WIN32)
+    std::error_code ignored;
+    fs::remove(path, ignored);
+#else
+    const OpenFolder folder(path);
+    if (folder.IsOpen()) unlinkat(folder.Descriptor(), path.filename().c_str(), 0);
 #endif
 }
 
@@ -95,18 +156,14 @@ bool MoveIntoPlace(const fs::path& path, const fs::path& final_path, bool replac
 void Remove(const fs::path& path) {
     Registry& registry = TheRegistry();
     const std::lock_guard lock(registry.mutex);
-    std::error_code ignored;
-    fs::remove(path, ignored);
+    RemoveFile(path);
     Forget(registry, path);
 }
 
 void RemoveAllBeforeTheEnd() {
     Registry& registry = TheRegistry();
     registry.mutex.lock();  // held until the program ends
-    for (const fs::path& path : registry.paths) {
-        std::error_code ignored;
-        fs::remove(path, ignored);
-    }
+    for (const fs::path& path : registry.paths) RemoveFile(path);
 }
 
 }  // namespace brenwick::temporary_files

@@ -9,7 +9,9 @@
 namespace brenwick::temporary_files {
 
 // Creates a new file at `path` for binary writing and remembers it; never opens a file that
-// exists, whoever made it. nullptr when the file cannot be created.
+// exists, whoever made it. nullptr when the file cannot be created, with errno saying why
+// (EEXIST: a file of that name exists). The files of one folder are reached through the folder,
+// so that their names only need to fit the limit of a name, not that of a path.
 std::FILE* Create(const std::filesystem::path& path);
 
 // Renames a remembered file to `final_path` and forgets it; false, and still remembered, when

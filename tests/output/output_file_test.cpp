@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <iterator>
 #include <stdexcept>
+#include <vector>
 
 using namespace brenwick;
 using namespace test_files;
@@ -40,18 +43,42 @@ private:
     fs::path previous_;
 };
 
+#if !defined(_WIN32)
+// A path of `length` bytes to a file named "f" in folders below `dir`, each name shorter than
+// the longest a name may be.
+std::string LongPath(const std::string& dir, std::size_t length) {
+    std::string folder = dir;
+    while (length - 2 - folder.size() > 250) folder += "/" + std::string(200, 'd');
+    folder += "/" + std::string(length - 2 - folder.size() - 1, 'e');
+    return folder + "/f";
+}
+#endif
+
 }  // namespace
 
 TEST(OutputFile, APathIsTakenAsItStands) {
     const TempDir dir;
     const InFolder in_dir(dir.path());
+    struct Case {
+        std::string path;
+        std::string entry;  // what it adds to the scratch directory
+    };
     // No extension is added, a dash is a file named dash, and the longest name is written.
-    for (const std::string& name : {std::string("field map"), std::string("-"), std::string(255, 'f')}) {
-        SCOPED_TRACE(name);
-        ASSERT_EQ(Write(name), "");
-        EXPECT_EQ(ReadText(dir / name), kContents);
-        EXPECT_EQ(dir.Entries(), std::set<std::string>{name});
-        fs::remove(dir / name);
+    std::vector<Case> cases{{"field map", "field map"}, {"-", "-"}, {std::string(255, 'f'), std::string(255, 'f')}};
+#if !defined(_WIN32)
+    // So is the longest path, although its temporary file's name is longer than its own.
+    cases.push_back({LongPath(dir.path().string(), PATH_MAX - 10), std::string(200, 'd')});
+#endif
+    for (const Case& with : cases) {
+        SCOPED_TRACE(with.path);
+        const fs::path folder = fs::path(with.path).parent_path();
+        if (!folder.empty()) fs::create_directories(folder);
+        ASSERT_EQ(Write(with.path), "");
+        EXPECT_EQ(ReadText(with.path), kContents);
+        EXPECT_EQ(dir.Entries(), std::set<std::string>{with.entry});
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.empty() ? "." : folder), fs::directory_iterator()), 1)
+            << "a temporary file was left";
+        fs::remove_all(dir / with.entry);
     }
 }
 
