@@ -79,10 +79,27 @@ bool HasAccessControlList(const fs::path& path) {
 #endif
 }
 
+// A file mounted where it is (as containers mount single files) cannot be renamed over. The
+// mount shows in the file's attributes, and where the system has none, in a device other than
+// its folder's.
+bool IsMountPoint(const struct stat& file, const fs::path& path) {
+#if defined(STATX_ATTR_MOUNT_ROOT)
+    struct statx attributes {};
+    if (statx(AT_FDCWD, path.c_str(), 0, 0, &attributes) == 0 &&
+        (attributes.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+        return (attributes.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    }
+#endif
+    struct stat folder {};
+    return stat(Folder(path).c_str(), &folder) == 0 && folder.st_dev != file.st_dev;
+}
+
 // Renaming a new file over this one keeps its name only: other hard links would keep the old
-// contents, and a folder the process may not write cannot take the new file.
+// contents, a folder the process may not write cannot take the new file, and a file mounted
+// where it is cannot be renamed over.
 bool CanBeReplaced(const struct stat& file, const fs::path& path) {
-    return file.st_nlink == 1 && MayWrite(Folder(path), W_OK | X_OK) && !HasAccessControlList(path);
+    return file.st_nlink == 1 && MayWrite(Folder(path), W_OK | X_OK) && !HasAccessControlList(path) &&
+           !IsMountPoint(file, path);
 }
 
 OutputMethod MethodFor(const struct stat& file, const fs::path& path) {

@@ -19,7 +19,8 @@ enum class OutputMethod {
     // over it once complete.
     Replace,
     // A file that cannot be replaced safely (a folder the process may not write, several hard
-    // links, an access control list): opened, truncated and written where it is.
+    // links, an access control list, a file mounted where it is): opened, truncated and written
+    // where it is.
     InPlace,
     // Any other file that is not regular (a device): written into as it is. A socket cannot be
     // opened, which refuses it with the open message.

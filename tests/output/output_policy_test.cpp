@@ -2,10 +2,12 @@
 // permissions; a replaced file keeps its owner, group and permissions; a file is written in
 // place where a new file would break what the user set up (hard links, also through a symbolic
 // link; a folder the user may not write; an owner that cannot be given back; an access control
-// list), and a failure there keeps the links; a device is written into as it is; a file the
-// user may not write, a directory and a socket are refused as they are.
+// list; a file mounted where it is), and a failure there keeps the links; a device is written
+// into as it is; a file the user may not write, a directory and a socket are refused as they
+// are.
 // The rows about permissions write from a child process that runs as nobody when the tests run
-// as root, whose rights would pass every check.
+// as root, whose rights would pass every check; the rows about mounts mount in a child process
+// of their own, which needs root.
 #include "output/output_error.h"
 #include "output/output_file.h"
 #include "tests/support/test_files.h"
@@ -14,7 +16,9 @@
 
 #if !defined(_WIN32)
 #include <grp.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -67,25 +71,77 @@ void GiveToNobody(const std::string& path) {
     if (IsRoot() && chown(path.c_str(), kNobody, kNobody) != 0) ADD_FAILURE() << "chown " << path;
 }
 
+// How the child process of a row runs.
+struct Child {
+    bool as_nobody = false;              // as nobody, when the tests run as root
+    std::optional<rlim_t> size_limit{};  // files may not grow beyond that many bytes
+    // Changes the child's own mounts, with the rights of the tests; false when it cannot.
+    std::function<bool()> mounts{};
+};
+
+constexpr int kMountsRefused = 3;  // the exit status of a child whose mounts the system refused
+
+bool PrepareChild(const Child& child) {
+    // A write beyond the limit then fails instead of ending the process.
+    signal(SIGXFSZ, SIG_IGN);
+    if (child.mounts && (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                         !child.mounts())) {
+        _exit(kMountsRefused);
+    }
+    const rlimit limit{child.size_limit.value_or(RLIM_INFINITY), child.size_limit.value_or(RLIM_INFINITY)};
+    const bool limited = !child.size_limit || setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    // The groups first: without root's rights they can no longer be changed.
+    const bool dropped = !child.as_nobody || !IsRoot() ||
+                         (setgroups(0, nullptr) == 0 && setresgid(kNobody, kNobody, kNobody) == 0 &&
+                          setresuid(kNobody, kNobody, kNobody) == 0);
+    return limited && dropped;
+}
+
+// The text `work` returns in a child process set up as `child` says; nothing when the system
+// refused the child's mounts (the tests do not run as root, or in a container that forbids it).
+std::optional<std::string> InChild(const Child& child, const std::function<std::string()>& work) {
+    int ends[2] = {-1, -1};
+    if (pipe(ends) != 0) return "no pipe: " + std::string(std::strerror(errno));
+    const pid_t process = fork();
+    if (process == 0) {
+        close(ends[0]);
+        const std::string text = PrepareChild(child) ? work() : "the child could not be set up";
+        const bool sent = write(ends[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        _exit(sent ? 0 : 1);
+    }
+    close(ends[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    close(ends[0]);
+    int status = 0;
+    if (process < 0 || waitpid(process, &status, 0) != process || !WIFEXITED(status)) return "the child did not end";
+    if (WEXITSTATUS(status) == kMountsRefused) return std::nullopt;
+    return WEXITSTATUS(status) == 0 ? text : "the child could not say it";
+}
+
+// An outcome as a child process hands it back.
+std::string TextOf(Outcome outcome) { return std::to_string(static_cast<int>(outcome)); }
+
 // WriteContents in a child process: as nobody when `as_nobody` and the tests run as root, and
 // with files that may not grow beyond `size_limit` bytes.
 Outcome WriteContentsInChild(const std::string& path, bool as_nobody, std::optional<rlim_t> size_limit = {}) {
-    const pid_t child = fork();
-    if (child == 0) {
-        // A write beyond the limit then fails instead of ending the process.
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{size_limit.value_or(RLIM_INFINITY), size_limit.value_or(RLIM_INFINITY)};
-        const bool limited = !size_limit || setrlimit(RLIMIT_FSIZE, &limit) == 0;
-        // The groups first: without root's rights they can no longer be changed.
-        const bool dropped = !as_nobody || !IsRoot() ||
-                             (setgroups(0, nullptr) == 0 && setresgid(kNobody, kNobody, kNobody) == 0 &&
-                              setresuid(kNobody, kNobody, kNobody) == 0);
-        _exit(static_cast<int>(limited && dropped ? WriteContents(path) : Outcome::Unexpected));
+    const std::optional<std::string> text =
+        InChild({.as_nobody = as_nobody, .size_limit = size_limit}, [&] { return TextOf(WriteContents(path)); });
+    for (const Outcome outcome : {Outcome::Written, Outcome::RefusedToOpen, Outcome::FailedToWrite}) {
+        if (text == TextOf(outcome)) return outcome;
     }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return Outcome::Unexpected;
-    return static_cast<Outcome>(WEXITSTATUS(status));
+    return Outcome::Unexpected;
 }
+
+// For Child::mounts: `target` shows `source`, as a container shows a single file of its host.
+std::function<bool()> Mounting(const std::string& source, const std::string& target) {
+    return [=] { return mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0; };
+}
+
+constexpr const char* kNoMounts =
+    "the system does not let the tests mount (they need root, outside a container "
+    "that forbids it)";
 
 // What a path names, symbolic links followed.
 struct stat StatusOf(const std::string& path) {
@@ -242,6 +298,22 @@ TEST_F(OutputPolicy, AFileWithAnAccessControlListIsWrittenInPlaceAndTheListCount
         WriteText(output, "earlier");
         ExpectWrittenInPlaceByNobody(output);
     }
+}
+
+TEST_F(OutputPolicy, AFileMountedWhereItIsIsWrittenInPlace) {
+    // Renaming a new file over a mount point fails once the whole output is written.
+    WriteText(output, "the file under the mount");
+    const std::string mounted = dir / "mounted.efm";
+    WriteText(mounted, "earlier");
+    const struct stat before = StatusOf(mounted);
+    const std::optional<std::string> written =
+        InChild({.mounts = Mounting(mounted, output)}, [&] { return TextOf(WriteContents(output)); });
+    if (!written) GTEST_SKIP() << kNoMounts;
+    EXPECT_EQ(*written, TextOf(Outcome::Written));
+    EXPECT_EQ(ReadText(mounted), kContents);
+    EXPECT_EQ(StatusOf(mounted).st_ino, before.st_ino) << "the mounted file was replaced";
+    EXPECT_EQ(ReadText(output), "the file under the mount");
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"field.efm", "mounted.efm"}));
 }
 
 TEST_F(OutputPolicy, AFailureInPlaceIsReportedAndKeepsTheLinks) {
