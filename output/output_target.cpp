@@ -110,30 +110,49 @@ OutputMethod MethodFor(const struct stat& file, const fs::path& path) {
     return CanBeReplaced(file, path) ? OutputMethod::Replace : OutputMethod::InPlace;
 }
 
-// A link in the process's own descriptor folder: its name is the descriptor. The folder is
-// compared as a file, so that every spelling of it counts (/dev/fd, /proc/self/fd, /proc/PID/fd).
-std::optional<int> DescriptorLink(const fs::path& link) {
-    std::error_code error;
-    const bool in_descriptor_folder = fs::equivalent(Folder(link), "/proc/self/fd", error) && !error;
-    const std::string name = link.filename().string();
-    int descriptor = -1;
-    const auto [end, failure] = std::from_chars(name.data(), name.data() + name.size(), descriptor);
-    if (!in_descriptor_folder || failure != std::errc() || end != name.data() + name.size()) return std::nullopt;
-    return descriptor;
-}
-
 struct FileId {
     dev_t device;
     ino_t inode;
     bool operator==(const FileId&) const = default;
 };
 
+FileId IdOf(const struct stat& file) { return {file.st_dev, file.st_ino}; }
+
+// The number that a name spells, as the folders of open descriptors name their links.
+std::optional<int> NumberNamed(const std::string& name) {
+    int number = -1;
+    const auto [end, failure] = std::from_chars(name.data(), name.data() + name.size(), number);
+    if (failure != std::errc() || end != name.data() + name.size()) return std::nullopt;
+    return number;
+}
+
+// Whether a link is one of the system's links to open files: those live on the process file
+// system, which /proc/self is part of.
+bool OnProcessFileSystem(const fs::path& link) {
+    struct stat entry {};
+    struct stat process {};
+    return lstat(link.c_str(), &entry) == 0 && stat("/proc/self", &process) == 0 && entry.st_dev == process.st_dev;
+}
+
+// A link that lists one of this process's open descriptors: a link to an open file, named N,
+// that leads to the file the process's descriptor N is open on. Compared by identity, so that
+// every folder that lists them counts, whatever its spelling: the process's own (/proc/self/fd,
+// /dev/fd, /proc/PID/fd) and each of its threads' (/proc/thread-self/fd, /proc/self/task/TID/fd).
+std::optional<int> DescriptorLink(const fs::path& link) {
+    const std::optional<int> descriptor = NumberNamed(link.filename().string());
+    if (!descriptor || !OnProcessFileSystem(link)) return std::nullopt;
+    struct stat target {};
+    struct stat open_file {};
+    if (stat(link.c_str(), &target) != 0 || fstat(*descriptor, &open_file) != 0) return std::nullopt;
+    return IdOf(target) == IdOf(open_file) ? descriptor : std::nullopt;
+}
+
 std::optional<FileId> IdOf(const OutputDestination& output) {
     struct stat file {};
     const std::optional<int> descriptor = DescriptorOf(output);
     const int status = descriptor ? fstat(*descriptor, &file) : stat(output.Name().c_str(), &file);
     if (status != 0) return std::nullopt;
-    return FileId{file.st_dev, file.st_ino};
+    return IdOf(file);
 }
 
 }  // namespace
@@ -152,7 +171,7 @@ bool SameFile(const OutputDestination& output, const std::string& input) {
     if (input.empty()) return false;
     struct stat file {};
     const std::optional<FileId> id = IdOf(output);
-    if (id && stat(input.c_str(), &file) == 0) return *id == FileId{file.st_dev, file.st_ino};
+    if (id && stat(input.c_str(), &file) == 0) return *id == IdOf(file);
     return !output.IsStandardOutput() && SamePlace(output.Name(), input);
 }
 

@@ -46,9 +46,12 @@ OutputTarget ExamineOutput(const std::string& path);
 
 // The open descriptor of this process that an output is written into as it stands: standard
 // output for OutputDestination::StandardOutput(), and the descriptor that a path names through
-// the process's descriptor folder (/dev/stdout, /dev/fd/N, /proc/self/fd/N, or a link to one of
-// them). None for any other path.
+// a folder of the system that lists open descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N,
+// /proc/thread-self/fd/N, /proc/PID/task/TID/fd/N, or a link to one of them): a link there
+// named N, when this process's descriptor N is open on the file the link leads to. None for any
+// other path.
 std::optional<int> DescriptorOf(const OutputDestination& output);
+
 
 // Whether the output would write into the file that `input` names, in any spelling (relative
 // parts, links, a descriptor open on it): writing there would destroy what is read. Names of

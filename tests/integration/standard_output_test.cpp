@@ -63,7 +63,7 @@ TEST_F(StandardOutputWithoutReader, IsAFailureThatSaysSo) {
 }
 
 #if !defined(_WIN32)
-const std::vector<std::string> kSpellings{"-", "/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"};
+const std::vector<std::string> kSpellings{"-", "/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "/proc/thread-self/fd/1"};
 
 enum class StandardOutput { Pipe, AppendedFile, ReadWriteFile, PipeWithoutReader, Terminal };
 
