@@ -12,7 +12,8 @@
 namespace brenwick {
 
 inline constexpr int kFailureStatus = 1;
-// A command line that cannot be understood, or an output that is a terminal.
+// A command line that cannot be understood, or an output that is a terminal or the file that
+// standard error goes to.
 inline constexpr int kUsageError = 2;
 
 // Runs work() and returns its exit status; an exception becomes the line and status 1. A file

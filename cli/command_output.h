@@ -1,8 +1,9 @@
 // How the commands that write a file (export, preview, convert) take their output: "-" is
 // standard output, and a path that names one of the program's open descriptors (/dev/stdout,
-// /dev/fd/N, /proc/self/fd/N) is written into as it stands, like "-". While the output is
-// standard output, standard output carries nothing else: the command's own lines go to standard
-// error. An output that is a terminal is a usage error.
+// /dev/fd/N, /proc/self/fd/N, /proc/thread-self/fd/N, ...: DescriptorOf in output_target.h) is
+// written into as it stands, like "-". While the output is standard output, standard output
+// carries nothing else: the command's own lines go to standard error. An output that is a
+// terminal, or the file that standard error goes to, is a usage error.
 #ifndef BRENWICK_COMMAND_OUTPUT_H
 #define BRENWICK_COMMAND_OUTPUT_H
 
@@ -26,8 +27,11 @@ public:
     const OutputDestination& Destination() const { return destination_; }
     bool IsStandardOutput() const { return descriptor_ == kStandardOutputDescriptor; }
 
-    // Writes the usage error to `err` and returns true when the output is a terminal.
-    bool RefuseTerminal(std::ostream& err) const;
+    // Returns true when the output cannot take the command's bytes alone, after writing the usage
+    // error: to `err` for a terminal; to `out` for the file standard error writes into (the
+    // command's warnings and notices would be mixed into it), or nowhere when standard output
+    // is that file as well.
+    bool RefuseUnusable(std::ostream& out, std::ostream& err) const;
     // Where the command's own lines go: `err` while the output is standard output, else `out`.
     std::ostream& Info(std::ostream& out, std::ostream& err) const { return IsStandardOutput() ? err : out; }
 

@@ -10,7 +10,7 @@ namespace brenwick {
 
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     const CommandOutput output(options.output_path);
-    if (output.RefuseTerminal(err)) return kUsageError;
+    if (output.RefuseUnusable(out, err)) return kUsageError;
     return ReportFailure("convert", options.path, err, [&] {
         RefuseToReplaceInput(options.path, output.Destination());
         efm::FileReader reader(options.path);

@@ -17,8 +17,8 @@ struct ConvertOptions {
 };
 
 // Writes the .vtr file, says so on `out` and returns 0; a failure goes to `err` with status 1,
-// an output that is a terminal with status 2. The output is taken as CommandOutput
-// (command_output.h) says: while it is standard output, the line goes to `err`.
+// an output that is a terminal or standard error's file with status 2. The output is taken as
+// CommandOutput (command_output.h) says: while it is standard output, the line goes to `err`.
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
 
 // Adds the subcommand "convert FILE --output OUT.vtr" to app.

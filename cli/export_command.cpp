@@ -16,7 +16,7 @@ namespace brenwick {
 
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress) {
     const CommandOutput output(options.output_path);
-    if (output.RefuseTerminal(err)) return kUsageError;
+    if (output.RefuseUnusable(std::cout, err)) return kUsageError;
     std::ostream& info = output.Info(std::cout, std::cerr);
     return ReportFailure("export", options.project_path, err, [&] {
         ReadoutContext context;

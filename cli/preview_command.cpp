@@ -98,7 +98,7 @@ std::optional<std::array<int, 2>> ParsePictureSize(const std::string& text) {
 
 int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
     const CommandOutput output(options.output_path);
-    if (output.RefuseTerminal(err)) return kUsageError;
+    if (output.RefuseUnusable(out, err)) return kUsageError;
     return ReportFailure("preview", options.path, err, [&] {
         RefuseToReplaceInput(options.path, output.Destination());
         efm::FileReader reader(options.path);

@@ -175,6 +175,12 @@ bool SameFile(const OutputDestination& output, const std::string& input) {
     return !output.IsStandardOutput() && SamePlace(output.Name(), input);
 }
 
+bool SharesFileWith(const OutputDestination& output, int descriptor) {
+    struct stat file {};
+    const std::optional<FileId> id = IdOf(output);
+    return id && fstat(descriptor, &file) == 0 && !S_ISCHR(file.st_mode) && *id == IdOf(file);
+}
+
 OutputTarget ExamineOutput(const std::string& path) {
     OutputTarget target;
     target.path = FinalPath(path);
@@ -268,6 +274,10 @@ std::optional<int> DescriptorOf(const OutputDestination& output) {
     if (output.IsStandardOutput()) return kStandardOutputDescriptor;
     return std::nullopt;
 }
+
+// Open files are not compared by identity on Windows yet: there an output that is standard
+// error's file is not found.
+bool SharesFileWith(const OutputDestination&, int) { return false; }
 
 bool SameFile(const OutputDestination& output, const std::string& input) {
     if (output.IsStandardOutput() || input.empty()) return false;

@@ -52,6 +52,10 @@ OutputTarget ExamineOutput(const std::string& path);
 // other path.
 std::optional<int> DescriptorOf(const OutputDestination& output);
 
+// Whether the output is the file that the process's open `descriptor` writes into (device and
+// inode), so that what the process writes there would be mixed into the output. Terminals,
+// /dev/null and other character devices keep nothing of what they are given, and never count.
+bool SharesFileWith(const OutputDestination& output, int descriptor);
 
 // Whether the output would write into the file that `input` names, in any spelling (relative
 // parts, links, a descriptor open on it): writing there would destroy what is read. Names of

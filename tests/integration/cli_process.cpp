@@ -52,6 +52,12 @@ CliSetup WithStandardOutput(int descriptor) {
     return setup;
 }
 
+CliSetup WithStandardStreams(int output, int error) {
+    CliSetup setup = WithStandardOutput(output);
+    setup.standard_error = error;
+    return setup;
+}
+
 CliSetup Traced() {
     CliSetup setup;
     setup.traced = true;
@@ -135,7 +141,8 @@ HANDLE InheritedDescriptor(int descriptor) {
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
-    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.traced || setup.bind_folder) {
+    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.traced || setup.bind_folder ||
+        setup.standard_error >= 0) {
         throw std::runtime_error("RunCli: on Windows a child runs only with its arguments and standard output");
     }
     const test_files::TempDir capture;
@@ -200,7 +207,8 @@ bool BindFolder(const char* folder, const char* second_name) {
 [[noreturn]] void ExecCli(char* const* argv, const char* out_path, const char* err_path, const CliSetup& setup) {
     const int out =
         setup.standard_output >= 0 ? setup.standard_output : open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err =
+        setup.standard_error >= 0 ? setup.standard_error : open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
     for (const auto& [resource, bytes] :
          {std::pair{RLIMIT_FSIZE, setup.file_size_limit}, std::pair{RLIMIT_AS, setup.memory_limit}}) {
@@ -301,7 +309,7 @@ CliRun CliProcess::Wait() {
     if (run.exited) run.status = WEXITSTATUS(*status_);
     if (WIFSIGNALED(*status_)) run.signal = WTERMSIG(*status_);
     if (setup_.standard_output < 0) run.out = test_files::ReadText(capture_ / "stdout");
-    run.err = ErrorSoFar();
+    if (setup_.standard_error < 0) run.err = ErrorSoFar();
     CheckStarted(run);
     return run;
 }

@@ -23,7 +23,7 @@ struct CliRun {
     int status = -1;      // the exit status, when exited
     int signal = 0;       // the signal or exception that ended it, when not exited
     std::string out;      // empty when standard output went elsewhere (CliSetup::standard_output)
-    std::string err;
+    std::string err;      // empty when standard error went elsewhere (CliSetup::standard_error)
 };
 
 // A user and group to run as.
@@ -46,6 +46,8 @@ struct CliSetup {
     // A descriptor to give the child as its standard output (a pipe, a terminal) instead of
     // the file that CliRun::out is read from; -1: that file.
     int standard_output = -1;
+    // The same for standard error (POSIX systems only); -1: the file CliRun::err is read from.
+    int standard_error = -1;
     // The child asks to be traced by the test (ptrace) and stops before it starts.
     bool traced = false;
     // A folder and an empty folder: in a mount namespace of its own, the child finds the first
@@ -59,6 +61,7 @@ CliSetup WithMemoryLimit(std::uint64_t bytes);
 // Without an identity, as the user running the tests.
 CliSetup RunningAs(std::optional<Identity> identity);
 CliSetup WithStandardOutput(int descriptor);
+CliSetup WithStandardStreams(int output, int error);
 CliSetup Traced();
 CliSetup WithBoundFolder(const std::string& folder, const std::string& second_name);
 

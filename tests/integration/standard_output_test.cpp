@@ -1,7 +1,8 @@
 // Outputs that name the program's standard output, in each spelling, for each command that
 // writes a file: written into as standard output stands (a pipe, a file opened for appending or
 // for reading and writing), a pipe whose reader went away, a terminal, and standard output
-// opened on one of the command's inputs. On Windows only a pipe whose reader went away.
+// opened on one of the command's inputs; and outputs that are the file of standard error. On
+// Windows only a pipe whose reader went away.
 #include "cli_export_fixture.h"
 
 #if defined(_WIN32)
@@ -218,6 +219,50 @@ TEST_F(StandardOutputSpellings, OpenOnAnInputAreRefusedBeforeAnythingIsWritten) 
             EXPECT_TRUE(run.exited && run.status == 1) << Describe(run);
             EXPECT_TRUE(("\n" + run.err).ends_with("\n" + refusal + "\n")) << run.err;
             EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+        }
+    }
+}
+
+// Standard error takes each command's warnings and notices: an output that is its file would
+// have them mixed into it, so it is refused with status 2 before anything is written, in a line
+// on standard output unless that is the same file. /dev/null keeps nothing, and is no such file.
+TEST_F(StandardOutputSpellings, ThatOfStandardErrorAreRefused) {
+    const std::string log = elsewhere / "log";
+    const struct {
+        std::string spelling;
+        bool standard_output_too;  // standard output goes to standard error's file as well
+        bool to_null;              // standard error goes to /dev/null
+    } cases[] = {
+        {"/dev/stderr", false, false},
+        {"/dev/fd/2", false, false},
+        {"/proc/thread-self/fd/2", false, false},
+        {"-", true, false},
+        {"/dev/stdout", true, false},
+        {"/dev/stderr", false, true},
+    };
+    for (const Command& command : kCommands) {
+        for (const auto& with : cases) {
+            SCOPED_TRACE(command.name + " --output " + with.spelling + (with.to_null ? ", 2> /dev/null" : ""));
+            test_files::WriteText(log, earlier);
+            const int descriptor = open(with.to_null ? "/dev/null" : log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+            ASSERT_GE(descriptor, 0);
+            const Snapshot before = TakeSnapshot(dir.path());
+            const CliRun run = RunCli(Arguments(command.name, with.spelling),
+                                      WithStandardStreams(with.standard_output_too ? descriptor : -1, descriptor));
+            close(descriptor);
+            EXPECT_EQ(Differences(before, TakeSnapshot(dir.path())), "");
+            EXPECT_EQ(test_files::ReadText(log), earlier);
+            if (with.to_null) {
+                EXPECT_TRUE(run.exited && run.status == 0) << Describe(run);
+                EXPECT_TRUE(run.out.ends_with(command.written + with.spelling + "\n")) << run.out;
+                continue;
+            }
+            EXPECT_TRUE(run.exited && run.status == 2) << Describe(run);
+            EXPECT_EQ(run.out, with.standard_output_too
+                                   ? ""
+                                   : "--output " + with.spelling +
+                                         ": standard error goes there too, and its messages would be mixed into the "
+                                         "output; redirect standard error or choose another output\n");
         }
     }
 }

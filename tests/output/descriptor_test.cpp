@@ -1,5 +1,5 @@
 // Which paths name one of the process's open descriptors, in every folder of the system that
-// lists them.
+// lists them, and when an output is the file that a descriptor writes into.
 #include "output/output_target.h"
 #include "tests/support/test_files.h"
 
@@ -110,6 +110,41 @@ TEST(DescriptorOf, EverySpellingOfAnOpenDescriptorNamesItAndNoOtherPathDoes) {
         EXPECT_EQ(DescriptorOf(OutputDestination(with.path)), with.descriptor);
     }
     EXPECT_EQ(DescriptorOf(OutputDestination::StandardOutput()), 1);
+}
+
+TEST(SharesFileWith, AnOutputIsTheFileOfADescriptorOnlyWhereWhatIsWrittenThereStays) {
+    const TempDir dir;
+    const std::string log = dir / "log.txt";
+    const std::string other = dir / "other.txt";
+    WriteText(log, "");
+    WriteText(other, "");
+    const Descriptor log_descriptor(open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    const Descriptor null_descriptor(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    const Descriptor reading_end(ends[0]);
+    const Descriptor writing_end(ends[1]);
+    const Descriptor second_writing_end(fcntl(writing_end.Number(), F_DUPFD_CLOEXEC, 0));
+
+    const struct {
+        std::string output;
+        const Descriptor& descriptor;
+        bool shared;
+    } cases[] = {
+        {log, log_descriptor, true},
+        {dir / "./log.txt", log_descriptor, true},
+        {"/proc/self/fd/" + second_writing_end.Text(), writing_end, true},
+        {"/proc/thread-self/fd/" + log_descriptor.Text(), log_descriptor, true},
+        {other, log_descriptor, false},
+        {dir / "new.efm", log_descriptor, false},
+        {"/proc/self/fd/" + writing_end.Text(), log_descriptor, false},
+        // What /dev/null is given is gone, so messages there never mix into anything.
+        {"/dev/null", null_descriptor, false},
+    };
+    for (const auto& with : cases) {
+        SCOPED_TRACE(with.output + " and descriptor " + with.descriptor.Text());
+        EXPECT_EQ(SharesFileWith(OutputDestination(with.output), with.descriptor.Number()), with.shared);
+    }
 }
 
 }  // namespace
