@@ -30,7 +30,7 @@ std::string FailureText(const char* command, const std::string& input, std::exce
     } catch (const std::bad_alloc&) {
         return prefix + "not enough memory";
     } catch (const std::exception& error) {
-        return prefix + error.what();
+        return prefix + error.what() + CauseLine(error);
     } catch (...) {
         return prefix + "unknown failure";
     }

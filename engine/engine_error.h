@@ -59,7 +59,8 @@ private:
     std::shared_ptr<const std::string> message_;  // shared, so that copying cannot throw
 };
 
-// The cause of `failure` on a line of its own after a line end, or nothing when it has none.
+// The cause of `failure` (an EngineError's, or an OutputError's from output/output_error.h) on a
+// line of its own after a line end, or nothing when it has none.
 std::string CauseLine(const std::exception& failure);
 
 }  // namespace brenwick

@@ -74,7 +74,7 @@ void WriteExportFile(const OutputDestination& destination, const efm::Blocks& bl
         efm::WriteFile(blocks, sink);  // a failed write makes Commit fail
         output.Commit();
     } catch (const OutputError& failure) {
-        throw ExportFileError(failure.what());
+        throw ExportFileError(failure.what(), failure.Cause());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include "output_cause.h"
 #include "output_error.h"
 
 #include "platform/write_error.h"
@@ -153,7 +154,7 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
     }
     const OutputTarget target = ExamineOutput(name_);
     switch (target.method) {
-    case OutputMethod::Refused: FailToOpen(target.system_error);
+    case OutputMethod::Refused: FailToOpen(target.system_error, OpeningCause(target.path, target.error));
     case OutputMethod::Replace:
         if (!OpenTemporaryFile(target)) OpenWhereItIs(target.path, true);
         break;
@@ -169,8 +170,8 @@ OutputFile::OutputFile(const OutputDestination& destination, OutputMessages mess
     }
 }
 
-void OutputFile::FailToOpen(unsigned long system_error) const {
-    throw OutputError(messages_.open_failure + name_ + Why(system_error));
+void OutputFile::FailToOpen(unsigned long system_error, std::string cause) const {
+    throw OutputError(messages_.open_failure + name_ + Why(system_error), std::move(cause));
 }
 
 // On Windows the system's reason follows on a line of its own where the user can act on it:
@@ -204,14 +205,16 @@ void OutputFile::Open(std::FILE* file) {
 bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
     // A short name of its own, so that it fits wherever the final name fits.
     std::random_device random;
+    int error = 0;
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
         temporary_path_ = target.path.parent_path() / (".brenwick-" + std::to_string(random()) + ".tmp");
         file_.reset(temporary_files::Create(temporary_path_));
-        if (!file_ && errno != EEXIST) break;
+        error = errno;
+        if (!file_ && error != EEXIST) break;
     }
     if (!file_) {
         temporary_path_.clear();
-        FailToOpen(LastOpenError());
+        FailToOpen(LastOpenError(), CreationCause(target.path.parent_path(), error));
     }
     final_path_ = target.path;
     replaces_file_ = target.replaces_file;
@@ -229,7 +232,8 @@ bool OutputFile::OpenTemporaryFile(const OutputTarget& target) {
 void OutputFile::OpenWhereItIs(const fs::path& path, bool truncate) {
     // Once opened, such an output is written to the end: a stop now, or not at all.
     CheckStop();
-    Open(OpenExisting(path, truncate));
+    file_.reset(OpenExisting(path, truncate));
+    if (!file_) FailToOpen(LastOpenError(), OpeningCause(path, errno));
 }
 
 // Opening a FIFO waits for a reader, and a wait inside open() would take no request to stop:
@@ -242,7 +246,7 @@ void OutputFile::OpenFifoOnceRead(const fs::path& path) {
         bool no_reader = false;
         file_.reset(OpenFifoIfRead(path, no_reader));
         if (file_) return;
-        if (!no_reader) FailToOpen(0);
+        if (!no_reader) FailToOpen(0, OpeningCause(path, errno));
         if (!told && std::chrono::steady_clock::now() - start >= kFifoNoticeAfter) {
             if (control_.notify) control_.notify("Waiting for a reader of the FIFO " + name_);
             told = true;

@@ -45,7 +45,8 @@ struct OutputControl {
 class OutputFile {
 public:
     // Throws OutputError with messages.open_failure and the name when the output cannot
-    // or may not be written (a descriptor open only for reading included).
+    // or may not be written (a descriptor open only for reading included); its cause says why
+    // where the system did (a missing folder, no permission, a read-only file system).
     explicit OutputFile(const OutputDestination& destination, OutputMessages messages = {}, OutputControl control = {});
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -65,7 +66,8 @@ private:
     };
 
     // On Windows the messages also say why, from the system's error code (0: no code).
-    [[noreturn]] void FailToOpen(unsigned long system_error) const;
+    // `cause`: why, in words for the user (output_cause.h), where the system said it.
+    [[noreturn]] void FailToOpen(unsigned long system_error, std::string cause = {}) const;
     static std::string Why(unsigned long system_error);
     void CheckStop() const;
     void Open(std::FILE* file);

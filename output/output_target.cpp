@@ -102,11 +102,15 @@ bool CanBeReplaced(const struct stat& file, const fs::path& path) {
            !IsMountPoint(file, path);
 }
 
-OutputMethod MethodFor(const struct stat& file, const fs::path& path) {
+// `refusal`: why the file may not be written, when it is Refused for that.
+OutputMethod MethodFor(const struct stat& file, const fs::path& path, int& refusal) {
     if (S_ISDIR(file.st_mode)) return OutputMethod::Refused;
     if (S_ISFIFO(file.st_mode)) return OutputMethod::Fifo;
     if (!S_ISREG(file.st_mode)) return OutputMethod::Straight;
-    if (!MayWrite(path, W_OK)) return OutputMethod::Refused;
+    if (!MayWrite(path, W_OK)) {
+        refusal = errno;
+        return OutputMethod::Refused;
+    }
     return CanBeReplaced(file, path) ? OutputMethod::Replace : OutputMethod::InPlace;
 }
 
@@ -188,10 +192,14 @@ OutputTarget ExamineOutput(const std::string& path) {
     struct stat file {};
     if (stat(target.path.c_str(), &file) != 0) {
         // A missing file may be created; whether its folder takes it shows when it is created.
-        if (errno == ENOENT) target.method = OutputMethod::Replace;
+        if (errno == ENOENT) {
+            target.method = OutputMethod::Replace;
+        } else {
+            target.error = errno;
+        }
         return target;
     }
-    target.method = MethodFor(file, target.path);
+    target.method = MethodFor(file, target.path, target.error);
     target.replaces_file = target.method == OutputMethod::Replace;
     target.permissions = static_cast<fs::perms>(file.st_mode & 07777);
     target.owner = file.st_uid;

@@ -39,6 +39,8 @@ struct OutputTarget {
     unsigned long group = 0;
     // Windows: the system's error code of a refusal, so that the message can say why.
     unsigned long system_error = 0;
+    // POSIX systems: the system's reason (errno) of a refusal where it gave one, for the cause.
+    int error = 0;
 };
 
 // Looks at the path and what it names; changes nothing.

@@ -505,6 +505,10 @@ TEST_F(DialogExportTest, FailureShowsTheEngineMessageOnTheSecondLineAndAllowsARe
     const std::string first_line = "Start to extract data now...failed!\n";
     ASSERT_TRUE(view.Status().starts_with(first_line)) << view.Status();
     EXPECT_NE(view.Status().find(output), std::string::npos) << view.Status();
+    // The cause below the message, in the words the command line uses too.
+    EXPECT_TRUE(
+        view.Status().ends_with("\nThe folder " + (temp / "no-such-dir-of-the-dialog-test") + " does not exist."))
+        << view.Status();
     EXPECT_EQ(view.WaitDepth(), 0);
     EXPECT_EQ(LastPreview(), "preview clear");
     ASSERT_NE(dialog.Readout(), nullptr);

@@ -86,6 +86,8 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
          "\nThe built-in result reader, version 2024 could not read it as a project (status 2).", "project"},
         {"a folder as output", export_with(dir / "good.xml", folder), output + folder,
          "\nThe output " + folder + " is a folder; give the name of a file in it.", "export file"},
+        {"an output in a missing folder", export_with(dir / "good.xml", dir / "none/out.efm"),
+         output + (dir / "none/out.efm"), "\nThe folder " + (dir / "none") + " does not exist.", "export file"},
     };
     for (const auto& with : cases) {
         SCOPED_TRACE(with.name);

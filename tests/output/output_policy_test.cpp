@@ -4,7 +4,7 @@
 // link; a folder the user may not write; an owner that cannot be given back; an access control
 // list; a file mounted where it is), and a failure there keeps the links; a device is written
 // into as it is; a file the user may not write, a directory and a socket are refused as they
-// are.
+// are; an output that cannot be opened names the cause.
 // The rows about permissions write from a child process that runs as nobody when the tests run
 // as root, whose rights would pass every check; the rows about mounts mount in a child process
 // of their own, which needs root.
@@ -71,6 +71,16 @@ void GiveToNobody(const std::string& path) {
     if (IsRoot() && chown(path.c_str(), kNobody, kNobody) != 0) ADD_FAILURE() << "chown " << path;
 }
 
+// Why the output at `path` cannot be opened: the cause its refusal carries, or what happened instead.
+std::string CauseOfRefusal(const std::string& path) {
+    try {
+        OutputFile output{OutputDestination(path), OutputMessages{"open ", "write "}};
+        return "no refusal";
+    } catch (const OutputError& failure) {
+        return failure.what() == "open " + path ? failure.Cause() : failure.what();
+    }
+}
+
 // How the child process of a row runs.
 struct Child {
     bool as_nobody = false;              // as nobody, when the tests run as root
@@ -81,6 +91,8 @@ struct Child {
 
 constexpr int kMountsRefused = 3;  // the exit status of a child whose mounts the system refused
 
+// Sets up the child process that runs a row; false when it cannot. A child whose mounts the
+// system refuses ends at once, with kMountsRefused.
 bool PrepareChild(const Child& child) {
     // A write beyond the limit then fails instead of ending the process.
     signal(SIGXFSZ, SIG_IGN);
@@ -137,6 +149,14 @@ Outcome WriteContentsInChild(const std::string& path, bool as_nobody, std::optio
 // For Child::mounts: `target` shows `source`, as a container shows a single file of its host.
 std::function<bool()> Mounting(const std::string& source, const std::string& target) {
     return [=] { return mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0; };
+}
+
+// For Child::mounts: `folder` is read-only.
+std::function<bool()> ReadOnly(const std::string& folder) {
+    return [=] {
+        return mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+               mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    };
 }
 
 constexpr const char* kNoMounts =
@@ -314,6 +334,52 @@ TEST_F(OutputPolicy, AFileMountedWhereItIsIsWrittenInPlace) {
     EXPECT_EQ(StatusOf(mounted).st_ino, before.st_ino) << "the mounted file was replaced";
     EXPECT_EQ(ReadText(output), "the file under the mount");
     EXPECT_EQ(dir.Entries(), (std::set<std::string>{"field.efm", "mounted.efm"}));
+}
+
+TEST_F(OutputPolicy, AnOutputThatCannotBeOpenedNamesTheCause) {
+    const std::string locked = dir / "locked";
+    const std::string read_only = dir / "read-only";
+    for (const std::string& folder : {locked, read_only}) {
+        fs::create_directory(folder);
+        WriteText(folder + "/kept.efm", "kept");
+    }
+    fs::permissions(locked + "/kept.efm", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const struct {
+        std::string path;
+        Child child;
+        std::string cause;
+    } cases[] = {
+        {dir / "no such folder/field.efm", {}, "The folder " + (dir / "no such folder") + " does not exist."},
+        {locked + "/field.efm", {.as_nobody = true}, "There is no permission to write in the folder " + locked + "."},
+        {locked + "/kept.efm",
+         {.as_nobody = true},
+         "There is no permission to write the output " + locked + "/kept.efm."},
+        {read_only + "/field.efm",
+         {.mounts = ReadOnly(read_only)},
+         "The folder " + read_only + " is on a read-only file system."},
+        {read_only + "/kept.efm",
+         {.mounts = ReadOnly(read_only)},
+         "The output " + read_only + "/kept.efm is on a read-only file system."},
+        {dir / "field.efm/inside.efm",
+         {},
+         "The output " + (dir / "field.efm/inside.efm") + " cannot be opened for writing: Not a directory."},
+    };
+    WriteText(output, "a file, not a folder");
+    bool mounted = true;
+    for (const auto& with : cases) {
+        SCOPED_TRACE(with.path);
+        const std::optional<std::string> cause = InChild(with.child, [&] { return CauseOfRefusal(with.path); });
+        mounted = mounted && cause.has_value();
+        if (cause) {
+            EXPECT_EQ(*cause, with.cause);
+        }
+        EXPECT_EQ(ReadText(locked + "/kept.efm"), "kept");
+        EXPECT_EQ(ReadText(read_only + "/kept.efm"), "kept");
+        EXPECT_EQ(dir.Entries(), (std::set<std::string>{"field.efm", "locked", "read-only"}));
+    }
+    if (!mounted) GTEST_SKIP() << "the rows of a read-only file system: " << kNoMounts;
 }
 
 TEST_F(OutputPolicy, AFailureInPlaceIsReportedAndKeepsTheLinks) {
