@@ -8,8 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 using namespace brenwick;
 using namespace engine_test;
@@ -27,6 +32,26 @@ std::string KindOf(const std::exception& failure) {
     if (dynamic_cast<const ExportFileError*>(&failure) != nullptr) return "export file";
     return "other";
 }
+
+#if !defined(_WIN32)
+// For one scope the process acts as nobody when the tests run as root, whose rights would pass
+// every check of permissions; else as the user it is.
+class AsNobody {
+public:
+    AsNobody() : root_(geteuid() == 0) {
+        if (root_ && (setegid(kNobody) != 0 || seteuid(kNobody) != 0)) ADD_FAILURE() << "cannot act as nobody";
+    }
+    ~AsNobody() {
+        if (root_ && (seteuid(0) != 0 || setegid(0) != 0)) ADD_FAILURE() << "cannot act as root again";
+    }
+    AsNobody(const AsNobody&) = delete;
+    AsNobody& operator=(const AsNobody&) = delete;
+
+private:
+    static constexpr uid_t kNobody = 65534;  // user and group
+    bool root_;
+};
+#endif
 
 // The fixed message, the cause and the kind of what `action` throws.
 Failure FailureKindAndCause(const std::function<void()>& action) {
@@ -67,12 +92,13 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
             OpenEngine(project, path);
         };
     };
-    const struct {
+    struct Case {
         const char* name;
         std::function<void()> action;
         std::string message, cause;
         std::string kind;
-    } cases[] = {
+    };
+    std::vector<Case> cases{
         {"no material file", export_with("", dir / "out.efm"), parse, "\nNo material file was given.", "material file"},
         {"a missing material file", export_with(dir / "none.xml", dir / "out.efm"), parse,
          "\nThe material file " + (dir / "none.xml") + " does not exist.", "material file"},
@@ -89,6 +115,35 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
         {"an output in a missing folder", export_with(dir / "good.xml", dir / "none/out.efm"),
          output + (dir / "none/out.efm"), "\nThe folder " + (dir / "none") + " does not exist.", "export file"},
     };
+#if !defined(_WIN32)
+    // Files out of reach, which exist: behind a folder the user may not search, directly or
+    // through a link, and a loop of links.
+    const std::string locked = dir / "locked";
+    std::filesystem::create_directory(locked);
+    WriteText(locked + "/project.cst", "x");
+    std::filesystem::create_symlink(locked + "/project.cst", dir / "link.cst");
+    std::filesystem::create_symlink("loop.xml", dir / "loop.xml");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const auto as_nobody = [](std::function<void()> action) {
+        return [=] {
+            const AsNobody nobody;
+            action();
+        };
+    };
+    cases.push_back({"a project behind a folder that may not be searched",
+                     as_nobody(open_project(locked + "/project.cst", 1)), open + locked + "/project.cst",
+                     "\nThe project file " + locked +
+                         "/project.cst cannot be reached: permission denied on the folder " + locked + ".",
+                     "project"});
+    cases.push_back({"a link to a project behind such a folder", as_nobody(open_project(dir / "link.cst", 1)),
+                     open + (dir / "link.cst"),
+                     "\nThe project file " + (dir / "link.cst") + " cannot be reached: Permission denied.", "project"});
+    cases.push_back(
+        {"a material file in a loop of links", export_with(dir / "loop.xml", dir / "out.efm"), parse,
+         "\nThe material file " + (dir / "loop.xml") + " cannot be reached: Too many levels of symbolic links.",
+         "material file"});
+#endif
     for (const auto& with : cases) {
         SCOPED_TRACE(with.name);
         const Failure failure = FailureKindAndCause(with.action);
