@@ -1,5 +1,6 @@
 #include "output_target.h"
 
+#include "platform/file_state.h"
 #include "platform/utf8_path.h"
 
 #if defined(_WIN32)
@@ -114,14 +115,6 @@ OutputMethod MethodFor(const struct stat& file, const fs::path& path, int& refus
     return CanBeReplaced(file, path) ? OutputMethod::Replace : OutputMethod::InPlace;
 }
 
-struct FileId {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FileId&) const = default;
-};
-
-FileId IdOf(const struct stat& file) { return {file.st_dev, file.st_ino}; }
-
 // The number that a name spells, as the folders of open descriptors name their links.
 std::optional<int> NumberNamed(const std::string& name) {
     int number = -1;
@@ -145,18 +138,15 @@ bool OnProcessFileSystem(const fs::path& link) {
 std::optional<int> DescriptorLink(const fs::path& link) {
     const std::optional<int> descriptor = NumberNamed(link.filename().string());
     if (!descriptor || !OnProcessFileSystem(link)) return std::nullopt;
-    struct stat target {};
-    struct stat open_file {};
-    if (stat(link.c_str(), &target) != 0 || fstat(*descriptor, &open_file) != 0) return std::nullopt;
-    return IdOf(target) == IdOf(open_file) ? descriptor : std::nullopt;
+    const std::optional<FileState> target = FileStateOf(link.string());
+    const std::optional<FileState> open_file = FileStateOf(*descriptor);
+    return target && open_file && target->identity == open_file->identity ? descriptor : std::nullopt;
 }
 
-std::optional<FileId> IdOf(const OutputDestination& output) {
-    struct stat file {};
+std::optional<FileState> StateOf(const OutputDestination& output) {
     const std::optional<int> descriptor = DescriptorOf(output);
-    const int status = descriptor ? fstat(*descriptor, &file) : stat(output.Name().c_str(), &file);
-    if (status != 0) return std::nullopt;
-    return IdOf(file);
+    return descriptor ? FileStateOf(*descriptor) : FileStateOf(output.Name());
+}
 }
 
 }  // namespace
@@ -173,16 +163,18 @@ std::optional<int> DescriptorOf(const OutputDestination& output) {
 
 bool SameFile(const OutputDestination& output, const std::string& input) {
     if (input.empty()) return false;
-    struct stat file {};
-    const std::optional<FileId> id = IdOf(output);
-    if (id && stat(input.c_str(), &file) == 0) return *id == IdOf(file);
+    const std::optional<FileState> output_state = StateOf(output);
+    const std::optional<FileState> input_state = FileStateOf(input);
+    if (output_state && input_state) return output_state->identity == input_state->identity;
     return !output.IsStandardOutput() && SamePlace(output.Name(), input);
 }
 
 bool SharesFileWith(const OutputDestination& output, int descriptor) {
     struct stat file {};
-    const std::optional<FileId> id = IdOf(output);
-    return id && fstat(descriptor, &file) == 0 && !S_ISCHR(file.st_mode) && *id == IdOf(file);
+    const std::optional<FileState> state = StateOf(output);
+    const std::optional<FileState> open_file = FileStateOf(descriptor);
+    return state && open_file && fstat(descriptor, &file) == 0 && !S_ISCHR(file.st_mode) &&
+           state->identity == open_file->identity;
 }
 
 OutputTarget ExamineOutput(const std::string& path) {
