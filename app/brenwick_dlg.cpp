@@ -1,8 +1,8 @@
 #include "brenwick_dlg.h"
 
 #include "engine/engine_error.h"
+#include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
-#include "export_summary_text.h"
 
 #include <exception>
 #include <filesystem>
@@ -230,7 +230,7 @@ void CBrenwickDlg::ShowExportOutcome(const std::exception_ptr& failure) {
     try {
         if (failure) std::rethrow_exception(failure);
         const ExportSummary& summary = m_pReadout->LastExport();
-        SetStatus("Start to extract data now...done!\n" + ExportSummaryText(summary));
+        SetStatus("Start to extract data now..." + ExportSummaryText(summary));
         m_view.ShowPreview(summary.output_path);
     } catch (...) {
         SetStatus(FailureStatus("Start to extract data now...failed!", std::current_exception()));

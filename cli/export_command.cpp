@@ -2,6 +2,7 @@
 
 #include "command_failure.h"
 #include "command_output.h"
+#include "engine/export_summary_text.h"
 #include "engine/readout.h"
 #include "progress_display.h"
 
@@ -40,7 +41,10 @@ int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* pro
         } catch (const std::exception& failure) {
             warnings.emplace_back(failure.what());
         }
-        info << "Export written to: " << readout.LastExport().output_path << std::endl;
+        const ExportSummary& summary = readout.LastExport();
+        info << "Export written to: " << summary.output_path << "\n"
+             << ExportOutcome(summary) << "\n"
+             << ExportFacts(summary) << std::endl;
         for (const std::string& warning : warnings) err << "Warning: " << warning << std::endl;
         return 0;
     });

@@ -26,11 +26,12 @@ struct ExportOptions {
     std::shared_ptr<const ResultReader> reader;  // null: the reader linked into the program
 };
 
-// Returns the exit status: 0 written (warnings about the written file, and a project that could
-// not be closed afterwards, on `err`), 1 failed (the engine's text on `err`), 2 for an output
-// that is a terminal or standard error's file. With `progress`, each stage of the export is
-// reported there as it begins. While the export goes to standard output, the engine's lines and
-// "Export written to:" go to standard error; a wait for a FIFO's reader is told there too.
+// Returns the exit status: 0 written ("Export written to:" and the summary of the export, its
+// outcome above its facts, on standard output; warnings about the written file, and a project
+// that could not be closed afterwards, on `err`), 1 failed (the engine's text on `err`), 2 for
+// an output that is a terminal or standard error's file. With `progress`, each stage of the export is reported there as
+// it begins. While the export goes to standard output, the engine's lines, "Export written to:" and the summary go to
+// standard error; a wait for a FIFO's reader is told there too.
 int RunExport(const ExportOptions& options, std::ostream& err, std::ostream* progress = nullptr);
 
 // Adds the subcommand "export" to app, storing what it parses in options (which must outlive the parse).

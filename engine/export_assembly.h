@@ -4,6 +4,7 @@
 #define BRENWICK_EXPORT_ASSEMBLY_H
 
 #include "efm/writer.h"
+#include "engine_defaults.h"
 #include "export_summary.h"
 #include "field_data.h"
 #include "material_data.h"
@@ -15,13 +16,20 @@
 
 namespace brenwick {
 
+// What an export was asked to write, and how its element materials were assigned.
+struct ExportChoices {
+    bool only_potentials = false;
+    bool material_property = false;
+    unsigned quantity = kQuantityPermittivity;
+};
+
 class ExportAssembly {
 public:
     // The blocks point into the parts, which must outlive the assembly and stay unchanged.
-    // Without `write_only_potentials` the mesh lines, the element materials and the catalogue
-    // go in, the element properties too with `write_material_property`.
+    // Without `only_potentials` the mesh lines, the element materials and the catalogue go in,
+    // the element properties too with `material_property`.
     ExportAssembly(const OpenProject& project, const FieldData& field, const MaterialData& material,
-                   bool write_only_potentials, bool write_material_property);
+                   const ExportChoices& choices);
 
     const efm::Blocks& Blocks() const { return blocks; }
     // What the blocks hold and the warnings about them, for an export to `output_path`.
@@ -29,6 +37,9 @@ public:
 
 private:
     std::string project_path;
+    ExportChoices choices;
+    std::string material_path;
+    std::vector<std::string> catalogue_warnings;
     std::vector<efm::MaterialRecord> records;
     efm::Blocks blocks;
     std::span<const float> element_properties;  // also when they are not written, for their warning

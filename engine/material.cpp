@@ -3,14 +3,13 @@
 #include "classic_number_locale.h"
 #include "engine_error.h"
 #include "failure_cause.h"
+#include "material_numbers.h"
 #include "output/output_error.h"
 #include "output/output_file.h"
 #include "platform/utf8_path.h"
 
 #include <pugixml.hpp>
 
-#include <array>
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -46,11 +45,14 @@ Material ReadMaterial(const pugi::xml_node& node) {
     return material;
 }
 
-// The shortest text that reads back as the same float, whatever the locale.
-std::string FloatText(float value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+// The number attributes of the record at `record` whose text does not read as it looks.
+void NoteNumberFaults(const pugi::xml_node& node, std::size_t record, std::vector<NumberText>& number_texts) {
+    for (const char* attribute : {"ID", "eps", "mue", "rho", "rho_set"}) {
+        const char* text = node.attribute(attribute).value();
+        if (const NumberFault fault = NumberFaultOf(text); fault != NumberFault::None) {
+            number_texts.push_back({record, attribute, text, fault});
+        }
+    }
 }
 
 // The line of the text at `offset` in a file read as 8-bit text, counted from 1.
@@ -73,7 +75,8 @@ std::string MaterialFileCause(const std::string& path, const pugi::xml_parse_res
 
 }  // namespace
 
-void ReadMaterialFile(const std::string& path, std::vector<Material>& materials) {
+void ReadMaterialFile(const std::string& path, std::vector<Material>& materials,
+                      std::vector<NumberText>& number_texts) {
     const ClassicNumberLocale classic_numbers;
     pugi::xml_document document;
     // A directory opens like a file, whose size pugixml then takes to be 2^63 bytes to allocate.
@@ -89,6 +92,7 @@ void ReadMaterialFile(const std::string& path, std::vector<Material>& materials)
 
     for (pugi::xml_node node = root.child("Material"); node; node = node.next_sibling("Material")) {
         materials.push_back(ReadMaterial(node));
+        NoteNumberFaults(node, materials.size() - 1, number_texts);
     }
     if (static_cast<long long>(materials.size()) != expected) {
         throw MaterialFileError(

@@ -18,11 +18,14 @@ struct Material {
 
 namespace brenwick {
 
-// Appends the "Material" elements of the XML file at `path` to `materials`, in file order.
-// Throws std::runtime_error when the file cannot be loaded as XML, and when the "Count"
-// attribute of the root disagrees with the number of records in `materials` afterwards
-// (the records read stay appended).
-void ReadMaterialFile(const std::string& path, std::vector<Material>& materials);
+struct NumberText;
+
+// Appends the "Material" elements of the XML file at `path` to `materials`, in file order, and
+// the number attributes among them whose text does not read as it looks to `number_texts`
+// (material_numbers.h). Throws std::runtime_error when the file cannot be loaded as XML, and
+// when the "Count" attribute of the root disagrees with the number of records in `materials`
+// afterwards (the records read stay appended).
+void ReadMaterialFile(const std::string& path, std::vector<Material>& materials, std::vector<NumberText>& number_texts);
 
 // Writes the catalogue as a material file that ReadMaterialFile reads back exactly: root
 // "Materials" with "Count", one "Material" child per record, each number in the shortest text

@@ -87,6 +87,8 @@ float MatchingValue(const Material& material, unsigned quantity) {
     return quantity == kQuantityPermittivity ? material.eps : material.rho_set;
 }
 
+const char* MatchingAttribute(unsigned quantity) { return quantity == kQuantityPermittivity ? "eps" : "rho_set"; }
+
 float ThresholdReference(const std::vector<Material>& materials, unsigned quantity) {
     bool found = false;
     float reference = 0;

@@ -19,6 +19,8 @@ namespace brenwick {
 // The catalogue value an element's property is compared with: eps for the permittivity, rho_set
 // for any other quantity code.
 float MatchingValue(const Material& material, unsigned quantity);
+// The name of that value's attribute in the material file: "eps" or "rho_set".
+const char* MatchingAttribute(unsigned quantity);
 
 // The smallest matching value among the materials with a non-zero ID; 0 when there is none.
 float ThresholdReference(const std::vector<Material>& materials, unsigned quantity);

@@ -68,7 +68,27 @@ void MaterialData::ComputeProperties(OpenProject& project, unsigned quantity, co
     }
 }
 
+void MaterialData::DiscardProjectData() {
+    material_matrix.reset();
+    element_properties.clear();
+    element_materials.clear();
+}
+
+bool MaterialData::CatalogueOutdated(const std::string& path) const {
+    return materials.empty() || path != catalogue_path || FileStateOf(path) != catalogue_state;
+}
+
+void MaterialData::ReadCatalogue(const std::string& path) {
+    materials.clear();
+    number_texts.clear();
+    catalogue_path = path;
+    // Taken before the file is read, so that a change during the read is a change next time.
+    catalogue_state = FileStateOf(path);
+    ReadMaterialFile(path, materials, number_texts);
+}
+
 void MaterialData::Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress) {
+    catalogue_warnings = JudgeNumberTexts(number_texts, materials, catalogue_path, quantity);
     AssignMaterials(element_properties, materials, quantity, element_materials, stop, progress);
 }
 

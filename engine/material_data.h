@@ -1,16 +1,19 @@
 // The material data of an open project: the material matrix, the element properties derived
 // from it, the material catalogue and the material of every element. The matrix and the
-// properties are kept for the quantity code they were read with, the catalogue for the life of
-// the readout; the element materials are assigned anew by every export.
+// properties are kept for the quantity code they were read with, the catalogue while its file is
+// the one it was read from; the element materials are assigned anew by every export.
 #ifndef BRENWICK_MATERIAL_DATA_H
 #define BRENWICK_MATERIAL_DATA_H
 
 #include "export_control.h"
 #include "log_sink.h"
 #include "material.h"
+#include "material_numbers.h"
 #include "open_project.h"
+#include "platform/file_state.h"
 
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -39,11 +42,24 @@ public:
     void ComputeProperties(OpenProject& project, unsigned quantity, const LogSink& log, const std::stop_token& stop,
                            const WorkProgress& matrix_progress, const WorkProgress& progress);
 
-    // Appends the materials of the material file at `path` (ReadMaterialFile).
-    void ReadCatalogue(const std::string& path) { ReadMaterialFile(path, materials); }
+    // Drops everything read from the project, for a project that was opened again; the
+    // catalogue stays.
+    void DiscardProjectData();
 
-    // Gives every element the byte of its nearest catalogue material (AssignMaterials).
+    // Whether the catalogue must be read from `path`: it is empty, or was read from another path,
+    // or its file was changed or replaced since.
+    bool CatalogueOutdated(const std::string& path) const;
+    // Reads the catalogue from the material file at `path` in place of the one held
+    // (ReadMaterialFile), noting the file's state first.
+    void ReadCatalogue(const std::string& path);
+    // The path the catalogue was last read from.
+    const std::string& CataloguePath() const { return catalogue_path; }
+
+    // Gives every element the byte of its nearest catalogue material (AssignMaterials). Refuses
+    // first, as JudgeNumberTexts does, a catalogue whose matched values are no numbers as written.
     void Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress);
+    // What the last assignment found wrong with the catalogue's numbers, one warning each.
+    const std::vector<std::string>& CatalogueWarnings() const { return catalogue_warnings; }
 
     // One value per element, in element order; empty until computed.
     const std::vector<float>& ElementProperties() const { return element_properties; }
@@ -57,6 +73,10 @@ private:
     unsigned matrix_quantity = 0;  // the quantity code the matrix was read with
     std::vector<float> element_properties;
     std::vector<Material> materials;
+    std::vector<NumberText> number_texts;
+    std::string catalogue_path;
+    std::optional<FileState> catalogue_state;  // of its file when it was read
+    std::vector<std::string> catalogue_warnings;
     std::vector<unsigned char> element_materials;
 };
 

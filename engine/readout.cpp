@@ -113,7 +113,7 @@ void CST_Readout::AssignElementMaterials() {
             FailProperties(std::current_exception());
         }
     }
-    if (material_data.Materials().empty()) PrepareMaterialData();
+    if (material_data.CatalogueOutdated(material_file)) PrepareMaterialData();
     Begin(ExportWork::Assignment);
     material_data.Assign(quantity, stop_token, Progress(ExportWork::Assignment));
 }
@@ -140,7 +140,9 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
     Begin(ExportWork::Potential);
     RetrieveFieldData(potential_name);
 
-    const ExportAssembly assembly(project, field, material_data, write_only_potentials, write_material_property);
+    const ExportChoices choices{write_only_potentials, write_material_property,
+                                static_cast<unsigned>(material_quantity)};
+    const ExportAssembly assembly(project, field, material_data, choices);
     CheckExportHeader(assembly.Blocks());
     ExportSummary summary = assembly.Summary(destination.Name());
     Begin(ExportWork::File);

@@ -58,7 +58,7 @@ public:
 
     // Reads the result at result_path, one value per node, for the next export to write.
     void RetrieveFieldData(std::string result_path);
-    // Appends the materials of material_file to the catalogue.
+    // Reads the catalogue from material_file, in place of the one held.
     void PrepareMaterialData();
     // Computes every element's property from the project's material matrix.
     void RetrieveMaterialProperties();
@@ -68,7 +68,8 @@ public:
     std::array<double, 3> GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
                                                unsigned quantity) const;
     void CalculateInv(int i, int j, int k, double& inv_x, double& inv_y, double& inv_z, bool dual_over_primary) const;
-    // Gives every element the byte of its nearest catalogue material.
+    // Gives every element the byte of its nearest catalogue material, reading the catalogue
+    // first when material_file is not the file it was read from as that file is now.
     void AssignElementMaterials();
     // Writes the export file, as brenwick::OutputFile writes a path: an existing file is
     // replaced only once the new one is complete wherever that can be done safely, and a path

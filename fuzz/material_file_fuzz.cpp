@@ -4,10 +4,13 @@
 // The reader either fails with one of its two messages or gives a table; a file that does not
 // parse adds no material. Whatever the table holds, the element assignment gives every element
 // byte 0 or the byte of one of its materials, and the export file carries every record intact.
+// Every number text the reader notes names one of its records, and judging them refuses the
+// export with its message or gives warnings.
 #include "efm/inspection.h"
 #include "engine/export_file.h"
 #include "engine/material.h"
 #include "engine/material_assignment.h"
+#include "engine/material_numbers.h"
 #include "engine/parallel.h"
 #include "fuzz_support.h"
 #include "tests/support/test_files.h"
@@ -34,19 +37,37 @@ Workspace& TheWorkspace() {
     return workspace;
 }
 
-std::vector<Material> ReadCatalogue(const std::string& path) {
+struct Catalogue {
     std::vector<Material> materials;
+    std::vector<NumberText> number_texts;
+};
+
+Catalogue ReadCatalogue(const std::string& path) {
+    Catalogue catalogue;
     try {
-        ReadMaterialFile(path, materials);
+        ReadMaterialFile(path, catalogue.materials, catalogue.number_texts);
     } catch (const std::runtime_error& failure) {
         const std::string text = failure.what();
         const bool parse_error = text == "PrepareMaterialData: Error during parsing Materials.xml file.";
         FuzzCheck(parse_error ||
                       text == "PrepareMaterialData: Warning. Count attribute doesn't represent actual number of materials.",
                   "unknown material file failure: " + text);
-        FuzzCheck(!parse_error || materials.empty(), "a material file that did not parse added materials");
+        FuzzCheck(!parse_error || catalogue.materials.empty(), "a material file that did not parse added materials");
     }
-    return materials;
+    return catalogue;
+}
+
+// Every number text names a record, and judging them refuses or warns, nothing else.
+void CheckNumberTexts(const Workspace& workspace, const Catalogue& catalogue) {
+    for (const NumberText& text : catalogue.number_texts) {
+        FuzzCheck(text.record < catalogue.materials.size(), "a number text names no record");
+    }
+    for (const unsigned quantity : {kQuantityPermittivity, kQuantityDensity}) {
+        try {
+            JudgeNumberTexts(catalogue.number_texts, catalogue.materials, workspace.materials, quantity);
+        } catch (const MaterialFileError&) {
+        }
+    }
 }
 
 // Element properties that meet every rule of the assignment: the zero rule, the threshold,
@@ -116,8 +137,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Workspace& workspace = TheWorkspace();
     test_files::WriteBytes(workspace.materials, {data, size});
-    const std::vector<Material> materials = ReadCatalogue(workspace.materials);
-    CheckAssignment(materials);
-    CheckRecordsRoundTrip(workspace, materials);
+    const Catalogue catalogue = ReadCatalogue(workspace.materials);
+    CheckNumberTexts(workspace, catalogue);
+    CheckAssignment(catalogue.materials);
+    CheckRecordsRoundTrip(workspace, catalogue.materials);
     return 0;
 }

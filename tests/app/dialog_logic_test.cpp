@@ -1,6 +1,6 @@
 // The main dialog's handler logic against a recording view and the scripted result reader.
 #include "app/brenwick_dlg.h"
-#include "app/export_summary_text.h"
+#include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
 #include "potential_project.h"
 #include "recording_view.h"
@@ -389,7 +389,7 @@ TEST_F(DialogExportTest, SuccessShowsTheSummaryBelowTheDoneLineAndThePreview) {
     const ExportSummary& summary = dialog.Readout()->LastExport();
     EXPECT_EQ(summary.output_path, output);
     EXPECT_EQ(summary.project_path, kProject);
-    EXPECT_EQ(view.Status(), kDone + "\n" + ExportSummaryText(summary));
+    EXPECT_EQ(view.Status(), "Start to extract data now..." + ExportSummaryText(summary));
     EXPECT_EQ(LastPreview(), "preview " + output);
 }
 

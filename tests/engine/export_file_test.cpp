@@ -191,14 +191,6 @@ TEST_F(Export, ThePotentialComesFromTheCurrentTreePath) {
     EXPECT_EQ(test_efm::Read(output).nodes, other);
 }
 
-TEST_F(Export, TheCatalogueIsReadOncePerEngine) {
-    ASSERT_EQ(Save(output, false, false), "");
-    WriteMaterialFile(dir / "other.xml", {{1, 4, 1, 0, 0, "only"}});
-    engine->material_file = dir / "other.xml";
-    ASSERT_EQ(Save(output, false, false), "");
-    EXPECT_EQ(test_efm::Read(output).records.size(), 3u);
-}
-
 TEST_F(Export, AnEmptyCatalogueIsReadAgainByTheNextExport) {
     engine = OpenEngine(MeshProject({0, 1}, {0, 1, 2}, {0}), project_path);
     engine->material_file = material_path;

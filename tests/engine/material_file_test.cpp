@@ -1,5 +1,6 @@
 // The material file: reading the catalogue from it, and writing one.
 #include "engine/material.h"
+#include "engine/material_numbers.h"
 #include "engine_test_support.h"
 #include "tests/support/efm_files.h"
 #include "tests/support/environment_variable.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 using namespace brenwick;
@@ -35,12 +37,13 @@ protected:
         return ReadFile(dir / "materials.xml");
     }
     std::string ReadFile(const std::string& path) {
-        return FailureOf([&] { ReadMaterialFile(path, catalogue); });
+        return FailureOf([&] { ReadMaterialFile(path, catalogue, number_texts); });
     }
     const std::vector<Material>& materials() const { return catalogue; }
 
     TempDir dir;
     std::vector<Material> catalogue;
+    std::vector<NumberText> number_texts;
 };
 
 std::string Root(const std::string& count_attribute, const std::string& children) {
@@ -118,25 +121,6 @@ TEST_F(MaterialFile, AMissingCountWithMaterialsIsTheWarningFailure) {
     EXPECT_EQ(materials()[0].eps, 4.0f);
 }
 
-TEST_F(MaterialFile, AMismatchedCountKeepsTheMaterialsForTheNextExport) {
-    fake_reader::Project project = UniformProject(3, 3, 3);
-    project.matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
-    const Engine engine = OpenEngine(project);
-    WriteText(dir / "materials.xml", Root(" Count=\"3\"",
-                                          "<Material ID=\"0\" eps=\"1\"/><Material ID=\"1\" eps=\"4\" "
-                                          "description=\"solid\"/>"));
-    engine->material_file = dir / "materials.xml";
-    std::string output = dir / "out.efm";
-    EXPECT_EQ(FailureOf([&] { engine->SaveBinaryFile(output, false, false); }), count_failure);
-    EXPECT_FALSE(std::filesystem::exists(output));
-
-    EXPECT_EQ(FailureOf([&] { engine->SaveBinaryFile(output, false, false); }), "");
-    const test_efm::MapContents written = test_efm::Read(output);
-    ASSERT_EQ(written.records.size(), 2u);
-    EXPECT_EQ(written.records[1].description, "solid");
-    EXPECT_EQ(written.bytes, std::vector<unsigned char>(8, 1));
-}
-
 TEST_F(MaterialFile, ARootWithAnotherNameGivesNoMaterialsAndNoFailure) {
     EXPECT_EQ(Read("<Material_List Count=\"2\"><Material ID=\"1\"/><Material ID=\"2\"/></Material_List>"), "");
     EXPECT_TRUE(materials().empty());
@@ -193,6 +177,97 @@ TEST_F(MaterialFile, Utf16FilesAreReadWithTheirTextInUtf8) {
 
 namespace {
 
+enum class Verdict { Quiet, Warned, Refused };
+
+struct NumberCase {
+    const char* attribute;
+    const char* text;  // null: the attribute is left out
+    unsigned quantity;
+    const char* reads_as;  // the number the text is read as
+    Verdict verdict;
+};
+
+// "gas" and "FR4", whose `attribute` holds `text` or is left out.
+std::string NumberCatalogue(const std::string& attribute, const char* text) {
+    std::map<std::string, std::string> fr4{
+        {"ID", "1"}, {"eps", "4.4"}, {"mue", "1"}, {"rho", "1850"}, {"rho_set", "1.85"}};
+    if (text == nullptr) fr4.erase(attribute);
+    if (text != nullptr) fr4[attribute] = text;
+    std::string record = "<Material description=\"FR4\"";
+    for (const auto& [name, value] : fr4) record += " " + name + "=\"" + value + "\"";
+    return "<Materials Count=\"2\"><Material ID=\"0\" description=\"gas\" eps=\"1\" rho_set=\"0.0012\"/>" + record +
+           "/></Materials>";
+}
+
+}  // namespace
+
+// Every element has the permittivity 4.4 and the density 1.85 of "FR4". A text that is no number
+// as written refuses the export where the elements are matched against it; elsewhere the export
+// writes the file that the number it is read as gives, and warns.
+TEST(MaterialNumbers, TextsThatAreNoNumbersAsWrittenRefuseTheExportWhereTheyAreMatchedAndWarnElsewhere) {
+    const unsigned permittivity = kQuantityPermittivity, density = kQuantityDensity;
+    const std::vector<NumberCase> cases{
+        {"eps", " 4.4 volts", permittivity, "4.4", Verdict::Quiet},
+        {"mue", "1 (vacuum)", permittivity, "1", Verdict::Quiet},
+        {"rho_set", nullptr, permittivity, "0", Verdict::Quiet},
+        {"eps", "4,4", permittivity, "4", Verdict::Refused},
+        {"eps", "1,0e3", permittivity, "1", Verdict::Refused},
+        {"eps", "abc", permittivity, "0", Verdict::Refused},
+        {"eps", "F/m 4.4", permittivity, "0", Verdict::Refused},
+        {"eps", "", permittivity, "0", Verdict::Warned},
+        {"eps", nullptr, permittivity, "0", Verdict::Warned},
+        {"rho_set", "1,85", density, "1", Verdict::Refused},
+        {"rho_set", nullptr, density, "0", Verdict::Warned},
+        {"eps", "4,4", density, "4", Verdict::Warned},
+        {"rho_set", "abc", permittivity, "0", Verdict::Warned},
+        {"mue", "1,0", permittivity, "1", Verdict::Warned},
+        {"rho", "1,85e3", permittivity, "1", Verdict::Warned},
+        {"ID", "1,5", permittivity, "1", Verdict::Warned},
+    };
+    fake_reader::Project project = UniformProject(3, 3, 3);
+    project.matrices[permittivity] = MatrixForProperties(project, std::vector<float>(8, 4.4f), permittivity);
+    project.matrices[density] = MatrixForProperties(project, std::vector<float>(8, 1.85f), density);
+    const TempDir dir;
+    const std::string materials = dir / "materials.xml", output = dir / "field.efm", as_read = dir / "as-read.efm";
+    const std::string record = "material 2 (description \"FR4\", ID 1) in " + materials + " has ";
+    for (const NumberCase& c : cases) {
+        const bool missing = c.text == nullptr || *c.text == '\0';
+        const std::string written = missing ? "" : std::string(c.attribute) + "=\"" + c.text + "\"";
+        SCOPED_TRACE(std::string(c.attribute) + " " + written + ", quantity " + std::to_string(c.quantity));
+        const Engine engine = OpenEngine(project);
+        engine->material_quantity = static_cast<int>(c.quantity);
+        engine->material_file = materials;
+        WriteText(materials, NumberCatalogue(c.attribute, c.reads_as));
+        ASSERT_EQ(FailureOf([&] { engine->SaveBinaryFile(as_read, false, false); }), "");
+        WriteText(materials, NumberCatalogue(c.attribute, c.text));
+        WriteText(output, "earlier");
+
+        const std::string failure = FailureOf([&] { engine->SaveBinaryFile(output, false, false); });
+        const std::vector<std::string>& warnings = engine->LastExport().warnings;
+        if (c.verdict == Verdict::Refused) {
+            EXPECT_EQ(failure.rfind("AssignElementMaterials: Error. The elements are matched by " +
+                                        std::string(c.attribute) + ", but " + record + written,
+                                    0),
+                      0u)
+                << failure;
+            EXPECT_EQ(test_files::ReadText(output), "earlier");
+            continue;
+        }
+        ASSERT_EQ(failure, "");
+        EXPECT_EQ(ReadBytes(output), ReadBytes(as_read));
+        ASSERT_EQ(warnings.size(), c.verdict == Verdict::Warned ? 1u : 0u);
+        if (warnings.empty()) continue;
+        EXPECT_TRUE(
+            warnings.front().starts_with(record + (missing ? "no value for " + std::string(c.attribute) : written)))
+            << warnings.front();
+        EXPECT_TRUE(
+            warnings.front().ends_with(missing ? "; 0 is used." : "; it is read as " + std::string(c.reads_as) + "."))
+            << warnings.front();
+    }
+}
+
+namespace {
+
 // Switches the C library's numeric conventions to German (decimal comma) for one scope, as a
 // front end that adopts the user's locale does. Builds the locale in a temporary directory
 // when the system has none installed.
@@ -244,7 +319,9 @@ TEST(MaterialFileWriter, WritesAFileThatReadsBackExactlyWithItsCount) {
                                           {300, 4.4f, 1, 1850, 1850, ""}};
     WriteMaterialFile(dir / "materials.xml", materials);
     std::vector<Material> read;
-    ASSERT_NO_THROW(ReadMaterialFile(dir / "materials.xml", read));
+    std::vector<NumberText> number_texts;
+    ASSERT_NO_THROW(ReadMaterialFile(dir / "materials.xml", read, number_texts));
+    EXPECT_TRUE(number_texts.empty());
     ASSERT_EQ(read.size(), materials.size());
     for (std::size_t m = 0; m < read.size(); ++m) {
         ExpectMaterial(read[m], materials[m].ID, materials[m].description, materials[m].eps, materials[m].mue,

@@ -34,6 +34,10 @@ TEST_F(NonFiniteValues, PotentialIsWrittenAsReadWithAWarning) {
                            "i = 2, j = 1, k = 0)"),
               std::string::npos)
         << run.err;
+    // The summary starts with it too, above the counts.
+    EXPECT_NE(run.out.find("\ndone, with 1 warning: 3 node values of the potential are not finite numbers"),
+              std::string::npos)
+        << run.out;
     const efm::Report report = efm::InspectFile(output);
     ASSERT_TRUE(report.node_values);
     EXPECT_EQ(report.node_values->not_finite, 3u);
