@@ -9,7 +9,6 @@
 #include <exception>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 
 namespace brenwick {
@@ -18,19 +17,17 @@ namespace {
 
 // With the cause: what the file system says of the path, else the reader's status.
 [[noreturn]] void FailToOpen(const std::string& project_file, const ResultReader& reader, int status) {
-    std::ostringstream message;
-    message << "Failed to open the CST project file: " << project_file;
     std::string cause = InputFileProblem("The project file", project_file);
     if (cause.empty()) {
         cause = "The " + DescribeReader(reader) + " could not read it as a project (status " + std::to_string(status) +
                 ").";
     }
-    throw ProjectError(message.str(), cause);
+    throw ProjectError(OpenFailureMessage(project_file), cause);
 }
 
 // Only on Windows: the reader takes the path in the ANSI code page.
 [[noreturn]] void FailToSpell(const std::string& project_file) {
-    throw ProjectError("Failed to open the CST project file: " + project_file +
+    throw ProjectError(OpenFailureMessage(project_file) +
                        "\nThe result reader takes paths in the system's code page, which cannot spell this one, and "
                        "the file has no short name; move the project to a folder whose name it can spell.");
 }
@@ -54,8 +51,17 @@ void TakeLines(const std::vector<double>& lines, std::size_t first, std::size_t 
 
 }  // namespace
 
+std::string OpenFailureMessage(const std::string& project_file) {
+    return "Failed to open the CST project file: " + project_file;
+}
+
+// The state is taken before the reader opens the file, so that a change while it opens shows
+// as a change.
 OpenProject::OpenProject(const std::string& project_file, std::shared_ptr<const ResultReader> reader_in, LogSink log_in)
-    : project_path(project_file), reader(std::move(reader_in)), log(std::move(log_in)) {
+    : project_path(project_file),
+      file_state(FileStateOf(project_file)),
+      reader(std::move(reader_in)),
+      log(std::move(log_in)) {
     log("CST DLL Version is: " + std::to_string(ReaderVersion(*reader)));
 
     const std::optional<std::string> reader_path = AnsiPathFor(project_file);
@@ -92,6 +98,8 @@ void OpenProject::ReadMesh() {
     log("xlines: " + std::to_string(x_lines.size()) + "\t ylines: " + std::to_string(y_lines.size()) +
         "\t zlines: " + std::to_string(z_lines.size()));
 }
+
+bool OpenProject::FileChanged() const { return file_state && FileStateOf(project_path) != file_state; }
 
 OpenProject::~OpenProject() {
     try {

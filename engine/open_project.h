@@ -5,21 +5,26 @@
 
 #include "grid.h"
 #include "log_sink.h"
+#include "platform/file_state.h"
 #include "reader_functions.h"
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace brenwick {
 
+// "Failed to open the CST project file: <path>", what every project that cannot be opened says.
+std::string OpenFailureMessage(const std::string& project_file);
+
 class OpenProject {
 public:
     // Logs the reader's version, opens the project at `project_file` and reads its mesh, logging
-    // the line counts. Throws "Failed to open the CST project file: <path>" when the reader fails,
-    // and names the counts or the axis of a mesh that cannot be exported; a project that opened
-    // is closed again before such a failure leaves.
+    // the line counts. Throws OpenFailureMessage when the reader fails, and names the counts or
+    // the axis of a mesh that cannot be exported; a project that opened is closed again before
+    // such a failure leaves. Notes the state of the project file first (FileChanged).
     OpenProject(const std::string& project_file, std::shared_ptr<const ResultReader> reader, LogSink log);
 
     // Closes the project if Close has not done so. Never throws: a failure to close is reported
@@ -33,6 +38,10 @@ public:
     void Close();
 
     const std::string& Path() const { return project_path; }
+    // Whether the project file was changed, replaced or removed since the project was opened, so
+    // that what the reader reads would not be that file as it is now. A path that names no file
+    // the program can examine (one that only the reader understands) never counts as changed.
+    bool FileChanged() const;
     const ResultReader& Reader() const { return *reader; }
     // What every reader call on the project receives.
     CSTProjHandle& Handle() { return project_handle; }
@@ -45,6 +54,7 @@ private:
     void ReadMesh();
 
     std::string project_path;
+    std::optional<FileState> file_state;  // of the project file as it was opened
     std::shared_ptr<const ResultReader> reader;
     LogSink log;
     CSTProjHandle project_handle{};

@@ -5,6 +5,7 @@
 #include "engine_error.h"
 #include "export_assembly.h"
 #include "export_file.h"
+#include "failure_cause.h"
 #include "grid.h"
 #include "large_array.h"
 #include "output/output_target.h"
@@ -13,6 +14,7 @@
 #include <exception>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 using namespace brenwick;
 
@@ -36,35 +38,61 @@ namespace {
 }  // namespace
 
 CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
-    : log(context.log ? std::move(context.log) : StandardOutputLog()),
+    : project_path(std::move(project_file)),
+      reader(context.reader ? std::move(context.reader) : LinkedReader()),
+      log(context.log ? std::move(context.log) : StandardOutputLog()),
       notices(std::move(context.notices)),
-      project(project_file, context.reader ? std::move(context.reader) : LinkedReader(), log) {}
+      project(std::in_place, project_path, reader, log) {}
 
 CST_Readout::~CST_Readout() = default;
 
-void CST_Readout::CloseProject() { project.Close(); }
+void CST_Readout::CloseProject() {
+    if (project) project->Close();
+}
+
+const OpenProject& CST_Readout::Project() const {
+    if (!project) throw ProjectError(OpenFailureMessage(project_path));
+    return *project;
+}
+
+OpenProject& CST_Readout::Project() { return const_cast<OpenProject&>(std::as_const(*this).Project()); }
+
+// The old project is closed before the file is opened again: a reader may otherwise hand the
+// new open the old one's structures, as HDF5 does for a file it has open.
+bool CST_Readout::OpenCurrentProject() {
+    if (project && !project->FileChanged()) return false;
+    project.reset();
+    field = FieldData();
+    material_data.DiscardProjectData();
+    if (std::string cause = InputFileProblem("The project file", project_path); !cause.empty()) {
+        throw ProjectError(OpenFailureMessage(project_path), cause);
+    }
+    project.emplace(project_path, reader, log);
+    log(kReopened);
+    return true;
+}
 
 std::string CST_Readout::GetPotentialName() const { return potential_name; }
 
 void CST_Readout::RetrieveFieldData(std::string result_path) {
-    field.Retrieve(project, result_path, log, stop_token, Progress(ExportWork::Potential));
+    field.Retrieve(Project(), result_path, log, stop_token, Progress(ExportWork::Potential));
 }
 
 void CST_Readout::PrepareMaterialData() { material_data.ReadCatalogue(material_file); }
 
 void CST_Readout::RetrieveMaterialProperties() {
-    material_data.ComputeProperties(project, static_cast<unsigned>(material_quantity), log, stop_token,
+    material_data.ComputeProperties(Project(), static_cast<unsigned>(material_quantity), log, stop_token,
                                     Progress(ExportWork::MaterialMatrix), Progress(ExportWork::ElementProperties));
 }
 
 std::array<double, 3> CST_Readout::GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity) {
-    material_data.LoadMatrix(project, quantity, stop_token, Progress(ExportWork::MaterialMatrix));
+    material_data.LoadMatrix(Project(), quantity, stop_token, Progress(ExportWork::MaterialMatrix));
     return GetMaterialFromIndex(material_data.Matrix(), i, j, k, superindex, quantity);
 }
 
 std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
                                                         unsigned quantity) const {
-    const std::size_t node_count = efm::NodeCount(project.Dims());
+    const std::size_t node_count = efm::NodeCount(Project().Dims());
     if (superindex < 0 || static_cast<std::size_t>(superindex) >= node_count) {
         std::ostringstream message;
         message << "In CST_Readout::GetMaterialFromIndex the superindex is greater #nodes or negative!\n"
@@ -80,7 +108,7 @@ std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int
 
 void CST_Readout::CalculateInv(int i, int j, int k, double& inv_x, double& inv_y, double& inv_z,
                                bool dual_over_primary) const {
-    const std::array<int, 3>& mesh_dims = project.Dims();
+    const std::array<int, 3>& mesh_dims = Project().Dims();
     if (i == mesh_dims[0] - 1 || j == mesh_dims[1] - 1 || k == mesh_dims[2] - 1) {
         std::ostringstream message;
         message << "You asked to calculate inv for an index, which is to high!\n"
@@ -93,7 +121,7 @@ void CST_Readout::CalculateInv(int i, int j, int k, double& inv_x, double& inv_y
     if (!inside(i, mesh_dims[0]) || !inside(j, mesh_dims[1]) || !inside(k, mesh_dims[2])) {
         throw std::out_of_range("invalid vector<T> subscript");
     }
-    const MeshLines lines = project.Lines();
+    const MeshLines lines = Project().Lines();
     const InvFactors inv = InvFromLengths(AxisLengthsAt(lines.x, static_cast<std::size_t>(i)),
                                           AxisLengthsAt(lines.y, static_cast<std::size_t>(j)),
                                           AxisLengthsAt(lines.z, static_cast<std::size_t>(k)), dual_over_primary);
@@ -119,7 +147,7 @@ void CST_Readout::AssignElementMaterials() {
 }
 
 void CST_Readout::RefuseInputAsOutput(const OutputDestination& output) const {
-    if (SameFile(output, project.Path()) || SameFile(output, material_file)) {
+    if (SameFile(output, project_path) || SameFile(output, material_file)) {
         throw ExportFileError(kSaveError + std::string("Refusing to overwrite an input file:  ") + output.Name());
     }
 }
@@ -135,16 +163,24 @@ void CST_Readout::SaveBinaryFileToStandardOutput(bool write_only_potentials, boo
 void CST_Readout::Export(const OutputDestination& destination, bool write_only_potentials,
                          bool write_material_property) {
     RefuseInputAsOutput(destination);
+    const bool reopened = OpenCurrentProject();
     plan = PlanExport(write_only_potentials, write_material_property);
     if (!write_only_potentials) AssignElementMaterials();
     Begin(ExportWork::Potential);
     RetrieveFieldData(potential_name);
+    // What was read must be the file as it was opened; the next export opens it again.
+    if (Project().FileChanged()) {
+        throw ProjectError(kChangedWhileRead, "The project file " + project_path +
+                                                  " was written to or replaced during the export; "
+                                                  "export again to read it as it is now.");
+    }
 
     const ExportChoices choices{write_only_potentials, write_material_property,
                                 static_cast<unsigned>(material_quantity)};
-    const ExportAssembly assembly(project, field, material_data, choices);
+    const ExportAssembly assembly(Project(), field, material_data, choices);
     CheckExportHeader(assembly.Blocks());
     ExportSummary summary = assembly.Summary(destination.Name());
+    if (reopened) summary.notes.emplace_back(kReopened);
     Begin(ExportWork::File);
     WriteExportFile(destination, assembly.Blocks(), stop_token, notices, Progress(ExportWork::File));
     last_export = std::move(summary);
@@ -157,8 +193,8 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
 // potential 4 per node; per element the property computation 12 read and 4 written, the
 // assignment 4 and 1; the file its size.
 ExportPlan CST_Readout::PlanExport(bool write_only_potentials, bool write_material_property) const {
-    const std::uint64_t nodes = efm::NodeCount(project.Dims());
-    const std::uint64_t elements = efm::ElementCount(project.Dims());
+    const std::uint64_t nodes = efm::NodeCount(Project().Dims());
+    const std::uint64_t elements = efm::ElementCount(Project().Dims());
     const auto quantity = static_cast<unsigned>(material_quantity);
     ExportPlan export_plan;
     std::uint64_t file_bytes = 4 * nodes;

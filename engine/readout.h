@@ -2,7 +2,9 @@
 //
 // Constructing it opens the project through the result reader and reads the mesh;
 // SaveBinaryFile completes the data an export needs and writes the export file;
-// destroying it closes the project.
+// destroying it closes the project. Every export reads the project file and the material file as
+// they are then: a project file changed or replaced since it was opened is opened again, and a
+// changed material file is read again.
 #ifndef BRENWICK_READOUT_H
 #define BRENWICK_READOUT_H
 
@@ -21,11 +23,17 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
 
 namespace brenwick {
+
+// What an export says when it found the project file changed since it was opened.
+inline constexpr const char* kReopened = "The project file changed since it was opened; it was opened again.";
+// Why an export fails when the project file changed while the export read it.
+inline constexpr const char* kChangedWhileRead = "The project file changed while it was read";
 
 // What a readout works with besides its project; the defaults are the classic program's.
 struct ReadoutContext {
@@ -76,6 +84,11 @@ public:
     // naming a descriptor of the process (/dev/stdout) is written into as it stands. An output
     // that is the project or the material file, in any spelling, is refused before anything
     // is read or written.
+    // A project file changed or replaced since it was opened is first opened again (kReopened,
+    // logged and noted in the summary), everything read from it before dropped; one that is gone
+    // or cannot be opened fails the export with OpenFailureMessage and its cause. A project file
+    // that changes while the export reads it fails the export with kChangedWhileRead. Either way
+    // the output is left as it was.
     void SaveBinaryFile(std::string output_path, bool write_only_potentials, bool write_material_property);
     // Writes the same export to the program's standard output, which must already be open;
     // refused in the same way when standard output is open on an input.
@@ -100,9 +113,11 @@ public:
 private:
     // The parts that do the work: the open project (reader, handle, mesh), its potential and its
     // material data. Each export assembles its file from them (brenwick::ExportAssembly).
+    std::string project_path;
+    std::shared_ptr<const brenwick::ResultReader> reader;
     brenwick::LogSink log;
     brenwick::LogSink notices;
-    brenwick::OpenProject project;
+    std::optional<brenwick::OpenProject> project;  // none once opening it again failed
     brenwick::FieldData field;
     brenwick::MaterialData material_data;
 
@@ -111,6 +126,12 @@ private:
     std::stop_token stop_token;
     brenwick::ExportSummary last_export;
 
+    // The open project; throws OpenFailureMessage when opening it again failed.
+    brenwick::OpenProject& Project();
+    const brenwick::OpenProject& Project() const;
+    // Opens the project again when its file changed since it was opened, or when the last
+    // attempt failed; returns whether it did.
+    bool OpenCurrentProject();
     void RefuseInputAsOutput(const brenwick::OutputDestination& output) const;
     void Export(const brenwick::OutputDestination& destination, bool write_only_potentials,
                 bool write_material_property);

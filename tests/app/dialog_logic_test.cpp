@@ -1,5 +1,6 @@
 // The main dialog's handler logic against a recording view and the scripted result reader.
 #include "app/brenwick_dlg.h"
+#include "efm/reader.h"
 #include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
 #include "potential_project.h"
@@ -391,6 +392,37 @@ TEST_F(DialogExportTest, SuccessShowsTheSummaryBelowTheDoneLineAndThePreview) {
     EXPECT_EQ(summary.project_path, kProject);
     EXPECT_EQ(view.Status(), "Start to extract data now..." + ExportSummaryText(summary));
     EXPECT_EQ(LastPreview(), "preview " + output);
+}
+
+// The loop of a simulation: export, run the simulation again, which writes the project anew with
+// a finer mesh, and export again with the dialog still open.
+TEST_F(DialogExportTest, AProjectWrittenAnewSinceItWasOpenedIsOpenedAgainAndExportedAsItIsNow) {
+    const std::string project = temp / "chamber.cst";
+    const std::string output = temp / "chamber.efm";
+    test_files::WriteText(project, "the first run");
+    Open(project);
+    view.Type(ControlId::MaterialFile, "");
+    view.Type(ControlId::OutputFile, output);
+    view.Tick(ControlId::OnlyPotentials, true);
+    Export();
+    ASSERT_EQ(view.Status(), "Start to extract data now..." + ExportSummaryText(dialog.Readout()->LastExport()));
+
+    fake_reader::Project finer = PotentialProject();
+    finer.dims = {4, 3, 3};
+    finer.lines = {0.0, 0.5, 1.0, 1.5, -1.0, 0.0, 1.0, 2.0, 3.0, 5.0};
+    finer.results.front().values.resize(36, 7.5f);
+    fake_reader::Current() = finer;
+    test_files::WriteText(project, "the second run, with a finer mesh");
+    Export();
+
+    EXPECT_TRUE(
+        view.Status().starts_with(kDone + "\nThe project file changed since it was opened; it was opened again.\n"))
+        << view.Status();
+    efm::FileReader written(output);
+    EXPECT_EQ(written.MeshDims(), finer.dims);
+    std::vector<float> values(36);
+    written.ReadNodeValues(0, values);
+    EXPECT_EQ(values, finer.results.front().values);
 }
 
 TEST_F(DialogExportTest, CancelEndsTheExportAsCancelledAndKeepsTheOlderOutput) {

@@ -1,4 +1,5 @@
-// Every export reads the material file as it is when it runs.
+// Every export reads the project file and the material file as they are when it runs.
+#include "engine/open_project.h"
 #include "engine/readout.h"
 #include "engine_test_support.h"
 
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 using namespace brenwick;
 
@@ -35,6 +37,8 @@ void ReplaceByRename(const std::string& path, const std::string& text) {
     fs::rename(path + ".new", path);
 }
 
+// The scripted reader stands for what the project file holds: a test that changes the file
+// installs what the reader shall find in it.
 class ChangedInputs : public testing::Test {
 protected:
     // Opens Version(3, 2) with this material file and exports it.
@@ -68,7 +72,66 @@ protected:
     Engine engine;
 };
 
+struct Change {
+    const char* name;
+    std::function<void()> change;
+    int open_status;      // of the reader, which finds Version(4, 5) in the changed file; -1: no change
+    std::string failure;  // how the next export starts to fail (its message and cause); "" when it writes `written`
+    std::pair<int, int> written;
+};
+
 }  // namespace
+
+// Stale data of the first export would spoil Version(4, 5). Whatever happened, the file written
+// anew afterwards is read by the next export.
+TEST_F(ChangedInputs, AProjectFileChangedSinceItWasOpenedIsOpenedAgainBeforeTheExportReadsIt) {
+    bool while_read = false;
+    const std::string not_opened = OpenFailureMessage(project) + "\n";
+    const std::vector<Change> cases{
+        {"unchanged", [] {}, -1, "", {3, 1}},
+        {"rewritten in place", [&] { WriteText(project, "second version"); }, 0, "", {4, 2}},
+        {"replaced by rename", [&] { ReplaceByRename(project, "second"); }, 0, "", {4, 2}},
+        {"truncated", [&] { fs::resize_file(project, 0); }, 3, not_opened, {}},
+        {"deleted",
+         [&] { fs::remove(project); },
+         0,
+         not_opened + "The project file " + project + " does not exist.",
+         {}},
+        {"changed while read", [&] { while_read = true; }, -1, kChangedWhileRead, {}},
+    };
+    for (const Change& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenAndExport(Catalogue("2", "5"));
+        const std::vector<unsigned char> first = ReadBytes(output);
+        c.change();
+        if (c.open_status >= 0) {
+            fake_reader::Current() = Version(4, 5);
+            fake_reader::Current().open_status = c.open_status;
+        }
+        engine->SetProgressListener([&](const ExportProgress& progress) {
+            if (progress.stage == ExportStage::ReadingPotential && std::exchange(while_read, false)) {
+                WriteText(project, "changed during the export");
+            }
+        });
+        const std::string failure = Export();
+        if (c.failure.empty()) {
+            ASSERT_EQ(failure, "");
+            EXPECT_EQ(Written(), c.written);
+            const bool reopened = c.open_status >= 0;
+            EXPECT_EQ(engine->LastExport().notes.size(), reopened ? 1u : 0u);
+            EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), reopened ? 2 : 1);
+        } else {
+            EXPECT_TRUE(failure.starts_with(c.failure)) << failure;
+            EXPECT_EQ(ReadBytes(output), first);
+        }
+
+        WriteText(project, "third version, longer");
+        fake_reader::Current() = Version(5, 2);
+        ASSERT_EQ(Export(), "");
+        EXPECT_EQ(Written(), (std::pair{5, 1}));
+        EXPECT_EQ(engine->LastExport().notes, std::vector<std::string>{kReopened});
+    }
+}
 
 namespace {
 
