@@ -147,7 +147,6 @@ std::optional<FileState> StateOf(const OutputDestination& output) {
     const std::optional<int> descriptor = DescriptorOf(output);
     return descriptor ? FileStateOf(*descriptor) : FileStateOf(output.Name());
 }
-}
 
 }  // namespace
 

@@ -254,7 +254,7 @@ TEST_F(StandardOutputSpellings, ThatOfStandardErrorAreRefused) {
             EXPECT_EQ(test_files::ReadText(log), earlier);
             if (with.to_null) {
                 EXPECT_TRUE(run.exited && run.status == 0) << Describe(run);
-                EXPECT_TRUE(run.out.ends_with(command.written + with.spelling + "\n")) << run.out;
+                EXPECT_NE(run.out.find(command.written + with.spelling + "\n"), std::string::npos) << run.out;
                 continue;
             }
             EXPECT_TRUE(run.exited && run.status == 2) << Describe(run);
