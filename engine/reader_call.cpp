@@ -1,5 +1,6 @@
 #include "reader_call.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,22 +8,28 @@ namespace brenwick {
 
 namespace {
 
-// Per thread, since the About box may ask for the reader's version while an export reads.
-thread_local const char* running_call = nullptr;
+// For the whole process, not per thread: a reader may end the program from a thread of its own
+// while the call that started it waits. The program never calls the reader from two threads at
+// once, so the name is that of the call that runs.
+std::atomic<int> running_calls{0};
+std::atomic<const char*> running_call{nullptr};
 
-// Runs among the program's exit handlers, on the thread that called exit().
+// Runs among the program's exit handlers, on whichever thread called exit().
 void EndAsFailureInReaderCall() {
-    if (running_call == nullptr) return;
-    std::fprintf(stderr, "The result reader ended the program during %s.\n", running_call);
+    if (running_calls.load() == 0) return;
+    std::fprintf(stderr, "The result reader ended the program during %s.\n", running_call.load());
     std::fflush(stderr);
     std::_Exit(1);  // not the status the reader chose: the run did not finish
 }
 
 }  // namespace
 
-ReaderCallMark::ReaderCallMark(const char* name) noexcept { running_call = name; }
+ReaderCallMark::ReaderCallMark(const char* name) noexcept {
+    running_call.store(name);
+    ++running_calls;
+}
 
-ReaderCallMark::~ReaderCallMark() { running_call = nullptr; }
+ReaderCallMark::~ReaderCallMark() { --running_calls; }
 
 void ReportProgramEndInReaderCalls() {
     static const bool installed = std::atexit(EndAsFailureInReaderCall) == 0;

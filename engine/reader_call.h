@@ -6,7 +6,7 @@
 
 namespace brenwick {
 
-// Marks the reader function `name` as running on this thread for the life of the object.
+// Marks the reader function `name` as running for the life of the object.
 class ReaderCallMark {
 public:
     explicit ReaderCallMark(const char* name) noexcept;
@@ -39,9 +39,10 @@ private:
     Pointer function_ = nullptr;
 };
 
-// Call once at program start, before any reader is called: from then on, exit() called in a
-// reader function (on the thread that runs it) writes "The result reader ended the program
-// during <function>." on standard error and ends the program with status 1.
+// Call once at program start, before any reader is called: from then on, exit() called while a
+// reader function runs, on its thread or on any other (one the reader started), writes "The
+// result reader ended the program during <function>." on standard error and ends the program
+// with status 1.
 void ReportProgramEndInReaderCalls();
 
 }  // namespace brenwick

@@ -7,10 +7,17 @@
  *   matrix=unwritten    returns success from CST_GetMaterialMatrixHexMesh without writing a value
  *   close=fails         closes the project but returns a failure status
  *   exit=FUNCTION       calls exit(0) in that function
+ *   exit-thread=FUNCTION calls exit(0) on a thread that function starts and waits for
  *   mesh=huge           reports 1290 x 1290 x 1290 mesh lines, more memory than any array gets
  * Several faults are separated by blanks. */
 #include <stdlib.h>
 #include <string.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
 
 #define CST_GetDLLVersion minimal_GetDLLVersion
 #define CST_OpenProject minimal_OpenProject
@@ -51,8 +58,31 @@ static int is_fault(const char* name, const char* value) {
            (actual[strlen(value)] == '\0' || actual[strlen(value)] == ' ');
 }
 
+#if defined(_WIN32)
+static DWORD WINAPI exit_on_this_thread(LPVOID unused) {
+    (void)unused;
+    exit(0);
+}
+
+static void exit_on_own_thread(void) {
+    const HANDLE thread = CreateThread(NULL, 0, exit_on_this_thread, NULL, 0, NULL);
+    if (thread != NULL) WaitForSingleObject(thread, INFINITE);
+}
+#else
+static void* exit_on_this_thread(void* unused) {
+    (void)unused;
+    exit(0);
+}
+
+static void exit_on_own_thread(void) {
+    pthread_t thread;
+    if (pthread_create(&thread, NULL, exit_on_this_thread, NULL) == 0) pthread_join(thread, NULL);
+}
+#endif
+
 static void exit_if_asked(const char* function) {
     if (is_fault("exit", function)) exit(0);
+    if (is_fault("exit-thread", function)) exit_on_own_thread();
 }
 
 static int huge_mesh(void) { return is_fault("mesh", "huge"); }

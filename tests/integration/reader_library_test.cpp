@@ -146,6 +146,7 @@ TEST_F(ReaderLibrary, MisbehavingReadersAreReportedAsWhatHappened) {
         bool needs_memory_limit = false;
     };
     const std::string closing = "Warning: Failed to close the CST project.";
+    const std::string ended = "The result reader ended the program during CST_Get3DHexResult.";
     const std::string properties = "Failed to read material properties from CST.";
     const std::string no_properties = "Not enough memory for the element properties: 2,141,700,569 floats, 8.0 GiB.";
     const std::string no_potential =
@@ -157,7 +158,8 @@ TEST_F(ReaderLibrary, MisbehavingReadersAreReportedAsWhatHappened) {
         {"potential=unwritten", potentials, 0, {unwritten_nodes}},
         {"matrix=unwritten", {}, 0, {unwritten_elements}},
         {"potential=unwritten close=fails", potentials, 0, {unwritten_nodes, closing}},
-        {"exit=CST_Get3DHexResult", {}, 1, {"The result reader ended the program during CST_Get3DHexResult."}},
+        {"exit=CST_Get3DHexResult", {}, 1, {ended}},
+        {"exit-thread=CST_Get3DHexResult", {}, 1, {ended}},
         {"mesh=huge", {}, 1, {properties, no_properties}, true},
         {"mesh=huge", potentials, 1, {no_potential}, true},
     };
