@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,19 @@ unsigned DefaultCount() {
         if (end != text && *end == '\0' && value > 0 && value <= 1024) return static_cast<unsigned>(value);
     }
     return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// Starts threads running run(1), run(2), ... up to run(workers - 1) until one cannot be started
+// (a limit on processes or threads); returns the first worker without a thread.
+template <typename Run>
+std::size_t StartWorkers(std::vector<std::jthread>& threads, std::size_t workers, const Run& run) {
+    std::size_t worker = 1;
+    try {
+        for (; worker < workers; ++worker) threads.emplace_back(run, worker);
+    } catch (const std::system_error&) {
+        // The workers from here on run on the calling thread.
+    }
+    return worker;
 }
 
 }  // namespace
@@ -63,8 +77,11 @@ void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::s
                 failures[worker] = std::current_exception();
             }
         };
-        for (std::size_t worker = 1; worker < workers; ++worker) threads.emplace_back(run, worker);
+        const std::size_t started = StartWorkers(threads, workers, run);
         run(0);
+        // Ranges whose thread could not be started are the calling thread's too: the same
+        // ranges, so the same results, only later.
+        for (std::size_t worker = started; worker < workers; ++worker) run(worker);
         threads.clear();  // joins
         for (const auto& failure : failures) {
             if (failure) std::rethrow_exception(failure);

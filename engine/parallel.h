@@ -16,7 +16,8 @@ unsigned WorkerCount();
 void SetWorkerCount(unsigned count);  // 0 returns to the default
 
 // Calls body(begin, end) for consecutive ranges that together cover [0, count), each range
-// on its own thread. Returns when all are done; rethrows the first exception of a range.
+// on its own thread (where no more threads can be started, the calling thread runs the ranges
+// left over after its own). Returns when all are done; rethrows the first exception of a range.
 // With a stop token that can be asked to stop, or with `progress`, each thread's range is
 // handed to the body in pieces: a request to stop ends the loop with ExportCancelled after the
 // current piece, and `progress` is told the share of all items done after each piece of the

@@ -5,11 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <grp.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -127,3 +134,48 @@ TEST(Parallel, AFailureOfOneRangeReachesTheCallerAfterAllRanges) {
     EXPECT_EQ(failure, "invalid vector<T> subscript");
     EXPECT_EQ(done, 75u);
 }
+
+#if !defined(_WIN32)
+namespace {
+
+// Lets this process start no other task (thread or process): RLIMIT_NPROC, which binds only
+// users without root's rights, so root first becomes a user id of its own that no other
+// process has.
+void AllowNoOtherTask() {
+    if (geteuid() == 0) {
+        const auto user = static_cast<uid_t>(2000000000 + getpid());
+        if (setgroups(0, nullptr) != 0 || setgid(user) != 0 || setuid(user) != 0) {
+            throw std::runtime_error("cannot become a user of its own");
+        }
+    }
+    const rlimit one{1, 1};
+    if (setrlimit(RLIMIT_NPROC, &one) != 0) throw std::runtime_error("cannot limit the tasks");
+    try {
+        std::thread([] {}).join();
+    } catch (const std::system_error&) {
+        return;
+    }
+    throw std::runtime_error("a thread could still be started");
+}
+
+}  // namespace
+
+TEST(Parallel, WhereNoThreadCanStartTheCallingThreadRunsTheSameRanges) {
+    WorkerCountScope scope(4);
+    EXPECT_EQ(FailureInChild([] {
+                  const std::vector<Call> with_threads = Calls(1000);
+                  AllowNoOtherTask();
+                  const std::vector<Call> alone = Calls(1000);
+                  const auto same_range = [](const Call& a, const Call& b) {
+                      return a.begin == b.begin && a.end == b.end;
+                  };
+                  if (!std::equal(alone.begin(), alone.end(), with_threads.begin(), with_threads.end(), same_range)) {
+                      throw std::runtime_error("other ranges than with threads");
+                  }
+                  for (const Call& call : alone) {
+                      if (call.thread != std::this_thread::get_id()) throw std::runtime_error("a thread was started");
+                  }
+              }),
+              "");
+}
+#endif
