@@ -27,14 +27,14 @@ void ShowOnlyQtErrors(QtMsgType type, const QMessageLogContext&, const QString& 
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << std::endl;
 }
 
-// Painting text needs a QGuiApplication, and a command line may run without a display: the
-// offscreen platform stands in unless the user chose another. Only preview makes one, so the
-// other commands never touch Qt.
+// Painting text needs a QGuiApplication, and a command line may run without a display. It draws
+// into an image only, so it always takes the offscreen platform, whatever QT_QPA_PLATFORM says:
+// a platform that cannot start (no display, a name Qt lacks) would end the program. Only preview
+// makes one, so the other commands never touch Qt.
 class GuiSession {
 public:
     GuiSession() {
         if (QGuiApplication::instance() != nullptr) return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         previous_handler_ = qInstallMessageHandler(ShowOnlyQtErrors);
         application_ = std::make_unique<QGuiApplication>(argc_, argv_);
     }
@@ -48,9 +48,12 @@ public:
 
 private:
     QtMessageHandler previous_handler_ = nullptr;
-    int argc_ = 1;
+    // An option, which wins over QT_QPA_PLATFORM, so that the environment stays as it was.
     char name_[13] = "brenwick-cli";
-    char* argv_[2] = {name_, nullptr};
+    char platform_option_[10] = "-platform";
+    char platform_[10] = "offscreen";
+    char* argv_[4] = {name_, platform_option_, platform_, nullptr};
+    int argc_ = 3;
     std::unique_ptr<QGuiApplication> application_;
 };
 

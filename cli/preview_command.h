@@ -29,8 +29,8 @@ std::optional<std::array<int, 2>> ParsePictureSize(const std::string& text);
 // Writes the PNG picture, says so on `out` and returns 0; a failure goes to `err` with status 1,
 // an output that is a terminal or standard error's file with status 2. The output is taken as
 // CommandOutput (command_output.h) says: while it is standard output, the line goes to `err`.
-// Makes the QGuiApplication that painting needs when there is none yet, on the offscreen
-// platform unless QT_QPA_PLATFORM names another.
+// Makes the QGuiApplication that painting needs when there is none yet, always on the offscreen
+// platform: QT_QPA_PLATFORM is not followed.
 int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& err);
 
 // Adds the subcommand "preview FILE --output PNG [--axis x|y|z] [--at COORD | --index I]
