@@ -4,6 +4,7 @@
 #include "command_output.h"
 #include "fieldmap/slice.h"
 #include "output/output_file.h"
+#include "render/painting_threads.h"
 #include "render/slice_picture.h"
 
 #include <CLI/CLI.hpp>
@@ -107,6 +108,7 @@ int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& e
         efm::FileReader reader(options.path);
         const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {AxisOf(options.axis), options.at, options.index});
         const GuiSession session;
+        render::FitPaintingThreadsToRoom();
         const QSize size = PictureSize(options.size, slice);
         const QString file_name = QString::fromStdString(std::filesystem::path(options.path).filename().string());
         SavePng(render::RenderSlice(slice, file_name, size).image, output.Destination(), NoticesTo(err));

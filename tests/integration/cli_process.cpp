@@ -141,8 +141,8 @@ HANDLE InheritedDescriptor(int descriptor) {
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments, const CliSetup& setup) {
-    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.traced || setup.bind_folder ||
-        setup.standard_error >= 0) {
+    if (setup.file_size_limit || setup.memory_limit || setup.identity || setup.task_limit || setup.traced ||
+        setup.bind_folder || setup.standard_error >= 0) {
         throw std::runtime_error("RunCli: on Windows a child runs only with its arguments and standard output");
     }
     const test_files::TempDir capture;
@@ -210,10 +210,11 @@ bool BindFolder(const char* folder, const char* second_name) {
     const int err =
         setup.standard_error >= 0 ? setup.standard_error : open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
-    for (const auto& [resource, bytes] :
-         {std::pair{RLIMIT_FSIZE, setup.file_size_limit}, std::pair{RLIMIT_AS, setup.memory_limit}}) {
-        const rlimit limit{bytes.value_or(RLIM_INFINITY), bytes.value_or(RLIM_INFINITY)};
-        if (bytes && setrlimit(resource, &limit) != 0) _exit(126);
+    for (const auto& [resource, most] :
+         {std::pair{RLIMIT_FSIZE, setup.file_size_limit}, std::pair{RLIMIT_AS, setup.memory_limit},
+          std::pair{RLIMIT_NPROC, setup.task_limit}}) {
+        const rlimit limit{most.value_or(RLIM_INFINITY), most.value_or(RLIM_INFINITY)};
+        if (most && setrlimit(resource, &limit) != 0) _exit(126);
     }
     // The group first: without root's rights the group can no longer be changed.
     if (setup.identity &&

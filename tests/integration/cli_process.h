@@ -43,6 +43,10 @@ struct CliSetup {
     std::optional<std::uint64_t> memory_limit;
     // Runs as this user and group, with no supplementary groups; the test must run as root.
     std::optional<Identity> identity;
+    // The child's user may have no more tasks, threads and processes together (RLIMIT_NPROC, as
+    // `prlimit --nproc` sets it). The limit counts the user's tasks everywhere and does not bind
+    // root: give the child an identity that no other process has.
+    std::optional<std::uint64_t> task_limit;
     // A descriptor to give the child as its standard output (a pipe, a terminal) instead of
     // the file that CliRun::out is read from; -1: that file.
     int standard_output = -1;

@@ -1,7 +1,14 @@
-// brenwick-cli where a desktop's comforts are missing: a Qt platform that cannot start.
+// brenwick-cli where a desktop's comforts are missing: no room for another thread, a Qt platform
+// that cannot start. Every command still does its work, with the bytes it writes anywhere else,
+// or says why it cannot.
 #include "cli_export_fixture.h"
 #include "tests/support/environment_variable.h"
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,12 +23,60 @@ protected:
     ScarceEnvironment() {
         WriteProject(demo.contents);
         ExpectSuccess(RunCli(ExportArguments()));
+        reference = test_files::ReadBytes(output);
         fs::copy_file(output, efm);
     }
 
     const std::string efm = dir / "input.efm";
     const std::string picture = dir / "picture.png";
+    std::vector<unsigned char> reference;  // the export's bytes where threads can start
 };
+
+// Room for no other thread, for one (which the signals take) and for two, with four threads
+// asked for. Every command runs, export on the calling thread; only preview needs a thread, for
+// Qt's painting.
+TEST_F(ScarceEnvironment, EveryCommandRunsWhereNoThreadOrOnlyOneCanStart) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "a limit on a user's threads and processes: POSIX only";
+#else
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to run the program as a user that no other process has";
+    const auto user = static_cast<unsigned>(2000000000 + getpid());
+    ASSERT_EQ(chown(dir.path().c_str(), user, user), 0);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::uint64_t least_tasks;  // fewer end with status 1 and `refusal`
+        std::string refusal;
+    };
+    const std::vector<Case> cases {
+        {ExportArguments(), 1, ""}, {{"inspect", efm}, 1, ""}, {{"probe", efm, "0.1", "0.1", "0.1"}, 1, ""},
+            {{"convert", efm, "--output", dir / "map.vtr"}, 1, ""},
+            {{"make-project", dir / "made.cst", "--materials-out", dir / "made.xml"}, 1, ""},
+#if defined(BRENWICK_HAS_QT)
+            {{"preview", efm, "--output", picture}, 3, "preview: no thread could be started to draw the picture\n"},
+#endif
+    };
+    for (const std::uint64_t tasks : {1u, 2u, 3u}) {
+        CliSetup setup;
+        setup.identity = Identity{user, user};
+        setup.task_limit = tasks;
+        fs::remove(output);
+        for (const Case& test : cases) {
+            SCOPED_TRACE(test.arguments.front() + ", at most " + std::to_string(tasks) + " tasks");
+            std::vector<std::string> arguments{"--threads", "4"};
+            arguments.insert(arguments.end(), test.arguments.begin(), test.arguments.end());
+            CliProcess command(arguments, setup);
+            ASSERT_TRUE(command.EndsWithin(60)) << "waits for a thread that did not start";
+            const CliRun run = command.Wait();
+            const int status = tasks < test.least_tasks ? 1 : 0;
+            EXPECT_TRUE(run.exited && run.status == status) << Describe(run) << "\n" << run.err;
+            if (status != 0) {
+                EXPECT_EQ(run.err, test.refusal);
+            }
+        }
+        EXPECT_EQ(test_files::ReadBytes(output), reference);
+    }
+#endif
+}
 
 TEST_F(ScarceEnvironment, PreviewDrawsOnWhateverPlatformQtIsGiven) {
 #if !defined(BRENWICK_HAS_QT)
