@@ -1,6 +1,7 @@
 #include "potential_panel.h"
 
 #include "colour_map.h"
+#include "contour_labels.h"
 #include "contours.h"
 #include "plot_axes.h"
 #include "ticks.h"
@@ -49,53 +50,37 @@ QImage PotentialRaster(const fieldmap::Slice& slice, const PlotArea& plot, const
     });
 }
 
-// A place for a label of `size` on one of the lines, inside `room` and clear of the labels
-// placed before; the search starts at the fraction `start` of the lines, so that the labels
-// of different levels spread out.
-std::optional<QRectF> LabelPlace(const std::vector<QLineF>& lines, QSizeF size, const QRectF& room,
-                                 const std::vector<QRectF>& taken, double start) {
-    constexpr std::size_t kTries = 32;
-    for (std::size_t attempt = 0; attempt < std::min(lines.size(), kTries); ++attempt) {
-        const double fraction = std::fmod(start + static_cast<double>(attempt) / kTries, 1.0);
-        const QLineF& line = lines[static_cast<std::size_t>(fraction * static_cast<double>(lines.size()))];
-        const QRectF place(line.center() - QPointF(size.width() / 2, size.height() / 2), size);
-        const bool clear = std::none_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(place); });
-        if (clear && room.contains(place)) return place;
+// Draws the lines of the levels and the labels that fit; returns where the labels stand.
+std::vector<ContourLabel> DrawContours(QPainter& painter, const fieldmap::Slice& slice, const PlotArea& plot,
+                                       const Ticks& levels, const PictureStyle& style) {
+    std::vector<std::vector<QLineF>> lines(levels.values.size());
+    std::vector<QString> texts;
+    std::vector<QSizeF> sizes;
+    const QFontMetrics metrics(style.TextFont());
+    for (std::size_t n = 0; n < levels.values.size(); ++n) {
+        for (const Segment& s : ContourSegments(slice.lines[0], slice.lines[1], slice.potential, levels.values[n])) {
+            lines[n].emplace_back(plot.ToPixel(s.u0, s.v0), plot.ToPixel(s.u1, s.v1));
+        }
+        texts.push_back(QString::fromStdString(TickLabel(levels.values[n], levels.step)));
+        sizes.emplace_back(metrics.horizontalAdvance(texts.back()) + style.Text(0.6), style.Text(1.3));
     }
-    return std::nullopt;
-}
+    const std::vector<ContourLabel> labels = PlaceContourLabels(lines, sizes, plot.pixels());
 
-void DrawContours(QPainter& painter, const fieldmap::Slice& slice, const PlotArea& plot, const Ticks& levels,
-                  const PictureStyle& style) {
     painter.save();
     painter.setClipRect(plot.pixels());
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(20, 20, 20, 180), std::max(1.0, style.text_px / 10.0)));
+    for (const std::vector<QLineF>& level : lines) painter.drawLines(level.data(), static_cast<int>(level.size()));
     painter.setFont(style.TextFont());
-    const QFontMetrics metrics(style.TextFont());
-    const QPen line_pen(QColor(20, 20, 20, 180), std::max(1.0, style.text_px / 10.0));
-    std::vector<QRectF> labels;
-    for (std::size_t n = 0; n < levels.values.size(); ++n) {
-        std::vector<QLineF> lines;
-        for (const Segment& s : ContourSegments(slice.lines[0], slice.lines[1], slice.potential, levels.values[n])) {
-            lines.emplace_back(plot.ToPixel(s.u0, s.v0), plot.ToPixel(s.u1, s.v1));
-        }
-        if (lines.empty()) continue;
-        painter.setPen(line_pen);
-        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
-
-        const QString text = QString::fromStdString(TickLabel(levels.values[n], levels.step));
-        const QSizeF size(metrics.horizontalAdvance(text) + style.Text(0.6), style.Text(1.3));
-        const double start = (static_cast<double>(n) + 0.5) / static_cast<double>(levels.values.size());
-        if (const std::optional<QRectF> place = LabelPlace(lines, size, plot.pixels(), labels, start)) {
-            labels.push_back(*place);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(QColor(255, 255, 255, 210));
-            painter.drawRoundedRect(*place, 3, 3);
-            painter.setPen(style.text);
-            painter.drawText(*place, Qt::AlignCenter, text);
-        }
+    painter.setBrush(QColor(255, 255, 255, 210));
+    for (const ContourLabel& label : labels) {
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(label.place, 3, 3);
+        painter.setPen(style.text);
+        painter.drawText(label.place, Qt::AlignCenter, texts[label.level]);
     }
     painter.restore();
+    return labels;
 }
 
 void DrawColourBar(QPainter& painter, const QRect& bar, const Range& range, const Ticks& levels, const PictureStyle& style) {
@@ -152,12 +137,12 @@ PotentialPanel DrawPotentialPanel(QPainter& painter, const fieldmap::Slice& slic
     const std::vector<double>& across = slice.lines[0];
     const std::vector<double>& up = slice.lines[1];
     PotentialPanel result{PlotArea::Fit(rooms.plot, {across.front(), across.back()}, {up.front(), up.back()}),
-                          FiniteRange(slice.potential), {}};
+                          FiniteRange(slice.potential), {}, {}};
     const Ticks levels = ContourLevels(result.colours);
     result.levels = levels.values;
 
     painter.drawImage(result.plot.pixels().topLeft(), PotentialRaster(slice, result.plot, result.colours, style));
-    DrawContours(painter, slice, result.plot, levels, style);
+    result.labels = DrawContours(painter, slice, result.plot, levels, style);
     DrawAxes(painter, result.plot, style, slice);
 
     // A flat plot gets a taller bar, so that its labels stay apart.

@@ -1,9 +1,10 @@
 // The panel of a slice picture that shows the potential: the node values of the plane,
 // interpolated bilinearly within each cell and coloured with the colour map, about ten
-// labelled equipotential lines, and a colour bar with values.
+// equipotential lines, labelled where a label hides no other line, and a colour bar with values.
 #ifndef BRENWICK_RENDER_POTENTIAL_PANEL_H
 #define BRENWICK_RENDER_POTENTIAL_PANEL_H
 
+#include "contour_labels.h"
 #include "fieldmap/slice.h"
 #include "picture_style.h"
 #include "plot_area.h"
@@ -17,8 +18,9 @@ namespace brenwick::render {
 
 struct PotentialPanel {
     PlotArea plot;
-    Range colours;                // the values at the two ends of the colour map
-    std::vector<double> levels;  // the values of the equipotential lines
+    Range colours;                     // the values at the two ends of the colour map
+    std::vector<double> levels;        // the values of the equipotential lines
+    std::vector<ContourLabel> labels;  // the values shown on the lines, by index into levels
 };
 
 // The lowest and highest finite value; both 0 when there is none.

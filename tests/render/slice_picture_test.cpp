@@ -1,16 +1,19 @@
 // Pictures of the demo detector's export, checked pixel by pixel: materials in their legend
-// colours at their real places, the electrodes at the ends of the colour map; and pictures of
-// slices made by hand: the legend's entries, the equipotential levels and degenerate planes.
+// colours at their real places, the electrodes at the ends of the colour map, the values of the
+// equipotential lines where they hide nothing; and pictures of slices made by hand: the
+// legend's entries, the equipotential levels and degenerate planes.
 #include "render/slice_picture.h"
 #include "fieldmap/mesh_axis.h"
 #include "fieldmap/slice.h"
 #include "render/colour_map.h"
+#include "render/contours.h"
 #include "render/material_colours.h"
 #include "tests/support/demo_export.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <QColor>
+#include <QLineF>
 
 #include <algorithm>
 #include <cmath>
@@ -124,6 +127,66 @@ TEST_F(DemoPicture, FittedSizeFollowsTheShapeOfTheSlice) {
     EXPECT_EQ(flat.width(), render::kDefaultPictureWidth);
     EXPECT_LT(flat.height(), wide.height());
     EXPECT_THROW(render::RenderSlice(Slice(dir, demo, {}), "demo.efm", {100, 100}), std::invalid_argument);
+}
+
+// Whether the piece of line passes through `place`, sampled finely enough for pieces within
+// one cell of a picture.
+bool Crosses(const QLineF& piece, const QRectF& place) {
+    constexpr int kSamples = 64;
+    for (int n = 0; n <= kSamples; ++n) {
+        if (place.contains(piece.pointAt(static_cast<double>(n) / kSamples))) return true;
+    }
+    return false;
+}
+
+// Each label stands on a line of its own level, inside the plot, and covers no other label and
+// no line of another level; where the lines leave room, most levels have one.
+TEST_F(DemoPicture, ContourLabelsStandOnTheirLinesAndHideNoOtherLineOrLabel) {
+    const struct {
+        fieldmap::SliceRequest request;
+        QSize size;
+        bool roomy;  // text of its base size on a large picture: lines far enough apart for labels
+    } cases[] = {{{efm::Axis::z, 2.0, std::nullopt}, {480, 240}, false},
+                 {{efm::Axis::y, 4.5, std::nullopt}, {480, 240}, false},
+                 {{efm::Axis::z, 2.0, std::nullopt}, {2800, 1800}, true},
+                 {{efm::Axis::y, 4.5, std::nullopt}, {2800, 1800}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << fieldmap::AxisName(c.request.axis) << " plane, " << c.size.width() << " x "
+                                        << c.size.height());
+        const fieldmap::Slice slice = Slice(dir, demo, c.request);
+        const render::SlicePicture picture =
+            render::RenderSlice(slice, "demo.efm", c.size, c.roomy ? std::optional(1.0) : std::nullopt);
+        const render::PotentialPanel& panel = picture.potential;
+        std::vector<std::vector<QLineF>> pieces;
+        for (const double level : panel.levels) {
+            pieces.emplace_back();
+            for (const render::Segment& s :
+                 render::ContourSegments(slice.lines[0], slice.lines[1], slice.potential, level))
+                pieces.back().emplace_back(panel.plot.ToPixel(s.u0, s.v0), panel.plot.ToPixel(s.u1, s.v1));
+        }
+        for (std::size_t n = 0; n < panel.labels.size(); ++n) {
+            const render::ContourLabel& label = panel.labels[n];
+            ASSERT_LT(label.level, pieces.size());
+            EXPECT_TRUE(QRectF(panel.plot.pixels()).contains(label.place)) << "label " << n;
+            EXPECT_TRUE(std::any_of(
+                pieces[label.level].begin(), pieces[label.level].end(),
+                [&](const QLineF& piece) { return QLineF(piece.center(), label.place.center()).length() < 0.5; }))
+                << "label " << n << " is not on its line";
+            for (std::size_t other = 0; other < panel.labels.size(); ++other) {
+                if (other != n) {
+                    EXPECT_FALSE(label.place.intersects(panel.labels[other].place)) << n << ", " << other;
+                }
+            }
+            for (std::size_t level = 0; level < pieces.size(); ++level) {
+                if (level == label.level) continue;
+                for (const QLineF& piece : pieces[level])
+                    ASSERT_FALSE(Crosses(piece, label.place)) << "label " << n << " covers a line of level " << level;
+            }
+        }
+        if (c.roomy) {
+            EXPECT_GE(2 * panel.labels.size(), panel.levels.size());
+        }
+    }
 }
 
 // A slice made by hand may hold what no file that a reader accepts can: the picture refuses it
