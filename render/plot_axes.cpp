@@ -34,8 +34,11 @@ namespace {
 
 QString Label(double value, double step) { return QString::fromStdString(TickLabel(value, step)); }
 
+// The axis with its unit: the file gives lengths in the unit of the project's mesh without
+// naming it, and a file of potentials only counts nodes.
 QString AxisTitle(const fieldmap::Slice& slice, std::size_t plane_axis) {
-    return QString::fromStdString(fieldmap::AxisName(slice.plane_axes[plane_axis]));
+    return QString::fromStdString(fieldmap::AxisName(slice.plane_axes[plane_axis])) +
+           (slice.has_mesh ? " (mesh unit)" : " (node index)");
 }
 
 void DrawAcrossTicks(QPainter& painter, const PlotArea& plot, const PictureStyle& style) {

@@ -22,8 +22,8 @@ PanelRooms SplitPanel(QRect panel, int side_width, const PictureStyle& style);
 // the plot's room.
 QRect SideRoom(const PlotArea& plot, const PanelRooms& rooms, int width, const PictureStyle& style);
 
-// Draws the frame, ticks and labels of a plot of the slice; the axis titles are the names of
-// the plane's axes (the picture's title says what the coordinates count).
+// Draws the frame, ticks and labels of a plot of the slice; the axis titles name the plane's
+// axes and what their coordinates count.
 void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style, const fieldmap::Slice& slice);
 
 }  // namespace brenwick::render

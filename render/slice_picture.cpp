@@ -49,9 +49,8 @@ PictureLayout::PictureLayout(const fieldmap::Slice& slice, QSize size, std::opti
 QString Title(const fieldmap::Slice& slice, const QString& file_name) {
     const QString axis = QString::fromStdString(fieldmap::AxisName(slice.axis));
     const QString plane = QString("plane %1 of 0 to %2 along %3").arg(slice.index).arg(slice.planes - 1).arg(axis);
-    if (!slice.has_mesh) return file_name + " \u2014 " + plane + "; only potentials, no mesh lines: axes in node indices";
-    return file_name + QString(" \u2014 %1 = %2 (").arg(axis).arg(slice.position, 0, 'g', 7) + plane +
-           "); lengths in the unit of the mesh lines";
+    if (!slice.has_mesh) return file_name + " \u2014 " + plane + "; only potentials, no mesh lines";
+    return file_name + QString(" \u2014 %1 = %2 (").arg(axis).arg(slice.position, 0, 'g', 7) + plane + ")";
 }
 
 double Length(const std::vector<double>& lines) { return lines.back() - lines.front(); }
