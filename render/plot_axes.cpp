@@ -5,6 +5,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace brenwick::render {
 
 namespace {
@@ -12,12 +14,15 @@ namespace {
 // Between a plot and what stands beside it.
 int SideGap(const PictureStyle& style) { return style.Text(1.2); }
 
+// Under a plot: the tick labels and the title of the axis across.
+int BelowPlot(const PictureStyle& style) { return style.Text(3.4); }
+
 }  // namespace
 
 PanelRooms SplitPanel(QRect panel, int side_width, const PictureStyle& style) {
     const int title = style.Text(2.2);
     const int left = style.Text(6.2);    // tick labels and the title of the axis up
-    const int bottom = style.Text(3.4);  // tick labels and the title of the axis across
+    const int bottom = BelowPlot(style);
     PanelRooms rooms;
     rooms.title = QRect(panel.left(), panel.top(), panel.width(), title);
     rooms.plot = QRect(panel.left() + left, panel.top() + title, panel.width() - left - SideGap(style) - side_width,
@@ -80,11 +85,18 @@ void DrawAxes(QPainter& painter, const PlotArea& plot, const PictureStyle& style
     DrawAcrossTicks(painter, plot, style);
     DrawUpTicks(painter, plot, style);
 
+    // A title longer than a small plot reaches beyond it rather than lose its unit: the title
+    // across to both sides, the title up downwards, clear of the panel's title, and shortened
+    // only where the room under the plot is too little as well.
     const QRectF across_label(box.left(), box.top() + box.height() + style.Text(1.9), box.width(), style.Text(1.4));
-    painter.drawText(across_label, Qt::AlignHCenter | Qt::AlignTop, across_title);
+    painter.drawText(across_label, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, across_title);
     painter.translate(box.left() - style.Text(5.6), box.top() + box.height() / 2.0);
     painter.rotate(-90);
-    painter.drawText(QRectF(-box.height() / 2.0, -style.Text(0.7), box.height(), style.Text(1.4)), Qt::AlignCenter, up_title);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QString up_text = metrics.elidedText(up_title, Qt::ElideRight, box.height() + BelowPlot(style));
+    const double up_length = std::max<double>(box.height(), metrics.horizontalAdvance(up_text));
+    painter.drawText(QRectF(box.height() / 2.0 - up_length, -style.Text(0.7), up_length, style.Text(1.4)),
+                     Qt::AlignCenter, up_text);
     painter.restore();
 }
 

@@ -18,20 +18,21 @@ namespace {
 
 // Where the parts of a picture go.
 struct PictureLayout {
-    PictureLayout(const fieldmap::Slice& slice, QSize size, std::optional<double> text_scale);
+    PictureLayout(const fieldmap::Slice& slice, QSize size, std::optional<double> text_scale, TitleLine title_line);
 
     PictureStyle style;
-    QRect title;
+    QRect title;  // empty when the picture leaves its title out
     std::optional<QRect> material_panel;
     QRect potential_panel;
     int side_width = 0;  // beside each plot, for its legend or colour bar
 };
 
-PictureLayout::PictureLayout(const fieldmap::Slice& slice, QSize size, std::optional<double> text_scale)
+PictureLayout::PictureLayout(const fieldmap::Slice& slice, QSize size, std::optional<double> text_scale,
+                             TitleLine title_line)
     : style(size.width(), text_scale) {
     const int margin = style.Text(0.8);
-    title = QRect(margin, 0, size.width() - 2 * margin, style.Text(2.6));
-    const int top = title.top() + title.height();
+    if (title_line == TitleLine::drawn) title = QRect(margin, 0, size.width() - 2 * margin, style.Text(2.6));
+    const int top = title.isEmpty() ? 0 : title.top() + title.height();
     const QRect panels(margin, top, size.width() - 2 * margin, size.height() - top - margin);
     potential_panel = panels;
     side_width = ColourBarWidth(style);
@@ -61,7 +62,7 @@ QSize FittedPictureSize(const fieldmap::Slice& slice, int width) {
     fieldmap::CheckDrawable(slice);
     // Lay the picture out at a trial height, then give the plot the height its shape asks for.
     const int trial_height = kLargestPictureSize.height();
-    const PictureLayout layout(slice, {width, trial_height}, std::nullopt);
+    const PictureLayout layout(slice, {width, trial_height}, std::nullopt, TitleLine::drawn);
     const PanelRooms rooms = SplitPanel(layout.potential_panel, layout.side_width, layout.style);
     const double across = Length(slice.lines[0]), up = Length(slice.lines[1]);
     const double shape = across > 0 && up > 0 ? up / across : 1.0;
@@ -71,22 +72,24 @@ QSize FittedPictureSize(const fieldmap::Slice& slice, int width) {
 }
 
 SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size,
-                         std::optional<double> text_scale) {
+                         std::optional<double> text_scale, TitleLine title_line) {
     if (size.width() < kSmallestPictureSize.width() || size.height() < kSmallestPictureSize.height() ||
         size.width() > kLargestPictureSize.width() || size.height() > kLargestPictureSize.height()) {
         throw std::invalid_argument("RenderSlice: the picture size is outside the sizes it may have");
     }
     fieldmap::CheckDrawable(slice);
-    const PictureLayout layout(slice, size, text_scale);
+    const PictureLayout layout(slice, size, text_scale, title_line);
     SlicePicture picture{
         QImage(size, QImage::Format_RGB32), Title(slice, file_name), std::nullopt, MaterialColours(slice.records), {}};
     picture.image.fill(layout.style.background);
     QPainter painter(&picture.image);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(layout.style.TitleFont());
     painter.setPen(layout.style.text);
-    painter.drawText(layout.title, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(picture.title, Qt::ElideMiddle, layout.title.width()));
+    if (!layout.title.isEmpty()) {
+        painter.setFont(layout.style.TitleFont());
+        painter.drawText(layout.title, Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(picture.title, Qt::ElideMiddle, layout.title.width()));
+    }
     if (layout.material_panel) {
         picture.materials = DrawMaterialPanel(painter, slice, *layout.material_panel, layout.side_width, layout.style,
                                               picture.material_colours);

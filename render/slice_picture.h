@@ -36,12 +36,16 @@ struct SlicePicture {
 // fieldmap::CheckDrawable does.
 QSize FittedPictureSize(const fieldmap::Slice& slice, int width = kDefaultPictureWidth);
 
+// Whether a picture shows its title above the panels, or leaves that line to the window that
+// shows the picture, which then has the room for the plots.
+enum class TitleLine { drawn, left_out };
+
 // Draws the slice of the file named file_name (for the title) into a picture of `size` pixels,
 // with text sizes as PictureStyle gives them for `text_scale`; a title too long for the width
 // is shortened in the middle. Throws std::invalid_argument for a size outside the smallest and
 // largest sizes, and as fieldmap::CheckDrawable does.
 SlicePicture RenderSlice(const fieldmap::Slice& slice, const QString& file_name, QSize size,
-                         std::optional<double> text_scale = std::nullopt);
+                         std::optional<double> text_scale = std::nullopt, TitleLine title_line = TitleLine::drawn);
 
 }  // namespace brenwick::render
 

@@ -189,6 +189,17 @@ TEST_F(DemoPicture, ContourLabelsStandOnTheirLinesAndHideNoOtherLineOrLabel) {
     }
 }
 
+// A window that shows the title itself gets a picture whose plots take the title's room.
+TEST_F(DemoPicture, PictureWithoutItsTitleLineGivesItsRoomToThePlots) {
+    const fieldmap::Slice slice = Slice(dir, demo, {efm::Axis::z, std::nullopt, 14});
+    const QSize size(1200, 300);
+    const render::SlicePicture with = render::RenderSlice(slice, "demo.efm", size, 1.0);
+    const render::SlicePicture without = render::RenderSlice(slice, "demo.efm", size, 1.0, render::TitleLine::left_out);
+    EXPECT_EQ(without.title, with.title);
+    EXPECT_GT(without.potential.plot.pixels().height(), with.potential.plot.pixels().height());
+    EXPECT_LT(without.potential.plot.pixels().top(), with.potential.plot.pixels().top());
+}
+
 // A slice made by hand may hold what no file that a reader accepts can: the picture refuses it
 // instead of reading outside its arrays.
 TEST_F(DemoPicture, SlicesThatCannotBeDrawnAreRefused) {
