@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -27,6 +30,9 @@ QString FromNarrow(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// About what window systems add around a window: its borders and title bar.
+constexpr QSize kFrame{16, 40};
+
 // The folders the file choosers remember, kept between runs.
 QSettings Settings() { return QSettings(QStringLiteral("Brenwick"), QStringLiteral("Brenwick")); }
 
@@ -35,8 +41,8 @@ QSettings Settings() { return QSettings(QStringLiteral("Brenwick"), QStringLiter
 CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this, std::move(reader)) {
     m_ui->setupUi(this);
-    m_preview = std::make_unique<SlicePreview>(
-        SlicePreview::Controls{m_ui->comboSliceAxis, m_ui->sliderSlicePlane, m_ui->labelSlicePicture});
+    m_preview = std::make_unique<SlicePreview>(SlicePreview::Controls{
+        m_ui->comboSliceAxis, m_ui->sliderSlicePlane, m_ui->labelSlicePicture, m_ui->labelPreviewTitle});
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     for (QWidget* box : {m_ui->checkOnlyPotentials, m_ui->checkUseDensity, m_ui->checkWriteProperty}) WrapToolTip(*box);
@@ -44,6 +50,7 @@ CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
     QSizePolicy progress_room = m_ui->rowProgress->sizePolicy();
     progress_room.setRetainSizeWhenHidden(true);
     m_ui->rowProgress->setSizePolicy(progress_room);
+    FitOnScreen();
     MapControls();
     ConnectFields();
     ConnectChoosers();
@@ -56,6 +63,18 @@ CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
 }
 
 CBrenwickWindow::~CBrenwickWindow() = default;
+
+// The window opens at the size its layout gives it, which leaves the preview room for
+// readable plots, unless the screen is smaller: then the controls scroll above the preview.
+// They are never narrower than they need to be, and the splitter gives them the height they
+// need before the preview gets the rest.
+void CBrenwickWindow::FitOnScreen() {
+    const QWidget& controls = *m_ui->controls;
+    QScrollArea& scroll = *m_ui->scrollControls;
+    scroll.setMinimumWidth(controls.minimumSizeHint().width() + scroll.verticalScrollBar()->sizeHint().width());
+    if (const QScreen* shown_on = screen()) resize(size().boundedTo(shown_on->availableGeometry().size() - kFrame));
+    m_ui->splitterPreview->setSizes({controls.minimumSizeHint().height(), height()});
+}
 
 void CBrenwickWindow::MapControls() {
     m_controls = {

@@ -1,7 +1,9 @@
 // The main dialog window: the widgets of the dialog layout, wired to the handler logic of
 // CBrenwickDlg, for which it is the view. Exports run on a worker of Qt's pool, and the
 // preview below the controls shows the slices of a written file; it keeps its place while
-// there is none, so that the window never changes its size by itself.
+// there is none, so that the window never changes its size by itself. A splitter between the
+// controls and the preview lets the preview grow while the controls scroll, which they also
+// do on a screen too small for the whole window.
 #ifndef BRENWICK_BRENWICK_WINDOW_H
 #define BRENWICK_BRENWICK_WINDOW_H
 
@@ -60,6 +62,7 @@ public:
     static QList<QKeySequence> ChooserKeys();
 
 private:
+    void FitOnScreen();
     void MapControls();
     void ConnectFields();
     void ConnectChoosers();

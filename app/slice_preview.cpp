@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QtMath>
 
 #include <exception>
 #include <utility>
@@ -33,8 +34,8 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
         picture.index = slice.index;
         picture.planes = slice.planes;
         const QSize size = request.size.expandedTo(render::kSmallestPictureSize).boundedTo(render::kLargestPictureSize);
-        render::SlicePicture drawn =
-            render::RenderSlice(slice, QFileInfo(request.path).fileName(), size, request.pixel_ratio);
+        render::SlicePicture drawn = render::RenderSlice(slice, QFileInfo(request.path).fileName(), size,
+                                                         request.pixel_ratio, render::TitleLine::left_out);
         picture.image = std::move(drawn.image);
         picture.title = std::move(drawn.title);
     } catch (const std::exception& failure) {
@@ -50,7 +51,11 @@ SlicePreview::SlicePreview(const Controls& controls) : m_controls(controls) {
     connect(m_controls.axis, &QComboBox::currentIndexChanged, this, [this] { Ask(std::nullopt); });
     connect(m_controls.plane, &QSlider::valueChanged, this, [this](int index) { Ask(index); });
     connect(&m_watcher, &QFutureWatcher<PreviewPicture>::finished, this, &SlicePreview::TakePicture);
+    // The picture's room is never smaller than a picture can be, in the pixels of the screen.
+    const QSizeF smallest = QSizeF(render::kSmallestPictureSize) / m_controls.picture->devicePixelRatioF();
+    m_controls.picture->setMinimumSize(qCeil(smallest.width()), qCeil(smallest.height()));
     m_controls.picture->installEventFilter(this);
+    m_controls.title->installEventFilter(this);
     Clear();
 }
 
@@ -58,6 +63,8 @@ SlicePreview::SlicePreview(const Controls& controls) : m_controls(controls) {
 SlicePreview::~SlicePreview() { m_watcher.waitForFinished(); }
 
 QString SlicePreview::Placeholder() { return QStringLiteral("Export to see a preview of the written file."); }
+
+QString SlicePreview::Heading() { return QStringLiteral("Preview of the written file"); }
 
 void SlicePreview::Show(const QString& path) {
     Clear();
@@ -74,6 +81,8 @@ void SlicePreview::Clear() {
     m_waiting.reset();
     m_resized.stop();
     m_image = QImage();
+    m_title = Heading();
+    ShowTitle();
     m_controls.picture->setText(Placeholder());
     m_controls.picture->setToolTip(QString());
     m_controls.axis->setEnabled(false);
@@ -81,9 +90,12 @@ void SlicePreview::Clear() {
 }
 
 bool SlicePreview::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_controls.picture && event->type() == QEvent::Resize && !m_path.isEmpty()) {
-        Display();
-        m_resized.start();
+    if (event->type() == QEvent::Resize) {
+        if (watched == m_controls.title) ShowTitle();
+        if (watched == m_controls.picture && !m_path.isEmpty()) {
+            Display();
+            m_resized.start();
+        }
     }
     return QObject::eventFilter(watched, event);
 }
@@ -113,6 +125,8 @@ void SlicePreview::TakePicture() {
     if (picture.generation != m_generation) return;
     if (!picture.failure.isEmpty()) {
         m_image = QImage();
+        m_title = Heading();
+        ShowTitle();
         m_controls.picture->setText(picture.failure);
         return;
     }
@@ -124,8 +138,16 @@ void SlicePreview::TakePicture() {
         if (!newer_choice) m_controls.plane->setValue(picture.index);
     }
     m_image = picture.image;
+    m_title = picture.title;
+    ShowTitle();
     m_controls.picture->setToolTip(picture.title);
     Display();
+}
+
+void SlicePreview::ShowTitle() {
+    QLabel& line = *m_controls.title;
+    line.setText(line.fontMetrics().elidedText(m_title, Qt::ElideMiddle, line.contentsRect().width()));
+    line.setToolTip(line.text() == m_title ? QString() : m_title);
 }
 
 // The picture as drawn, or smaller where the room is smaller than a picture can be, or has

@@ -3,8 +3,9 @@
 // worker, so the window never waits for a large file; while one is drawn, only the latest
 // further choice waits, and a picture of a file no longer shown is dropped. Pictures are drawn
 // for the room they are shown in and the screen's pixel ratio, so their text keeps the size of
-// the window's; the title in full is the picture's tip. Without a file the preview says what
-// it will show.
+// the window's. The title stands in a line of its own beside the slice choice, shortened in
+// the middle where it is too long, with the whole title as the tip of the line and of the
+// picture. Without a file the preview says what it will show.
 #ifndef BRENWICK_SLICE_PREVIEW_H
 #define BRENWICK_SLICE_PREVIEW_H
 
@@ -53,6 +54,7 @@ public:
         QComboBox* axis;  // items x, y, z; disabled while no file is shown
         QSlider* plane;
         QLabel* picture;
+        QLabel* title;
     };
     explicit SlicePreview(const Controls& controls);
     ~SlicePreview() override;
@@ -62,9 +64,10 @@ public:
     // Shows no file, and says what will be shown.
     void Clear();
     static QString Placeholder();
+    static QString Heading();  // the title line while no file is shown
 
 protected:
-    // Follows the size of the picture.
+    // Follows the sizes of the picture and of the title line.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -72,6 +75,7 @@ private:
     void StartDrawing(const PreviewRequest& request);
     void TakePicture();
     void Display();
+    void ShowTitle();
 
     Controls m_controls;
     QString m_path;              // empty while no file is shown
@@ -80,6 +84,7 @@ private:
     std::optional<PreviewRequest> m_waiting;
     QFutureWatcher<PreviewPicture> m_watcher;
     QImage m_image;
+    QString m_title;  // whole
     QTimer m_resized;
 };
 

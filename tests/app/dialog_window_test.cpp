@@ -8,6 +8,8 @@
 #include "engine/export_control.h"
 #include "potential_project.h"
 #include "reader_gate.h"
+#include "render/slice_picture.h"
+#include "tests/support/environment_variable.h"
 #include "tests/support/fake_reader.h"
 #include "tests/support/test_files.h"
 
@@ -16,16 +18,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextDocument>
@@ -55,16 +59,24 @@ public:
     void SetUp() override {
         // The choosers' folders go to a settings file of the tests, not the user's.
         QStandardPaths::setTestModeEnabled(true);
-        m_app = std::make_unique<QApplication>(m_argc, m_argv);
+        Start();
         QSettings("Brenwick", "Brenwick").clear();
     }
-    void TearDown() override { m_app.reset(); }
+    void TearDown() override { s_app.reset(); }
+
+    // Makes the application again, which reads its platform and scale from the environment anew.
+    static void Restart() {
+        s_app.reset();
+        Start();
+    }
 
 private:
-    int m_argc = 1;
-    char m_name[32] = "brenwick_dialog_window_tests";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
+    static void Start() { s_app = std::make_unique<QApplication>(s_argc, s_argv); }
+
+    static inline int s_argc = 1;
+    static inline char s_name[32] = "brenwick_dialog_window_tests";
+    static inline char* s_argv[2] = {s_name, nullptr};
+    static inline std::unique_ptr<QApplication> s_app;
 };
 
 // Drags `data` onto `target` and drops it there, as the window system delivers a drop;
@@ -123,10 +135,17 @@ protected:
     QPushButton& Button(const char* name) { return Child<QPushButton>(name); }
     QString Status() { return Child<QPlainTextEdit>("textStatus").toPlainText(); }
 
+    // The title line of the preview in full: its text, or its tip where the text is shortened.
+    QString PreviewTitle() {
+        const auto& title = Child<QLabel>("labelPreviewTitle");
+        return title.toolTip().isEmpty() ? title.text() : title.toolTip();
+    }
+
     // The preview keeps its place without a file and says what it will show.
     void ExpectThePreviewPlaceholder() {
-        EXPECT_FALSE(Child<QGroupBox>("groupPreview").isHidden());
+        EXPECT_FALSE(Child<QWidget>("panePreview").isHidden());
         EXPECT_EQ(Child<QLabel>("labelSlicePicture").text(), SlicePreview::Placeholder());
+        EXPECT_EQ(PreviewTitle(), SlicePreview::Heading());
         EXPECT_TRUE(Child<QLabel>("labelSlicePicture").pixmap().isNull());
         EXPECT_FALSE(Child<QComboBox>("comboSliceAxis").isEnabled());
     }
@@ -252,6 +271,87 @@ TEST_F(DialogWindowTest, LongMessagesWrapInTheStatusAtTheMinimumSize) {
         "Open the input file...failed with message:\nFailed to open the CST project file: " + path + "\n"));
     EXPECT_EQ(status.horizontalScrollBar()->maximum(), 0);
     EXPECT_LE(window.width(), window.minimumSizeHint().width());
+}
+
+// --- Layout on screens of any scale ---
+
+// A plane of 3 x 3 nodes of one element layer, square, whose legend lists the records of a
+// small detector.
+fieldmap::Slice SquareSlice() {
+    fieldmap::Slice slice;
+    slice.planes = 3;
+    slice.has_mesh = true;
+    slice.plane_axes = {efm::Axis::x, efm::Axis::y};
+    slice.lines = {std::vector<double>{0, 1, 2}, std::vector<double>{0, 1, 2}};
+    slice.potential = {0, 1, 2, 1, 2, 3, 2, 3, 4};
+    slice.element_layer = 0;
+    slice.materials = {0, 1, 2, 3};
+    slice.records = {{0, "gas", 1, 1, 0},
+                     {1, "FR4 readout board", 4, 1, 0},
+                     {2, "polyimide pillars", 3.4f, 1, 0},
+                     {3, "alumina spacer frame", 9.8f, 1, 0}};
+    return slice;
+}
+
+// Scrolls the controls until `control` stands whole in their view, if the view can hold it.
+void ScrollTo(QScrollArea& scroll, const QWidget& control) {
+    const QRect place(control.mapTo(scroll.widget(), QPoint(0, 0)), control.size());
+    scroll.ensureVisible(place.center().x(), place.center().y(), place.width() / 2 + 1, place.height() / 2 + 1);
+}
+
+// On a screen of 1280 x 800 pixels at the scales desktops offer, the window opens inside the
+// screen with every control in reach: in view, or in view once the controls are scrolled to
+// it. At scale 1 nothing scrolls and the preview's room holds plots of at least 250 pixels
+// both ways. The application is made again for each scale, since Qt reads the scale when it
+// starts.
+TEST(DialogLayout, EveryControlIsInReachOnA1280By800ScreenAtEveryScale) {
+    test_files::TempDir temp;
+    test_files::WriteText(temp / "screen.json",
+                          R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1280, "height": 800,)"
+                          R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    const struct {
+        const char* scale;
+        QSize screen;  // in the window's pixels
+    } scales[] = {{"1", {1280, 800}}, {"1.5", {853, 533}}, {"2", {640, 400}}};
+    for (const auto& scale : scales) {
+        SCOPED_TRACE(std::string("scale ") + scale.scale);
+        const test_files::EnvironmentVariableScope platform(
+            "QT_QPA_PLATFORM", "offscreen:configfile=" + std::string(temp / "screen.json"));
+        const test_files::EnvironmentVariableScope factor("QT_SCALE_FACTOR", scale.scale);
+        QtApplication::Restart();
+        CBrenwickWindow window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::processEvents();
+        const QRect screen = window.screen()->geometry();
+        EXPECT_EQ(screen.size(), scale.screen);
+        EXPECT_TRUE(screen.contains(window.frameGeometry()))
+            << "the window at " << window.frameGeometry().x() << ", " << window.frameGeometry().y() << " is "
+            << window.frameGeometry().width() << " x " << window.frameGeometry().height();
+        auto& scroll = *window.findChild<QScrollArea*>("scrollControls");
+        for (QWidget* control : window.findChildren<QWidget*>()) {
+            const bool input = control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(&window) &&
+                               !control->objectName().isEmpty() && control->objectName() != "scrollControls";
+            if (!input && !qobject_cast<QToolButton*>(control) && !qobject_cast<QLabel*>(control)) continue;
+            if (scroll.widget()->isAncestorOf(control)) ScrollTo(scroll, *control);
+            const QRect shown = control->visibleRegion().boundingRect();
+            EXPECT_EQ(shown, control->rect()) << control->objectName().toStdString() << " is cut";
+            EXPECT_TRUE(screen.contains(QRect(control->mapToGlobal(QPoint(0, 0)), control->size())))
+                << control->objectName().toStdString() << " lies off the screen";
+        }
+        if (std::string(scale.scale) == "1") {
+            EXPECT_EQ(scroll.verticalScrollBar()->maximum(), 0) << "the controls scroll at scale 1";
+            const QSize room = window.findChild<QLabel*>("labelSlicePicture")->contentsRect().size();
+            const render::SlicePicture picture =
+                render::RenderSlice(SquareSlice(), "square.efm", room, 1.0, render::TitleLine::left_out);
+            ASSERT_TRUE(picture.materials.has_value());
+            for (const QRect& plot : {picture.materials->pixels(), picture.potential.plot.pixels()}) {
+                EXPECT_GE(plot.width(), 250);
+                EXPECT_GE(plot.height(), 250);
+            }
+        }
+    }
+    QtApplication::Restart();
 }
 
 // --- Exporting ---
@@ -428,7 +528,35 @@ TEST_F(DialogWindowTest, ThePreviewKeepsItsPlaceAndIsDrawnForTheRoomItIsShownIn)
             << "drawn for its room, not shrunk";
         EXPECT_TRUE(picture.toolTip().startsWith(QString::fromStdString(std::string(file.name) + ".efm")))
             << picture.toolTip().toStdString();
+        const auto& title = Child<QLabel>("labelPreviewTitle");
+        EXPECT_LE(title.fontMetrics().horizontalAdvance(title.text()), title.contentsRect().width());
+        EXPECT_EQ(PreviewTitle(), picture.toolTip());
     }
+}
+
+// Dragging the splitter up gives the preview the controls' room; the window keeps its size and
+// the controls scroll.
+TEST_F(DialogWindowTest, TheSplitterEnlargesThePreviewAloneWhileTheControlsScroll) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    const QRect place = window.geometry();
+    const auto& picture = Child<QLabel>("labelSlicePicture");
+    const int height_before = picture.height();
+    QWidget& handle = *Child<QSplitter>("splitterPreview").handle(1);
+    const QPoint grip = handle.rect().center();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, handle.mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(&handle, &event);
+    };
+    send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    send(QEvent::MouseMove, grip - QPoint(0, 200), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, grip - QPoint(0, 200), Qt::NoButton);
+    QApplication::processEvents();
+
+    EXPECT_EQ(picture.height(), height_before + 200);
+    EXPECT_EQ(window.geometry(), place);
+    EXPECT_GT(Child<QScrollArea>("scrollControls").verticalScrollBar()->maximum(), 0);
 }
 
 TEST_F(DialogWindowTest, PreviewShowsTheWrittenFileUntilTheNextOpen) {
@@ -441,7 +569,7 @@ TEST_F(DialogWindowTest, PreviewShowsTheWrittenFileUntilTheNextOpen) {
     QTest::mouseClick(&Button("btnExport"), Qt::LeftButton);
     ASSERT_TRUE(WaitForTheExport());
 
-    EXPECT_FALSE(Child<QGroupBox>("groupPreview").isHidden());
+    EXPECT_FALSE(Child<QWidget>("panePreview").isHidden());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !picture.pixmap().isNull(); }, kExportTimeoutMs))
         << picture.text().toStdString();
     EXPECT_EQ(Child<QComboBox>("comboSliceAxis").currentText(), "z");
