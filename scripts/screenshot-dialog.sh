@@ -28,6 +28,7 @@ cd "$work"
 "$cli" make-project demo/detector.cst --materials-out demo/materials.xml
 
 mkdir -p "$root/docs/images"
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+# The smallest screen the window is made to open on whole.
+xvfb-run -a -s "-screen 0 1280x800x24" \
   "$shooter" demo/detector.cst demo/materials.xml demo/detector.efm "$root/docs/images"
 echo "screenshot: wrote brenwick-dialog.png, brenwick-dialog-preview.png and brenwick-about.png in docs/images/"
