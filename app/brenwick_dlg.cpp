@@ -3,6 +3,7 @@
 #include "engine/engine_error.h"
 #include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
+#include "engine/typed_path.h"
 
 #include <exception>
 #include <filesystem>
@@ -77,13 +78,14 @@ void CBrenwickDlg::OnEnChange(ControlId id) {
 }
 
 void CBrenwickDlg::OnEnChangeInputFile() {
-    const std::string path = m_view.GetItemText(ControlId::InputFile);
-    if (path.find(".cst") == std::string::npos) {
+    const std::string text = m_view.GetItemText(ControlId::InputFile);
+    if (text.find(".cst") == std::string::npos) {
         // The open project is still the one Export writes, though the field no longer names it.
         const std::string stays_open = m_pReadout ? "The project " + m_strProjectFile + " stays open." : "";
-        SetStatus("ERROR: The given input file " + path + " does not seem to be a cst file.\n" + stays_open);
+        SetStatus("ERROR: The given input file " + text + " does not seem to be a cst file.\n" + stays_open);
         return;
     }
+    const std::string path = TypedPath(text);
     SetStatus("Open the input file ...");
     m_view.ClearPreview();
     const bool replacing = m_pReadout != nullptr;
@@ -96,7 +98,7 @@ void CBrenwickDlg::OnEnChangeInputFile() {
         SetStatus("Open the input file...done!");
         // Also a first open, and one after a failed open, takes the path the field shows, so
         // that the field and the engine never disagree.
-        m_pReadout->material_file = m_view.GetItemText(ControlId::MaterialFile);
+        m_pReadout->material_file = FieldPath(ControlId::MaterialFile);
         if (!replacing) m_view.EnableItem(ControlId::MaterialFile, true);
         m_view.EnableItem(ControlId::PotentialName, true);
         // Runs OnEnChangePotentialName at once, which hands the name back to the new readout.
@@ -113,14 +115,14 @@ void CBrenwickDlg::OnEnChangeInputFile() {
 }
 
 void CBrenwickDlg::OnEnChangeMaterialFile() {
-    if (m_pReadout) m_pReadout->material_file = m_view.GetItemText(ControlId::MaterialFile);
+    if (m_pReadout) m_pReadout->material_file = FieldPath(ControlId::MaterialFile);
     m_view.EnableItem(ControlId::OutputFile, true);
     EnableExportIfItCanRun();
     SetStatus("Matrial file set.");
 }
 
 void CBrenwickDlg::OnEnChangeOutputFile() {
-    m_strOutputFile = m_view.GetItemText(ControlId::OutputFile);
+    m_strOutputFile = FieldPath(ControlId::OutputFile);
     EnableExportIfItCanRun();
     SetStatus("Output file set.");
 }
@@ -201,7 +203,7 @@ void CBrenwickDlg::OnBrowse(ControlId field) {
 // The field's own path when its folder exists, so that the chooser also shows its name;
 // otherwise a remembered folder that still exists.
 std::string CBrenwickDlg::ChooserStart(ControlId field) const {
-    const std::string path = m_view.GetItemText(field);
+    const std::string path = FieldPath(field);
     if (IsFolder(std::filesystem::path(path).parent_path())) return path;
     for (const std::string& key : {FolderSetting(field), kAnyFolderSetting}) {
         const std::string folder = m_view.Setting(key);
@@ -266,5 +268,8 @@ std::unique_ptr<CST_Readout> CBrenwickDlg::OpenReadout(const std::string& path) 
     context.reader = m_reader.reader;
     return std::make_unique<CST_Readout>(path, std::move(context));
 }
+
+// The file a path field names, also when its text was pasted in quotes or as a file:// address.
+std::string CBrenwickDlg::FieldPath(ControlId field) const { return TypedPath(m_view.GetItemText(field)); }
 
 void CBrenwickDlg::SetStatus(const std::string& text) { m_view.SetItemText(ControlId::Status, text); }

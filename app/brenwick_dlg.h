@@ -79,6 +79,7 @@ private:
     std::optional<std::string> CloseReadout();
     void CloseAndEnd();
     std::string ChooserStart(brenwick::ControlId field) const;
+    std::string FieldPath(brenwick::ControlId field) const;
     std::unique_ptr<CST_Readout> OpenReadout(const std::string& path) const;
     void SetStatus(const std::string& text);
 
@@ -88,7 +89,7 @@ private:
     // reader is never called from two threads at once.
     std::string m_strReaderDescription;
     std::unique_ptr<CST_Readout> m_pReadout;
-    std::string m_strOutputFile;  // the output field's text, copied on each change
+    std::string m_strOutputFile;  // the file the output field names, taken on each change
     // The path the open project was opened with, for the status; empty while none is open.
     std::string m_strProjectFile;
     std::unique_ptr<brenwick::ExportSession> m_export;  // while the worker exports
