@@ -49,8 +49,10 @@ std::string UnreachableCause(const std::string& named, const fs::path& path, con
 
 }  // namespace
 
+std::string QuotedPath(const std::string& path) { return "\"" + path + "\""; }
+
 std::string InputFileProblem(const std::string& what, const std::string& path) {
-    const std::string named = what + " " + path;
+    const std::string named = what + " " + QuotedPath(path);
     const fs::path file_path = PathFromText(path);
     std::error_code error;
     const fs::file_status status = fs::status(file_path, error);

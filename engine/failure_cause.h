@@ -7,7 +7,10 @@
 
 namespace brenwick {
 
-// Why the file at `path` cannot be read as an input, as "<what> <path> does not exist." (or
+// `path` in double quotes, so that a blank at its start or end shows in a message.
+std::string QuotedPath(const std::string& path);
+
+// Why the file at `path` cannot be read as an input, as "<what> "<path>" does not exist." (or
 // cannot be reached: permission denied on the folder <folder>, cannot be reached: <the
 // system's reason> (a loop of symbolic links), is a folder, is not a regular file, cannot be
 // read: <the system's reason>), or nothing when it is a readable regular file.

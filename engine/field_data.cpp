@@ -15,10 +15,10 @@ namespace brenwick {
 
 namespace {
 
-[[noreturn]] void FailFieldData(const char* first_piece, const std::string& result_path) {
+[[noreturn]] void FailFieldData(const char* first_piece, const std::string& result_path, int status) {
     std::ostringstream message;
     message << first_piece << "Maybe the data is not stored in " << result_path;
-    throw ProjectError(message.str());
+    throw ProjectError(message.str(), "The result reader " + ReaderStatusWords(status, "failed") + ".");
 }
 
 const char* const info_failure = "In RetrieveFieldData could not get information about potentials.";
@@ -74,10 +74,10 @@ void FieldData::Retrieve(OpenProject& project, const std::string& result_path, c
     CSTProjHandle& handle = project.Handle();
     int count = 0;
     int reader_status = reader.functions.get_3d_hex_result_size(&handle, result_path.c_str(), 0, &count);
-    if (reader_status != 0) FailFieldData(info_failure, result_path);
+    if (reader_status != 0) FailFieldData(info_failure, result_path, reader_status);
     int field_type = 0;
     reader_status = reader.functions.get_3d_hex_result_info(&handle, result_path.c_str(), 0, 1, 0, 0, &field_type, 0);
-    if (reader_status != 0) FailFieldData(info_failure, result_path);
+    if (reader_status != 0) FailFieldData(info_failure, result_path, reader_status);
 
     if (const FieldTypeTexts* texts = TextsOf(field_type)) log(texts->line + std::to_string(count));
     const std::size_t node_count = efm::NodeCount(project.Dims());
@@ -103,7 +103,7 @@ void FieldData::Retrieve(OpenProject& project, const std::string& result_path, c
     if (reader_status != 0) {
         field_values.clear();   // partly overwritten; never to be exported
         StopIfRequested(stop);  // a read the monitor stopped
-        FailFieldData(read_failure, result_path);
+        FailFieldData(read_failure, result_path, reader_status);
     }
     if (!direct) std::copy_n(buffer.get(), node_count, field_values.begin());
 }

@@ -70,7 +70,7 @@ std::string MaterialFileCause(const std::string& path, const pugi::xml_parse_res
     const std::string where = parsed.encoding == pugi::encoding_utf8 || parsed.encoding == pugi::encoding_latin1
                                   ? " in line " + std::to_string(LineAt(path, parsed.offset))
                                   : "";
-    return "The material file " + path + " is no valid XML" + where + ": " + parsed.description() + ".";
+    return "The material file " + QuotedPath(path) + " is no valid XML" + where + ": " + parsed.description() + ".";
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ void MaterialData::LoadMatrix(OpenProject& project, unsigned quantity, const std
         StopIfRequested(stop);  // a read the monitor stopped
         std::ostringstream message;
         message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";
-        throw ProjectError(message.str());
+        throw ProjectError(message.str(), "The result reader " + ReaderStatusWords(reader_status, "failed") + ".");
     }
     material_matrix = std::move(matrix);
     matrix_quantity = quantity;

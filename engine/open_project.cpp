@@ -19,8 +19,8 @@ namespace {
 [[noreturn]] void FailToOpen(const std::string& project_file, const ResultReader& reader, int status) {
     std::string cause = InputFileProblem("The project file", project_file);
     if (cause.empty()) {
-        cause = "The " + DescribeReader(reader) + " could not read it as a project (status " + std::to_string(status) +
-                ").";
+        cause =
+            "The " + DescribeReader(reader) + " " + ReaderStatusWords(status, "could not read it as a project") + ".";
     }
     throw ProjectError(OpenFailureMessage(project_file), cause);
 }

@@ -13,4 +13,9 @@ std::string DescribeReader(const ResultReader& reader) {
     return who + ", version " + std::to_string(ReaderVersion(reader));
 }
 
+std::string ReaderStatusWords(int status, const std::string& otherwise) {
+    const char* words = BrenwickReaderStatusText(status);
+    return (words != nullptr ? std::string(words) : otherwise) + " (status " + std::to_string(status) + ")";
+}
+
 }  // namespace brenwick

@@ -56,6 +56,11 @@ std::shared_ptr<const ResultReader> LinkedReader();
 int ReaderVersion(const ResultReader& reader);
 std::string DescribeReader(const ResultReader& reader);
 
+// What a reader said with the failing `status`, to follow "the reader" in a message: the
+// contract's words for it ("could not open the project (status 1)"), or `otherwise` for a
+// status of the reader's own.
+std::string ReaderStatusWords(int status, const std::string& otherwise);
+
 }  // namespace brenwick
 
 #endif

@@ -33,7 +33,9 @@ typedef union CSTProjHandle {
     uint64_t bits;    /* at least 8 bytes on every platform */
 } CSTProjHandle;
 
-/* Statuses of the built-in reader. Other readers may use other non-zero values. */
+/* The statuses of the contract: the built-in reader returns them, and another reader that means
+ * the same should return the same, since Brenwick names them in its messages. A reader may
+ * use other non-zero values for failures of its own. */
 enum {
     BRENWICK_READER_OK = 0,
     BRENWICK_READER_FILE_ERROR = 1,          /* missing, unreadable or not an HDF5 file */
@@ -46,6 +48,24 @@ enum {
     BRENWICK_READER_READ_ERROR = 8,          /* the file could not be read, or holds bad types */
     BRENWICK_READER_STOPPED = 9              /* the read monitor asked the read to stop */
 };
+
+/* What a status says, as the words that follow "the reader" in a message ("could not open
+ * the project"); a null pointer for a status the contract does not name. */
+static inline const char* BrenwickReaderStatusText(long long status) {
+    switch (status) {
+    case BRENWICK_READER_OK: return "succeeded";
+    case BRENWICK_READER_FILE_ERROR: return "could not open the project";
+    case BRENWICK_READER_NOT_A_PROJECT: return "found no project of a known version in the file";
+    case BRENWICK_READER_UNKNOWN_HANDLE: return "was given a handle that names no open project";
+    case BRENWICK_READER_RESULT_NOT_FOUND: return "found no result with the requested tree path";
+    case BRENWICK_READER_INCONSISTENT_SIZES: return "found stored lengths that contradict the mesh or the field type";
+    case BRENWICK_READER_QUANTITY_NOT_STORED: return "found no material matrix for the requested quantity";
+    case BRENWICK_READER_INVALID_ARGUMENT: return "was given a null pointer where an array is needed";
+    case BRENWICK_READER_READ_ERROR: return "could not read the data, or found data of a bad type";
+    case BRENWICK_READER_STOPPED: return "stopped the read as it was asked to";
+    default: return 0;
+    }
+}
 
 /* Field type codes of a result, as CST_Get3DHexResultInfo reports them. */
 enum {

@@ -182,7 +182,7 @@ TEST_F(DialogOpenTest, FailedOpenShowsTheMessageAndDisablesTheFieldsThatNeedAPro
     // The cause follows the fixed lines.
     EXPECT_EQ(view.Status(),
               "Open the input file...failed with message:\nFailed to open the CST project file: /data/broken.cst\n"
-              "The project file /data/broken.cst does not exist.");
+              "The project file \"/data/broken.cst\" does not exist.");
     EXPECT_EQ(dialog.Readout(), nullptr);
     EXPECT_FALSE(view.Enabled(ControlId::MaterialFile));
     EXPECT_FALSE(view.Enabled(ControlId::OutputFile));

@@ -95,7 +95,7 @@ TEST_F(ChangedInputs, AProjectFileChangedSinceItWasOpenedIsOpenedAgainBeforeTheE
         {"deleted",
          [&] { fs::remove(project); },
          0,
-         not_opened + "The project file " + project + " does not exist.",
+         not_opened + "The project file \"" + project + "\" does not exist.",
          {}},
         {"changed while read", [&] { while_read = true; }, -1, kChangedWhileRead, {}},
     };
@@ -163,8 +163,8 @@ TEST_F(ChangedInputs, TheCatalogueIsReadAgainWhenTheMaterialPathOrItsFileChanged
         {"rewritten to as many bytes, a second later", "2", same_size_later, "", 2},
         {"replaced by rename", "2", [&] { ReplaceByRename(materials, swapped); }, "", 2},
         {"removed", "2", [&] { fs::remove(materials); },
-         "PrepareMaterialData: Error during parsing Materials.xml file.\nThe material file " + materials +
-             " does not exist.",
+         "PrepareMaterialData: Error during parsing Materials.xml file.\nThe material file \"" + materials +
+             "\" does not exist.",
          0},
         // The records read stay after a "Count" that failed the first export.
         {"unchanged after a wrong count", "3", [] {}, "", 1},

@@ -2,6 +2,7 @@
 // input or output, where a material file's XML breaks, the reader's status.
 #include "engine/engine_error.h"
 #include "engine/material.h"
+#include "engine/reader_functions.h"
 #include "engine/readout.h"
 #include "engine_test_support.h"
 #include "platform/utf8_path.h"
@@ -101,15 +102,16 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
     std::vector<Case> cases{
         {"no material file", export_with("", dir / "out.efm"), parse, "\nNo material file was given.", "material file"},
         {"a missing material file", export_with(dir / "none.xml", dir / "out.efm"), parse,
-         "\nThe material file " + (dir / "none.xml") + " does not exist.", "material file"},
+         "\nThe material file \"" + (dir / "none.xml") + "\" does not exist.", "material file"},
         {"a folder as material file", export_with(folder, dir / "out.efm"), parse,
-         "\nThe material file " + folder + " is a folder, not a file.", "material file"},
+         "\nThe material file \"" + folder + "\" is a folder, not a file.", "material file"},
         {"broken XML", export_with(broken, dir / "out.efm"), parse,
-         "\nThe material file " + broken + " is no valid XML in line 3: Start-end tags mismatch.", "material file"},
+         "\nThe material file \"" + broken + "\" is no valid XML in line 3: Start-end tags mismatch.", "material file"},
         {"a missing project", open_project(dir / "none.cst", 1), open + (dir / "none.cst"),
-         "\nThe project file " + (dir / "none.cst") + " does not exist.", "project"},
+         "\nThe project file \"" + (dir / "none.cst") + "\" does not exist.", "project"},
         {"a project the reader refuses", open_project(dir / "project.cst", 2), open + (dir / "project.cst"),
-         "\nThe built-in result reader, version 2024 could not read it as a project (status 2).", "project"},
+         "\nThe built-in result reader, version 2024 found no project of a known version in the file (status 2).",
+         "project"},
         {"a folder as output", export_with(dir / "good.xml", folder), output + folder,
          "\nThe output " + folder + " is a folder; give the name of a file in it.", "export file"},
         {"an output in a missing folder", export_with(dir / "good.xml", dir / "none/out.efm"),
@@ -133,15 +135,16 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
     };
     cases.push_back({"a project behind a folder that may not be searched",
                      as_nobody(open_project(locked + "/project.cst", 1)), open + locked + "/project.cst",
-                     "\nThe project file " + locked +
-                         "/project.cst cannot be reached: permission denied on the folder " + locked + ".",
+                     "\nThe project file \"" + locked +
+                         "/project.cst\" cannot be reached: permission denied on the folder " + locked + ".",
                      "project"});
     cases.push_back({"a link to a project behind such a folder", as_nobody(open_project(dir / "link.cst", 1)),
                      open + (dir / "link.cst"),
-                     "\nThe project file " + (dir / "link.cst") + " cannot be reached: Permission denied.", "project"});
+                     "\nThe project file \"" + (dir / "link.cst") + "\" cannot be reached: Permission denied.",
+                     "project"});
     cases.push_back(
         {"a material file in a loop of links", export_with(dir / "loop.xml", dir / "out.efm"), parse,
-         "\nThe material file " + (dir / "loop.xml") + " cannot be reached: Too many levels of symbolic links.",
+         "\nThe material file \"" + (dir / "loop.xml") + "\" cannot be reached: Too many levels of symbolic links.",
          "material file"});
 #endif
     for (const auto& with : cases) {
@@ -150,6 +153,29 @@ TEST(FailureCause, EveryUnusableInputOrOutputIsNamedWithWhatIsWrong) {
         EXPECT_EQ(failure.message, with.message);
         EXPECT_EQ(failure.cause, with.cause);
         EXPECT_EQ(failure.kind, with.kind);
+    }
+}
+
+TEST(FailureCause, ReaderStatusesAreNamedInTheContractsWords) {
+    const std::string otherwise = "could not read it as a project";
+    const std::vector<std::pair<int, std::string>> cases{
+        {BRENWICK_READER_FILE_ERROR, "could not open the project (status 1)"},
+        {BRENWICK_READER_NOT_A_PROJECT, "found no project of a known version in the file (status 2)"},
+        {BRENWICK_READER_UNKNOWN_HANDLE, "was given a handle that names no open project (status 3)"},
+        {BRENWICK_READER_RESULT_NOT_FOUND, "found no result with the requested tree path (status 4)"},
+        {BRENWICK_READER_INCONSISTENT_SIZES,
+         "found stored lengths that contradict the mesh or the field type (status 5)"},
+        {BRENWICK_READER_QUANTITY_NOT_STORED, "found no material matrix for the requested quantity (status 6)"},
+        {BRENWICK_READER_INVALID_ARGUMENT, "was given a null pointer where an array is needed (status 7)"},
+        {BRENWICK_READER_READ_ERROR, "could not read the data, or found data of a bad type (status 8)"},
+        {BRENWICK_READER_STOPPED, "stopped the read as it was asked to (status 9)"},
+        // Statuses of a reader's own.
+        {10, otherwise + " (status 10)"},
+        {-1, otherwise + " (status -1)"},
+    };
+    for (const auto& [status, words] : cases) {
+        SCOPED_TRACE(status);
+        EXPECT_EQ(ReaderStatusWords(status, otherwise), words);
     }
 }
 
