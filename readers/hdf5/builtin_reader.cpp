@@ -8,16 +8,19 @@
 // is opened and its line counts are kept; every later operation checks its arguments and the
 // objects it reads again, and reads with HDF5 memory selections of exactly the sizes it
 // reported, so that no operation writes more into the caller's array than the sizes reported
-// before allow, whatever the file says. Arrays are read in slabs, so that a read monitor sees
-// the progress and can stop a read between two of them. No exception leaves these functions: every failure,
+// before allow, whatever the file says. Arrays are read in slabs sized by time
+// (slab_pacing.h), so that a read monitor sees the progress and can stop a read between two
+// of them on a slow disk as on a fast one. No exception leaves these functions: every failure,
 // including a failed allocation, becomes a status.
 #include "engine/result_reader.h"
 
 #include "hdf5_handles.h"
+#include "slab_pacing.h"
 #include "platform/ansi_path.h"
 #include "platform/utf8_path.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
@@ -28,6 +31,10 @@
 #include <string>
 #include <system_error>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#endif
 
 namespace {
 
@@ -43,10 +50,6 @@ struct ReaderFailure {
 };
 
 [[noreturn]] void Fail(int status) { throw ReaderFailure{status}; }
-
-// A slab is read in a few milliseconds from the page cache and in well under 0.1 s from a
-// disk, and is large enough that reading in slabs costs no time against one read.
-constexpr hsize_t kSlabBytes = hsize_t{8} << 20;
 
 struct Monitor {
     BrenwickReadMonitor call = nullptr;
@@ -215,16 +218,19 @@ void ReadWhole(hid_t dataset, hid_t memory_type, hsize_t count, void* destinatio
     if (H5Sget_simple_extent_npoints(file_space.get()) != static_cast<hssize_t>(count)) {
         Fail(BRENWICK_READER_INCONSISTENT_SIZES);
     }
-    const hsize_t slab = std::max<hsize_t>(1, kSlabBytes / value_size);
     monitor.Tell(0, count);
+    SlabPacing pacing;
     for (hsize_t first = 0; first < count;) {
-        hsize_t n = std::min(slab, count - first);
+        hsize_t n = std::min(std::max<hsize_t>(1, pacing.Bytes() / value_size), count - first);
+        const auto start = std::chrono::steady_clock::now();
         Dataspace memory_space(H5Screate_simple(1, &n, nullptr));
         if (!memory_space || H5Sselect_hyperslab(file_space.get(), H5S_SELECT_SET, &first, nullptr, &n, nullptr) < 0 ||
             H5Dread(dataset, memory_type, memory_space.get(), file_space.get(), H5P_DEFAULT,
                     static_cast<char*>(destination) + first * value_size) < 0) {
             Fail(BRENWICK_READER_READ_ERROR);
         }
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+        pacing.Took(n * value_size, taken.count());
         first += n;
         monitor.Tell(first, count);
     }
@@ -304,6 +310,23 @@ Result FindResult(hid_t file, const char* tree_path, int result_number) {
     return result;
 }
 
+// Reads of the project fetch what they ask for and nothing beyond: the system's read-ahead
+// queues megabytes after a read, which on a slow disk the next slab, and the end of a stopped
+// read, would wait for. Slabs are large where the disk is fast, so nothing is lost there.
+void ReadOnlyWhatIsAsked(hid_t file) {
+#if !defined(_WIN32)
+    PropertyList access(H5Fget_access_plist(file));
+    void* descriptor = nullptr;
+    if (!access || H5Pget_driver(access.get()) != H5FD_SEC2 ||
+        H5Fget_vfd_handle(file, access.get(), &descriptor) < 0 || descriptor == nullptr) {
+        return;  // read with the system's read-ahead, as any file
+    }
+    posix_fadvise(*static_cast<int*>(descriptor), 0, 0, POSIX_FADV_RANDOM);
+#else
+    (void)file;  // Windows decides on read-ahead when a file is opened, which HDF5 does
+#endif
+}
+
 // a * b, or nothing when the product does not fit.
 std::optional<uint64_t> CheckedMultiply(uint64_t a, uint64_t b) {
     if (a != 0 && b > UINT64_MAX / a) return std::nullopt;
@@ -343,6 +366,7 @@ BRENWICK_READER_API int CST_OpenProject(const char* path, CSTProjHandle* handle)
         File hdf5_file(H5Fopen(brenwick::TextFromPath(file).c_str(), H5F_ACC_RDONLY, access.get()));
         if (!hdf5_file) return int{BRENWICK_READER_FILE_ERROR};
 
+        ReadOnlyWhatIsAsked(hdf5_file.get());
         OpenProject project;
         CheckProject(hdf5_file.get(), project.dims);
         project.file = std::move(hdf5_file);
