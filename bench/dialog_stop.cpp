@@ -31,9 +31,7 @@ using namespace brenwick;
 
 namespace {
 
-double Now() {
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count(); }
 
 template <class Widget>
 Widget& Child(QWidget& window, const char* name) {
