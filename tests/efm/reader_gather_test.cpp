@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <numeric>
 #include <sstream>
 #include <stdexcept>
-#include <utility>
 #include <vector>
 
 using namespace brenwick;
@@ -21,21 +19,11 @@ namespace {
 class Gather : public testing::Test {
 protected:
     Gather() {
-        map.dims = {64, 40, 40};
-        for (auto [lines, count] : {std::pair{&map.x, 64}, {&map.y, 40}, {&map.z, 40}}) {
-            lines->resize(count);
-            std::iota(lines->begin(), lines->end(), 0.0);
-        }
-        map.nodes.resize(64 * 40 * 40);
-        std::iota(map.nodes.begin(), map.nodes.end(), 0.0f);
-        map.bytes.resize(63 * 39 * 39);
-        for (std::size_t e = 0; e < map.bytes.size(); ++e) map.bytes[e] = static_cast<unsigned char>(e % 251);
-        map.records = {{0, "gas", 1, 1, 0}};
         file.str(test_efm::Bytes(map.Blocks()));
         size = file.str().size();
     }
 
-    test_efm::MapContents map;
+    test_efm::MapContents map = test_efm::NumberedMap({64, 40, 40});
     std::istringstream file;
     std::uint64_t size = 0;
 };
@@ -59,7 +47,8 @@ TEST_F(Gather, RefusesIndicesOutsideTheBlockAndMismatchedOutputs) {
     std::vector<float> values(2);
     EXPECT_THROW(reader.GatherNodeValues(std::vector<std::uint64_t>{3, 102400}, values), efm::FormatError);
     std::vector<unsigned char> materials(1);
-    EXPECT_THROW(reader.GatherElementMaterials(std::vector<std::uint64_t>{map.bytes.size()}, materials), efm::FormatError);
+    EXPECT_THROW(reader.GatherElementMaterials(std::vector<std::uint64_t>{map.bytes.size()}, materials),
+                 efm::FormatError);
     EXPECT_THROW(reader.GatherNodeValues(std::vector<std::uint64_t>{1, 2, 3}, values), std::invalid_argument);
 
     std::vector<float> none;

@@ -3,7 +3,9 @@
 #include "efm/reader.h"
 
 #include <fstream>
+#include <numeric>
 #include <stdexcept>
+#include <utility>
 
 namespace test_efm {
 
@@ -45,6 +47,21 @@ MapContents TwoElementMap() {
     map.properties = {1.0f, 4.5f};
     map.bytes = {0, 1};
     map.records = {{0, "gas", 1, 1, 0.001f}, {1, "FR4", 4.4f, 1, 1.8f}};
+    return map;
+}
+
+MapContents NumberedMap(const std::array<int, 3>& dims) {
+    MapContents map;
+    map.dims = dims;
+    for (auto [lines, count] : {std::pair{&map.x, dims[0]}, {&map.y, dims[1]}, {&map.z, dims[2]}}) {
+        lines->resize(static_cast<std::size_t>(count));
+        std::iota(lines->begin(), lines->end(), 0.0);
+    }
+    map.nodes.resize(static_cast<std::size_t>(dims[0]) * dims[1] * dims[2]);
+    std::iota(map.nodes.begin(), map.nodes.end(), 0.0f);
+    map.bytes.resize(static_cast<std::size_t>(dims[0] - 1) * (dims[1] - 1) * (dims[2] - 1));
+    for (std::size_t e = 0; e < map.bytes.size(); ++e) map.bytes[e] = static_cast<unsigned char>(e % 251);
+    map.records = {{0, "gas", 1, 1, 0}};
     return map;
 }
 

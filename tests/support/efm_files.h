@@ -27,6 +27,10 @@ struct MapContents {
 // to -11 and element properties 1 and 4.5.
 MapContents TwoElementMap();
 
+// A map of dims[0] x dims[1] x dims[2] mesh lines at 0, 1, 2, ... whose node n holds n and whose
+// element e has the byte e % 251, with one record.
+MapContents NumberedMap(const std::array<int, 3>& dims);
+
 // The whole file efm::WriteFile writes for these blocks.
 std::string Bytes(const brenwick::efm::Blocks& blocks);
 void Write(const std::string& path, const brenwick::efm::Blocks& blocks);
