@@ -29,7 +29,7 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
     PreviewPicture picture;
     picture.generation = request.generation;
     try {
-        efm::FileReader reader(request.path.toLocal8Bit().toStdString());
+        efm::FileReader reader(request.path.toLocal8Bit().toStdString(), request.stop);
         const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {request.axis, std::nullopt, request.index});
         picture.index = slice.index;
         picture.planes = slice.planes;
@@ -59,8 +59,12 @@ SlicePreview::SlicePreview(const Controls& controls) : m_controls(controls) {
     Clear();
 }
 
-// A picture still being drawn reads the file and paints; it ends before its window does.
-SlicePreview::~SlicePreview() { m_watcher.waitForFinished(); }
+// A picture still being drawn reads the file and paints; it ends before its window does, and
+// stops reading at once, so that a slow disk does not keep the program after its window.
+SlicePreview::~SlicePreview() {
+    m_stop.request_stop();
+    m_watcher.waitForFinished();
+}
 
 QString SlicePreview::Placeholder() { return QStringLiteral("Export to see a preview of the written file."); }
 
@@ -76,6 +80,9 @@ void SlicePreview::Show(const QString& path) {
 
 void SlicePreview::Clear() {
     ++m_generation;
+    // A picture of the file no longer shown is dropped; its reading need not go on.
+    m_stop.request_stop();
+    m_stop = std::stop_source();
     m_path.clear();
     m_index.reset();
     m_waiting.reset();
@@ -105,9 +112,13 @@ void SlicePreview::Ask(std::optional<int> index) {
     m_index = index;
     const QLabel& picture = *m_controls.picture;
     const double ratio = picture.devicePixelRatioF();
-    PreviewRequest request{m_path, static_cast<efm::Axis>(m_controls.axis->currentIndex()),
-                           index,  picture.contentsRect().size() * ratio,
-                           ratio,  m_generation};
+    PreviewRequest request{m_path,
+                           static_cast<efm::Axis>(m_controls.axis->currentIndex()),
+                           index,
+                           picture.contentsRect().size() * ratio,
+                           ratio,
+                           m_generation,
+                           m_stop.get_token()};
     if (m_watcher.isRunning())
         m_waiting = std::move(request);
     else

@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <stop_token>
 
 class QComboBox;
 class QLabel;
@@ -34,6 +35,7 @@ struct PreviewRequest {
     QSize size;                // of the room for the picture, in device pixels
     double pixel_ratio = 1;    // device pixels per pixel of the window
     unsigned generation = 0;   // which file shown this belongs to
+    std::stop_token stop;      // asked to stop once the picture is no longer wanted
 };
 struct PreviewPicture {
     unsigned generation = 0;
@@ -81,6 +83,7 @@ private:
     QString m_path;              // empty while no file is shown
     std::optional<int> m_index;  // the plane last asked for; none: the middle one
     unsigned m_generation = 0;
+    std::stop_source m_stop;  // of the pictures of the file shown
     std::optional<PreviewRequest> m_waiting;
     QFutureWatcher<PreviewPicture> m_watcher;
     QImage m_image;

@@ -98,7 +98,8 @@ Header ParseHeaderText(std::string_view text) {
     std::size_t key = 0;
     for (std::size_t line = 0; line < kKeysPerLine.size(); ++line) {
         const std::size_t end = text.find('\n', position);
-        if (end == std::string_view::npos) throw FormatError(LineName(line) + " is missing or not ended by a line feed");
+        if (end == std::string_view::npos)
+            throw FormatError(LineName(line) + " is missing or not ended by a line feed");
         std::istringstream pairs{std::string(text.substr(position, end - position))};
         std::string pair;
         for (std::size_t k = 0; k < kKeysPerLine[line]; ++k, ++key) {
@@ -114,7 +115,8 @@ Header ParseHeaderText(std::string_view text) {
 
 Header ParseHeaderBlock(std::string_view block) {
     const std::size_t nul = block.substr(0, kHeaderSize).find('\0');
-    if (nul == std::string_view::npos) throw FormatError("the header text is not ended by a NUL byte within 1000 bytes");
+    if (nul == std::string_view::npos)
+        throw FormatError("the header text is not ended by a NUL byte within 1000 bytes");
     return ParseHeaderText(block.substr(0, nul));
 }
 
@@ -160,7 +162,10 @@ std::vector<std::string> HeaderProblems(const Header& h) {
     return problems;
 }
 
-Reader::Reader(std::istream& in, std::uint64_t size) : in_(in), size_(size) {
+ReadStopped::ReadStopped() : std::runtime_error("the read of the file was stopped") {}
+
+Reader::Reader(std::istream& in, std::uint64_t size, std::stop_token stop)
+    : in_(in), size_(size), stop_(std::move(stop)) {
     if (size < kHeaderSize) {
         throw FormatError("the file has " + std::to_string(size) + " bytes, fewer than its 1000-byte header");
     }
@@ -188,7 +193,13 @@ Reader::Reader(std::istream& in, std::uint64_t size) : in_(in), size_(size) {
 }
 
 void Reader::ReadAt(std::uint64_t offset, void* data, std::uint64_t bytes, std::string_view block) {
-    ReadBytes(in_, offset, data, bytes, block);
+    if (!stop_.stop_possible()) return ReadBytes(in_, offset, data, bytes, block);
+    for (std::uint64_t done = 0; done < bytes;) {
+        if (stop_.stop_requested()) throw ReadStopped();
+        const std::uint64_t piece = std::min(kStoppablePieceBytes, bytes - done);
+        ReadBytes(in_, offset + done, static_cast<char*>(data) + done, piece, block);
+        done += piece;
+    }
 }
 
 template <typename T>

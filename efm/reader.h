@@ -15,8 +15,10 @@
 #include <limits>
 #include <span>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brenwick::efm {
@@ -26,6 +28,12 @@ namespace brenwick::efm {
 class FormatError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A read ended because the reader's stop token asked it to stop.
+class ReadStopped : public std::runtime_error {
+public:
+    ReadStopped();
 };
 
 // The header numbers of the text before the header's NUL: six lines of exactly the keys of
@@ -47,6 +55,9 @@ std::vector<std::string> HeaderProblems(const Header& header);
 // cut off or broken.
 std::uint64_t ImpliedFileSize(std::istream& in, std::uint64_t size, const Header& header);
 
+// The largest piece a stoppable read reads at once: about a twentieth of a second at 1 MiB/s.
+inline constexpr std::uint64_t kStoppablePieceBytes = std::uint64_t{64} << 10;
+
 // Reads an export file from a seekable stream of known size.
 class Reader {
 public:
@@ -54,7 +65,11 @@ public:
     // FormatError when the file is shorter than the header, the header cannot be parsed,
     // HeaderProblems finds anything, the size differs from ImpliedFileSize (bytes after the last
     // record included), or MeshLinesProblem finds anything on an axis.
-    Reader(std::istream& in, std::uint64_t size);
+    //
+    // With a `stop` that can be asked to stop, every read goes in pieces of at most
+    // kStoppablePieceBytes and throws ReadStopped at the first piece after the stop was asked
+    // for, so that a read from a slow disk ends soon.
+    Reader(std::istream& in, std::uint64_t size, std::stop_token stop = {});
 
     const Header& header() const { return header_; }
     const Layout& layout() const { return layout_; }
@@ -103,6 +118,7 @@ private:
 
     std::istream& in_;
     std::uint64_t size_;
+    std::stop_token stop_;
     Header header_;
     Layout layout_;
     std::array<std::vector<double>, 3> mesh_lines_;
@@ -121,7 +137,8 @@ struct OpenedFile {
 // path names no readable regular file, and as Reader does.
 class FileReader : private detail::OpenedFile, public Reader {
 public:
-    explicit FileReader(const std::string& path) : detail::OpenedFile(path), Reader(stream, file_size) {}
+    explicit FileReader(const std::string& path, std::stop_token stop = {})
+        : detail::OpenedFile(path), Reader(stream, file_size, std::move(stop)) {}
 };
 
 }  // namespace brenwick::efm
