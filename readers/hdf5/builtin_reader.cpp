@@ -15,9 +15,10 @@
 #include "engine/result_reader.h"
 
 #include "hdf5_handles.h"
-#include "slab_pacing.h"
 #include "platform/ansi_path.h"
+#include "platform/file_reading.h"
 #include "platform/utf8_path.h"
+#include "slab_pacing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -31,10 +32,6 @@
 #include <string>
 #include <system_error>
 #include <vector>
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#endif
 
 namespace {
 
@@ -63,6 +60,7 @@ struct Monitor {
 
 struct OpenProject {
     File file;
+    int descriptor = -1;      // of the file, while HDF5 keeps it open
     int dims[3] = {0, 0, 0};  // nx, ny, nz as stored when the project was opened
     Monitor monitor;
 };
@@ -126,9 +124,9 @@ Object OpenChild(hid_t loc, const char* name, Kind& kind) {
     Object object(H5Oopen(loc, name, H5P_DEFAULT));
     if (!object) return Object();  // e.g. a dangling soft link
     switch (H5Iget_type(object.get())) {
-        case H5I_GROUP: kind = Kind::Group; return object;
-        case H5I_DATASET: kind = Kind::Dataset; return object;
-        default: return Object();
+    case H5I_GROUP: kind = Kind::Group; return object;
+    case H5I_DATASET: kind = Kind::Dataset; return object;
+    default: return Object();
     }
 }
 
@@ -197,8 +195,7 @@ hsize_t FloatVectorLength(hid_t dataset) {
     if (H5Tget_class(type.get()) != H5T_FLOAT) Fail(BRENWICK_READER_READ_ERROR);
     Dataspace space(H5Dget_space(dataset));
     if (!space) Fail(BRENWICK_READER_READ_ERROR);
-    if (H5Sget_simple_extent_type(space.get()) != H5S_SIMPLE ||
-        H5Sget_simple_extent_ndims(space.get()) != 1) {
+    if (H5Sget_simple_extent_type(space.get()) != H5S_SIMPLE || H5Sget_simple_extent_ndims(space.get()) != 1) {
         Fail(BRENWICK_READER_INCONSISTENT_SIZES);
     }
     hsize_t length = 0;
@@ -208,29 +205,66 @@ hsize_t FloatVectorLength(hid_t dataset) {
     return length;
 }
 
+// Where the values of a dataset lie in the file: from `offset` on in one piece, when the
+// dataset is stored that way, `size` bytes each. The system may hold some of them in memory.
+struct StoredValues {
+    int descriptor = -1;
+    std::optional<std::uint64_t> offset;
+    std::uint64_t size = 0;
+
+    // How many bytes of the values from `first` on, up to a slab's worth, are in memory.
+    std::uint64_t InMemory(hsize_t first) const {
+        if (descriptor < 0 || !offset) return 0;
+        return brenwick::BytesInMemory(descriptor, *offset + first * size, kLargestSlabBytes);
+    }
+};
+
+StoredValues FindStoredValues(hid_t dataset, int descriptor, size_t value_size) {
+    StoredValues stored{descriptor, std::nullopt, value_size};
+    Datatype type(H5Dget_type(dataset));
+    const size_t size = type ? H5Tget_size(type.get()) : 0;
+    const haddr_t offset = H5Dget_offset(dataset);
+    if (size > 0 && offset != HADDR_UNDEF) {
+        stored.offset = offset;
+        stored.size = size;
+    }
+    return stored;
+}
+
+// Reads the n values from `first` on, converted to the memory type, into destination, with a
+// memory selection of exactly n values.
+void ReadSlab(hid_t dataset, hid_t memory_type, hid_t file_space, hsize_t first, hsize_t n, void* destination) {
+    Dataspace memory_space(H5Screate_simple(1, &n, nullptr));
+    if (!memory_space || H5Sselect_hyperslab(file_space, H5S_SELECT_SET, &first, nullptr, &n, nullptr) < 0 ||
+        H5Dread(dataset, memory_type, memory_space.get(), file_space, H5P_DEFAULT, destination) < 0) {
+        Fail(BRENWICK_READER_READ_ERROR);
+    }
+}
+
 // Reads all count values of dataset, converted to the memory type, into destination, slab
-// by slab, telling the monitor before the first and after each. Each memory selection holds
-// exactly the values of its slab, so HDF5 writes no more than count values.
-void ReadWhole(hid_t dataset, hid_t memory_type, hsize_t count, void* destination, const Monitor& monitor) {
+// by slab, telling the monitor before the first and after each. What the system holds in
+// memory comes in slabs as large as slabs get; the rest in slabs paced by the disk's rate.
+void ReadWhole(hid_t dataset, hid_t memory_type, hsize_t count, void* destination, int descriptor,
+               const Monitor& monitor) {
     const size_t value_size = H5Tget_size(memory_type);
     Dataspace file_space(H5Dget_space(dataset));
     if (value_size == 0 || !file_space) Fail(BRENWICK_READER_READ_ERROR);
     if (H5Sget_simple_extent_npoints(file_space.get()) != static_cast<hssize_t>(count)) {
         Fail(BRENWICK_READER_INCONSISTENT_SIZES);
     }
+    const StoredValues stored = FindStoredValues(dataset, descriptor, value_size);
     monitor.Tell(0, count);
     SlabPacing pacing;
     for (hsize_t first = 0; first < count;) {
-        hsize_t n = std::min(std::max<hsize_t>(1, pacing.Bytes() / value_size), count - first);
+        const std::uint64_t in_memory = stored.InMemory(first);
+        const bool from_disk = in_memory < pacing.Bytes();
+        const std::uint64_t bytes = from_disk ? pacing.Bytes() : in_memory;
+        const hsize_t n = std::min(std::max<hsize_t>(1, bytes / stored.size), count - first);
         const auto start = std::chrono::steady_clock::now();
-        Dataspace memory_space(H5Screate_simple(1, &n, nullptr));
-        if (!memory_space || H5Sselect_hyperslab(file_space.get(), H5S_SELECT_SET, &first, nullptr, &n, nullptr) < 0 ||
-            H5Dread(dataset, memory_type, memory_space.get(), file_space.get(), H5P_DEFAULT,
-                    static_cast<char*>(destination) + first * value_size) < 0) {
-            Fail(BRENWICK_READER_READ_ERROR);
-        }
+        ReadSlab(dataset, memory_type, file_space.get(), first, n,
+                 static_cast<char*>(destination) + first * value_size);
         const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
-        pacing.Took(n * value_size, taken.count());
+        if (from_disk) pacing.Took(n * stored.size, taken.count());
         first += n;
         monitor.Tell(first, count);
     }
@@ -310,21 +344,16 @@ Result FindResult(hid_t file, const char* tree_path, int result_number) {
     return result;
 }
 
-// Reads of the project fetch what they ask for and nothing beyond: the system's read-ahead
-// queues megabytes after a read, which on a slow disk the next slab, and the end of a stopped
-// read, would wait for. Slabs are large where the disk is fast, so nothing is lost there.
-void ReadOnlyWhatIsAsked(hid_t file) {
-#if !defined(_WIN32)
+// The descriptor HDF5 reads the file through, or -1 where its driver keeps another kind of
+// handle.
+int FileDescriptor(hid_t file) {
     PropertyList access(H5Fget_access_plist(file));
-    void* descriptor = nullptr;
-    if (!access || H5Pget_driver(access.get()) != H5FD_SEC2 ||
-        H5Fget_vfd_handle(file, access.get(), &descriptor) < 0 || descriptor == nullptr) {
-        return;  // read with the system's read-ahead, as any file
+    void* handle = nullptr;
+    if (!access || H5Pget_driver(access.get()) != H5FD_SEC2 || H5Fget_vfd_handle(file, access.get(), &handle) < 0 ||
+        handle == nullptr) {
+        return -1;
     }
-    posix_fadvise(*static_cast<int*>(descriptor), 0, 0, POSIX_FADV_RANDOM);
-#else
-    (void)file;  // Windows decides on read-ahead when a file is opened, which HDF5 does
-#endif
+    return *static_cast<int*>(handle);
 }
 
 // a * b, or nothing when the product does not fit.
@@ -366,8 +395,12 @@ BRENWICK_READER_API int CST_OpenProject(const char* path, CSTProjHandle* handle)
         File hdf5_file(H5Fopen(brenwick::TextFromPath(file).c_str(), H5F_ACC_RDONLY, access.get()));
         if (!hdf5_file) return int{BRENWICK_READER_FILE_ERROR};
 
-        ReadOnlyWhatIsAsked(hdf5_file.get());
         OpenProject project;
+        project.descriptor = FileDescriptor(hdf5_file.get());
+        // The system's read-ahead would queue megabytes behind every slab, which on a slow
+        // disk the next slab, and a stop, would wait for; slabs are large where the disk is
+        // fast.
+        if (project.descriptor >= 0) brenwick::ReadWithoutReadAhead(project.descriptor);
         CheckProject(hdf5_file.get(), project.dims);
         project.file = std::move(hdf5_file);
 
@@ -403,7 +436,7 @@ BRENWICK_READER_API int CST_GetHexMesh(CSTProjHandle* handle, double* lines) {
         size_t offset = 0;
         for (int axis = 0; axis < 3; ++axis) {
             const auto count = static_cast<hsize_t>(project.dims[axis]);
-            ReadWhole(datasets[axis].get(), H5T_NATIVE_DOUBLE, count, lines + offset, Monitor{});
+            ReadWhole(datasets[axis].get(), H5T_NATIVE_DOUBLE, count, lines + offset, project.descriptor, Monitor{});
             offset += static_cast<size_t>(count);
         }
         return int{BRENWICK_READER_OK};
@@ -451,7 +484,7 @@ BRENWICK_READER_API int CST_Get3DHexResult(CSTProjHandle* handle, const char* tr
         const OpenProject& project = FindProject(registry, handle);
         const Result result = FindResult(project.file.get(), tree_path, result_number);
         // Exactly the count CST_Get3DHexResultSize reported.
-        ReadWhole(result.dataset.get(), H5T_NATIVE_FLOAT, result.length, values, project.monitor);
+        ReadWhole(result.dataset.get(), H5T_NATIVE_FLOAT, result.length, values, project.descriptor, project.monitor);
         return int{BRENWICK_READER_OK};
     });
 }
@@ -479,7 +512,8 @@ BRENWICK_READER_API int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int 
             return int{BRENWICK_READER_INCONSISTENT_SIZES};
         }
         // Straight into the caller's array.
-        ReadWhole(dataset.get(), H5T_NATIVE_FLOAT, static_cast<hsize_t>(*expected), matrix, project.monitor);
+        ReadWhole(dataset.get(), H5T_NATIVE_FLOAT, static_cast<hsize_t>(*expected), matrix, project.descriptor,
+                  project.monitor);
         return int{BRENWICK_READER_OK};
     });
 }
