@@ -1,20 +1,24 @@
-// How long the dialog takes to stop an export once the user asks it to, and how long the
-// program lives on afterwards. The window runs as the program runs it: an export with the
-// material matrix, and the stop comes DELAY seconds after the read of the matrix has begun,
-// through Cancel, Escape or Close. After Escape and Close the program ends as `brenwick` does,
-// once the window has gone.
+// How long the dialog takes to stop reading once the user asks it to, and how long the program
+// lives on after its window has gone. The window runs as the program runs it, and ends it as
+// `brenwick` does.
 //
-//   dialog_stop PROJECT MATERIALS OUTPUT cancel|escape|close DELAY
+//   dialog_stop export PROJECT MATERIALS OUTPUT cancel|escape|close DELAY
+//       an export with the material matrix; the stop comes DELAY seconds after the read of the
+//       matrix has begun, through Cancel, Escape or Close;
+//   dialog_stop preview EXPORT DELAY
+//       the preview of an export file across x, which reads the whole node block; Escape comes
+//       DELAY seconds after the preview was asked for.
 //
-// Prints three times of the system clock, in seconds: the request, the end of the export
-// (Cancel: the progress has gone; Escape and Close: the window has gone), and the return from
-// main; the caller notes when the process has ended.
+// Prints three times of the system clock, in seconds: the request, the end (Cancel: the
+// progress has gone; Escape and Close: the window has gone), and the return to main, before the
+// window and the application are taken down; the caller notes when the process has ended.
 #include "app/brenwick_window.h"
 #include "engine/process_signals.h"
 #include "engine/reader_call.h"
 #include "engine/reader_library.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -23,9 +27,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace brenwick;
 
@@ -49,43 +55,72 @@ void Ask(QWidget& window, const std::string& action) {
     }
 }
 
+struct Run {
+    std::string action;
+    double delay = 0;
+    std::function<void(CBrenwickWindow&)> start;
+    // Whether the reading the stop is timed from has begun.
+    std::function<bool(QWidget&)> reading;
+};
+
+std::optional<Run> Parse(const std::vector<std::string>& args) {
+    if (args.size() == 7 && args[1] == "export" && (args[5] == "cancel" || args[5] == "escape" || args[5] == "close")) {
+        return Run{args[5], std::stod(args[6]),
+                   [args](CBrenwickWindow& window) {
+                       Child<QLineEdit>(window, "editInputFile").setText(QString::fromStdString(args[2]));
+                       Child<QLineEdit>(window, "editMaterialFile").setText(QString::fromStdString(args[3]));
+                       Child<QLineEdit>(window, "editOutputFile").setText(QString::fromStdString(args[4]));
+                       Child<QPushButton>(window, "btnExport").click();
+                   },
+                   [](QWidget& window) {
+                       return Child<QProgressBar>(window, "progressExport").format() == "reading material properties";
+                   }};
+    }
+    if (args.size() == 4 && args[1] == "preview") {
+        return Run{"escape", std::stod(args[3]),
+                   [args](CBrenwickWindow& window) {
+                       Child<QComboBox>(window, "comboSliceAxis").setCurrentIndex(static_cast<int>(efm::Axis::x));
+                       window.ShowPreview(args[2]);
+                   },
+                   [](QWidget&) { return true; }};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string action = argc == 6 ? argv[4] : "";
-    if (action != "cancel" && action != "escape" && action != "close") {
-        std::cerr << "usage: dialog_stop PROJECT MATERIALS OUTPUT cancel|escape|close DELAY\n";
+    const std::optional<Run> run = Parse(std::vector<std::string>(argv, argv + argc));
+    if (!run) {
+        std::cerr << "usage: dialog_stop export PROJECT MATERIALS OUTPUT cancel|escape|close DELAY\n"
+                     "       dialog_stop preview EXPORT DELAY\n";
         return 2;
     }
-    const double delay = std::stod(argv[5]);
     PrepareProcessSignals();
     ReportProgramEndInReaderCalls();
     QApplication app(argc, argv);
     CBrenwickWindow window(ChooseDialogReader(std::nullopt));
-    Child<QLineEdit>(window, "editInputFile").setText(QString::fromLocal8Bit(argv[1]));
-    Child<QLineEdit>(window, "editMaterialFile").setText(QString::fromLocal8Bit(argv[2]));
-    Child<QLineEdit>(window, "editOutputFile").setText(QString::fromLocal8Bit(argv[3]));
 
     std::optional<double> reading, asked, stopped;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        const QProgressBar& progress = Child<QProgressBar>(window, "progressExport");
-        if (!reading && progress.format() == "reading material properties") reading = Now();
-        if (reading && !asked && Now() >= *reading + delay) {
+        if (!reading && run->reading(window)) reading = Now();
+        if (reading && !asked && Now() >= *reading + run->delay) {
             asked = Now();
-            Ask(window, action);
+            Ask(window, run->action);
         }
-        if (asked && !stopped && action == "cancel" && !progress.isVisible()) {
+        if (asked && !stopped && run->action == "cancel" &&
+            !Child<QProgressBar>(window, "progressExport").isVisible()) {
             stopped = Now();
             window.reject();
         }
     });
     watch.start(1);
-    QTimer::singleShot(0, [&] { Child<QPushButton>(window, "btnExport").click(); });
+    QTimer::singleShot(0, [&] { run->start(window); });
     window.exec();
     if (!stopped) stopped = Now();
     if (!asked) {
-        std::cerr << "the export ended before the stop was asked for\n";
+        std::cerr << "the reading ended before the stop was asked for\n";
         return 1;
     }
     std::printf("%.4f %.4f %.4f\n", *asked, *stopped, Now());
