@@ -36,7 +36,6 @@ TEST(TypedPath, TakesTheFileAPastedPathNamesAndKeepsNamesThatHoldBlanksOrQuotes)
     };
     std::vector<Case> cases{
         {"an existing file", project, project},
-        {"a blank after it", project + " ", project},
         {"blanks and a line end around it", " \t" + project + "\r\n", project},
         {"double quotes", "\"" + project + "\"", project},
         {"single quotes around a name with a blank", "'" + spaced + "'", spaced},
@@ -53,8 +52,11 @@ TEST(TypedPath, TakesTheFileAPastedPathNamesAndKeepsNamesThatHoldBlanksOrQuotes)
         {"nothing", "", ""},
     };
 #if defined(_WIN32)
+    // Windows opens a name with a blank after it as the name without, so it is taken as typed.
+    cases.push_back({"a blank after it", project + " ", project + " "});
     cases.push_back({"a drive letter in an address", "file:///" + PathFromText(project).generic_string(), project});
 #else
+    cases.push_back({"a blank after it", project + " ", project});
     // Names that really hold blanks or quotes, which Windows does not allow.
     const std::string trailing = dir / "trail.cst ";
     const std::string quoted = dir / "\"q.cst\"";
