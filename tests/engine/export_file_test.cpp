@@ -310,13 +310,14 @@ TEST_F(Export, NoFreeFileDescriptorGivesTheOpenMessageAndLeavesTheOldFile) {
     const std::string failure = FailureInChild([&] {
         // The data are complete first, so that only the output cannot be opened.
         engine->AssignElementMaterials();
-        // The sanitizers check the type of a caught exception with a pipe the first time they
-        // meet it, and report a false fault without one: let them meet the output's failure
-        // (which the engine reads to give its own) while descriptors are free.
+        // The sanitizers check the type behind each call of a member with a pipe the first time
+        // they meet that type and member's class, and report a false fault without one: let them
+        // meet the calls the engine makes on the output's failure while descriptors are free.
         try {
-            throw OutputError("no output");
+            throw OutputError("no output", "no cause");
         } catch (const OutputError& met) {
             EXPECT_STREQ(met.what(), "no output");
+            EXPECT_EQ(met.Cause(), "no cause");
         }
         const int lowest_free = open("/dev/null", O_RDONLY);
         close(lowest_free);
