@@ -47,12 +47,12 @@ if [ ! -f "$stamp" ]; then
   mkdir -p "$work/build"
   (cd "$work/build" && "$qt_src/configure" -prefix "$prefix" \
     -xplatform win32-g++ -qt-host-path /usr \
-    -release -shared -nomake tests -nomake examples -G Ninja \
+    -release -shared -nomake tests -nomake examples \
     -no-opengl -no-dbus -no-icu -no-libjpeg -no-pkg-config \
     -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz -qt-freetype -qt-doubleconversion \
     -no-feature-vulkan -no-feature-sql -no-feature-network -no-feature-printsupport \
     -no-feature-xml -no-feature-tabletevent -no-feature-androiddeployqt \
-    -- -DCMAKE_TOOLCHAIN_FILE="$prefix/toolchain/mingw-w64-x86_64.cmake" \
+    -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$prefix/toolchain/mingw-w64-x86_64.cmake" \
     -DBRENWICK_MINGW_SHARED_RUNTIME=ON -DBRENWICK_WINE_PREFIX="$work/wine" \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${launcher[@]}")
   cmake --build "$work/build" -j"$(nproc)"
