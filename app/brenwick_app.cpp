@@ -2,6 +2,7 @@
 
 #include "brenwick_version.h"
 #include "brenwick_window.h"
+#include "engine_text.h"
 
 #include "engine/reader_library.h"
 
@@ -45,7 +46,7 @@ void CBrenwickApp::InitInstance() {
     parser.process(*this);  // answers --help and --version, and refuses unknown options
 
     std::optional<std::string> reader;
-    if (parser.isSet(reader_option)) reader = parser.value(reader_option).toLocal8Bit().toStdString();
+    if (parser.isSet(reader_option)) reader = brenwick::EngineText(parser.value(reader_option));
     brenwick::CBrenwickWindow dialog(brenwick::ChooseDialogReader(reader));
     dialog.exec();
 }

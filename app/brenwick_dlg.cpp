@@ -4,6 +4,7 @@
 #include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
 #include "engine/typed_path.h"
+#include "platform/utf8_path.h"
 
 #include <exception>
 #include <filesystem>
@@ -194,7 +195,7 @@ void CBrenwickDlg::OnBrowse(ControlId field) {
     if (!m_view.IsEnabled(field)) return;
     const std::optional<std::string> chosen = m_view.ChooseFile(field, ChooserStart(field));
     if (!chosen || chosen->empty()) return;
-    const std::string folder = std::filesystem::path(*chosen).parent_path().string();
+    const std::string folder = TextFromPath(PathFromText(*chosen).parent_path());
     m_view.StoreSetting(FolderSetting(field), folder);
     m_view.StoreSetting(kAnyFolderSetting, folder);
     m_view.SetItemText(field, *chosen);
@@ -204,10 +205,10 @@ void CBrenwickDlg::OnBrowse(ControlId field) {
 // otherwise a remembered folder that still exists.
 std::string CBrenwickDlg::ChooserStart(ControlId field) const {
     const std::string path = FieldPath(field);
-    if (IsFolder(std::filesystem::path(path).parent_path())) return path;
+    if (IsFolder(PathFromText(path).parent_path())) return path;
     for (const std::string& key : {FolderSetting(field), kAnyFolderSetting}) {
         const std::string folder = m_view.Setting(key);
-        if (IsFolder(folder)) return folder;
+        if (IsFolder(PathFromText(folder))) return folder;
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "brenwick_window.h"
 
 #include "about_dlg.h"
+#include "engine_text.h"
 #include "local_file_drop.h"
 #include "platform.h"
 #include "tool_tip.h"
@@ -23,12 +24,6 @@
 namespace brenwick {
 
 namespace {
-
-// Paths and messages cross to the engine as narrow strings in the system's code page.
-std::string ToNarrow(const QString& text) { return text.toLocal8Bit().toStdString(); }
-QString FromNarrow(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // About what window systems add around a window: its borders and title bar.
 constexpr QSize kFrame{16, 40};
@@ -128,7 +123,7 @@ void CBrenwickWindow::ConnectChoosers() {
 }
 
 std::optional<std::string> CBrenwickWindow::ChooseFile(ControlId field, const std::string& start) {
-    const QString from = FromNarrow(start);
+    const QString from = QtText(start);
     QString path;
     switch (field) {
     case ControlId::InputFile:
@@ -140,15 +135,15 @@ std::optional<std::string> CBrenwickWindow::ChooseFile(ControlId field, const st
     default: path = QFileDialog::getSaveFileName(this, QString(), from); break;
     }
     if (path.isEmpty()) return std::nullopt;
-    return ToNarrow(QDir::toNativeSeparators(path));
+    return EngineText(QDir::toNativeSeparators(path));
 }
 
 std::string CBrenwickWindow::Setting(const std::string& key) const {
-    return ToNarrow(Settings().value(FromNarrow(key)).toString());
+    return EngineText(Settings().value(QtText(key)).toString());
 }
 
 void CBrenwickWindow::StoreSetting(const std::string& key, const std::string& value) {
-    Settings().setValue(FromNarrow(key), FromNarrow(value));
+    Settings().setValue(QtText(key), QtText(value));
 }
 
 void CBrenwickWindow::ConnectButtons() {
@@ -159,18 +154,18 @@ void CBrenwickWindow::ConnectButtons() {
 
 // A chosen or dropped file becomes the field's text; an empty path means the choice was cancelled.
 void CBrenwickWindow::PutPath(ControlId id, const QString& path) {
-    if (!path.isEmpty()) SetItemText(id, ToNarrow(QDir::toNativeSeparators(path)));
+    if (!path.isEmpty()) SetItemText(id, EngineText(QDir::toNativeSeparators(path)));
 }
 
 void CBrenwickWindow::ShowAbout() {
-    CAboutDlg about(this, FromNarrow(m_dlg.ReaderDescription()));
+    CAboutDlg about(this, QtText(m_dlg.ReaderDescription()));
     about.exec();
 }
 
 std::string CBrenwickWindow::GetItemText(ControlId id) const {
     QWidget* control = m_controls.at(id);
-    if (const auto* edit = qobject_cast<QLineEdit*>(control)) return ToNarrow(edit->text());
-    if (const auto* text = qobject_cast<QPlainTextEdit*>(control)) return ToNarrow(text->toPlainText());
+    if (const auto* edit = qobject_cast<QLineEdit*>(control)) return EngineText(edit->text());
+    if (const auto* text = qobject_cast<QPlainTextEdit*>(control)) return EngineText(text->toPlainText());
     return {};
 }
 
@@ -180,11 +175,11 @@ void CBrenwickWindow::SetItemText(ControlId id, const std::string& text) {
         // textChanged stays silent when the text is unchanged; the field notifies every time.
         {
             const QSignalBlocker quiet(edit);
-            edit->setText(FromNarrow(text));
+            edit->setText(QtText(text));
         }
         m_dlg.OnEnChange(id);
     } else if (auto* status = qobject_cast<QPlainTextEdit*>(control)) {
-        status->setPlainText(FromNarrow(text));
+        status->setPlainText(QtText(text));
     }
 }
 
@@ -231,10 +226,10 @@ void CBrenwickWindow::ShowProgress(int done, int total, const std::string& step)
     m_ui->progressExport->setRange(0, std::max(total, 1));
     m_ui->progressExport->setValue(done);
     // The bar's format gives % a meaning of its own.
-    m_ui->progressExport->setFormat(FromNarrow(step).replace('%', "%%"));
+    m_ui->progressExport->setFormat(QtText(step).replace('%', "%%"));
 }
 
-void CBrenwickWindow::ShowPreview(const std::string& path) { m_preview->Show(FromNarrow(path)); }
+void CBrenwickWindow::ShowPreview(const std::string& path) { m_preview->Show(QtText(path)); }
 
 void CBrenwickWindow::ClearPreview() { m_preview->Clear(); }
 

@@ -1,5 +1,6 @@
 #include "slice_preview.h"
 
+#include "engine_text.h"
 #include "fieldmap/slice.h"
 #include "render/slice_picture.h"
 
@@ -29,7 +30,7 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
     PreviewPicture picture;
     picture.generation = request.generation;
     try {
-        efm::FileReader reader(request.path.toLocal8Bit().toStdString(), request.stop);
+        efm::FileReader reader(EngineText(request.path), request.stop);
         const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {request.axis, std::nullopt, request.index});
         picture.index = slice.index;
         picture.planes = slice.planes;
@@ -39,7 +40,7 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
         picture.image = std::move(drawn.image);
         picture.title = std::move(drawn.title);
     } catch (const std::exception& failure) {
-        picture.failure = QString::fromLocal8Bit(failure.what());
+        picture.failure = QtText(failure.what());
     }
     return picture;
 }

@@ -3,8 +3,10 @@
 #include "efm/reader.h"
 #include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
+#include "platform/utf8_path.h"
 #include "potential_project.h"
 #include "recording_view.h"
+#include "tests/support/environment_variable.h"
 #include "tests/support/fake_reader.h"
 #include "tests/support/test_files.h"
 
@@ -12,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -656,9 +657,10 @@ TEST_F(DialogCloseTest, AFailedCloseStillEndsTheDialog) {
 using DialogChooserTest = DialogTest;
 
 TEST_F(DialogChooserTest, StartsInTheFieldsFolderElseTheFolderLastChosenThereElseInAnyField) {
-    const std::string projects = temp.path() / "projects", outputs = temp.path() / "outputs";
-    std::filesystem::create_directories(projects);
-    std::filesystem::create_directories(outputs);
+    // Names beyond the Windows code page, which the folders must keep on their way.
+    const std::string projects = temp / "Projekte Grüße", outputs = temp / "出力 電場";
+    std::filesystem::create_directories(PathFromText(projects));
+    std::filesystem::create_directories(PathFromText(outputs));
     auto chooser_start = [&] {
         const auto last = std::find_if(view.Log().rbegin(), view.Log().rend(),
                                        [](const std::string& entry) { return entry.starts_with("choose "); });
@@ -723,10 +725,9 @@ TEST(DialogReaderTest, AnUnusableReaderIsShownAtStartAndAtEveryOpenAttempt) {
 TEST(DialogReaderTest, OptionBeforeEnvironmentBeforeTheBuiltInReader) {
     const std::string library = BRENWICK_MINIMAL_READER_LIBRARY;
     EXPECT_EQ(ChooseDialogReader(std::nullopt).reader, LinkedReader());
-    setenv(kReaderVariable, "/nowhere/reader.so", 1);
+    const test_files::EnvironmentVariableScope variable(kReaderVariable, "/nowhere/reader.so");
     const DialogReader from_environment = ChooseDialogReader(std::nullopt);
     const DialogReader from_option = ChooseDialogReader(library);
-    unsetenv(kReaderVariable);
     EXPECT_EQ(from_environment.reader, nullptr);
     EXPECT_NE(from_environment.failure.find("/nowhere/reader.so"), std::string::npos) << from_environment.failure;
     ASSERT_NE(from_option.reader, nullptr) << from_option.failure;

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -619,16 +620,33 @@ TEST_F(DialogWindowTest, FailedOpenDisablesTheFieldsWithTheirBrowseButtons) {
         EXPECT_FALSE(Child<QToolButton>(name).isEnabled()) << name;
 }
 
+// Names beyond the Windows code page pass whole from a field to the engine and back into the status.
+TEST_F(DialogWindowTest, PathsBeyondTheCodePageReachTheEngineWhole) {
+    const QString project = "/data/Grüße 電場/chamber.cst";
+    fake_reader::Current().open_status = 3;
+
+    Field("editInputFile").setText(project);
+
+    EXPECT_TRUE(Status().startsWith(
+        "Open the input file...failed with message:\nFailed to open the CST project file: " + project + "\n"))
+        << Status().toStdString();
+}
+
 // --- Dropped and chosen files ---
 
-TEST_F(DialogWindowTest, DroppedLocalFileBecomesTheProjectPath) {
+TEST_F(DialogWindowTest, DroppedLocalFileBecomesTheProjectPathInTheSystemsForm) {
+#if defined(_WIN32)
+    const QString dropped = "C:/data/dropped.cst", shown = "C:\\data\\dropped.cst";
+#else
+    const QString dropped = "/data/dropped.cst", shown = dropped;
+#endif
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile("/data/dropped.cst"), QUrl::fromLocalFile("/data/other.cst")});
+    files.setUrls({QUrl::fromLocalFile(dropped), QUrl::fromLocalFile("/data/other.cst")});
 
     EXPECT_TRUE(DropOn(Field("editInputFile"), files));
 
-    EXPECT_EQ(Field("editInputFile").text(), "/data/dropped.cst");
-    EXPECT_EQ(fake_reader::OpenedPath(), "/data/dropped.cst");
+    EXPECT_EQ(Field("editInputFile").text(), shown);
+    EXPECT_EQ(fake_reader::OpenedPath(), shown.toStdString());
 }
 
 TEST_F(DialogWindowTest, DroppedTextIsRefused) {
@@ -669,8 +687,8 @@ TEST_F(DialogWindowTest, BrowseButtonsOfferTheirFileFilters) {
 }
 
 TEST_F(DialogWindowTest, EachPathFieldOpensItsChooserByKeyInTheFoldersOfItsPath) {
-    const std::string folder = temp.path() / "outputs";
-    std::filesystem::create_directories(folder);
+    const std::string folder = temp / "outputs";
+    std::filesystem::create_directories(temp.path() / "outputs");
     FillForPotentialsExport(folder + "/run.efm");
     for (const char* name : {"editInputFile", "editMaterialFile", "editOutputFile"}) {
         for (const QKeySequence& key : CBrenwickWindow::ChooserKeys())
@@ -688,7 +706,7 @@ TEST_F(DialogWindowTest, EachPathFieldOpensItsChooserByKeyInTheFoldersOfItsPath)
             chooser.reject();
         });
         QTest::keySequence(&Field("editOutputFile"), key);
-        EXPECT_EQ(opened_in.toStdString(), folder);
+        EXPECT_EQ(QDir::toNativeSeparators(opened_in).toStdString(), folder);
         EXPECT_EQ(Field("editOutputFile").text().toStdString(), folder + "/run.efm");
     }
 }
