@@ -3,9 +3,9 @@
 #   scripts/build-windows-deps.sh CACHE
 # pugixml and HDF5 (C library, static) are built from Debian's own source packages, fetched
 # with `apt-get source` through a private list of source archives derived from this machine's
-# apt sources (the system's apt settings stay as they are). GoogleTest is built from the
-# sources that Debian's googletest package installs; CLI11 and nlohmann-json are header-only
-# and copied from their Debian packages. CACHE/prefix then holds everything; a finished cache
+# apt sources (scripts/debian-sources.sh; the system's apt settings stay as they are).
+# GoogleTest is built from the sources that Debian's googletest package installs; CLI11 and
+# nlohmann-json are header-only and copied from their Debian packages. CACHE/prefix then holds everything; a finished cache
 # is kept and reused (delete CACHE to build it again).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,38 +14,19 @@ cache=$(realpath -m "$1")
 prefix=$cache/prefix
 stamp=$cache/done
 toolchain=$source_dir/cmake/mingw-w64-x86_64.cmake
+fetch=$source_dir/scripts/debian-sources.sh
 jobs=$(nproc)
 
-if [ -f "$stamp" ] && [ "$stamp" -nt "$toolchain" ] && [ "$stamp" -nt "$0" ]; then
+if [ -f "$stamp" ] && [ "$stamp" -nt "$toolchain" ] && [ "$stamp" -nt "$0" ] && [ "$stamp" -nt "$fetch" ]; then
   echo "windows deps: using $prefix"
   exit 0
 fi
 rm -rf "$cache"
 mkdir -p "$cache/src" "$prefix"
 
-# The machine's binary archives (one-line `deb` entries and deb822 stanzas whose types name
-# `deb`) as source archives, in a private apt state that only this script uses.
-apt_dir=$cache/apt
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/parts" "$apt_dir/cache/archives/partial"
-for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-  [ -f "$list" ] || continue
-  sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$list"
-done >"$apt_dir/sources.list"
-for stanzas in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$stanzas" ] || continue
-  sed -E 's/^Types:.*\<deb\>.*$/Types: deb-src/' "$stanzas" >"$apt_dir/parts/$(basename "$stanzas")"
-done
-apt_private=(
-  -o Dir::Etc::SourceList="$apt_dir/sources.list"
-  -o Dir::Etc::SourceParts="$apt_dir/parts"
-  -o Dir::State::Lists="$apt_dir/lists"
-  -o Dir::Cache="$apt_dir/cache"
-  -o APT::Sandbox::User=root
-)
-# A source archive that cannot be reached (a third-party one) need not stop the fetch;
-# `apt-get source` below fails if Debian's own cannot be reached either.
-apt-get "${apt_private[@]}" -qq update || echo "windows deps: some source archives could not be read" >&2
-(cd "$cache/src" && apt-get "${apt_private[@]}" -qq source pugixml hdf5)
+# shellcheck source=scripts/debian-sources.sh
+source "$fetch"
+fetch_debian_sources "$cache/apt" "$cache/src" pugixml hdf5
 pugixml_src=$(find "$cache/src" -maxdepth 1 -type d -name 'pugixml-*' | head -n1)
 hdf5_src=$(find "$cache/src" -maxdepth 1 -type d -name 'hdf5-*' | head -n1)
 
