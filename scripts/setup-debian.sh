@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, testing and running Brenwick needs; with the
 # argument `windows` also those of the Windows build (scripts/test-windows.sh): the MinGW-w64
-# compilers of the posix thread model, zlib for them, and Wine to run the tests.
+# compilers of the posix thread model, zlib for them, Ninja for the build of Qt, and Wine to
+# run the tests.
 # Packages already present are skipped, so running it again is cheap.
 set -euo pipefail
 
@@ -17,7 +18,7 @@ packages=(
   python3 python3-h5py python3-numpy
 )
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64)
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build wine64)
 fi
 
 missing=()

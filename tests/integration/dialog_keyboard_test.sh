@@ -15,6 +15,8 @@ fi
 cli=$2
 dialog=$3
 
+# shellcheck source=tests/integration/keyboard_session.sh
+source "$(dirname "$0")/keyboard_session.sh"
 work=$(mktemp -d)
 dialog_pid=
 manager_pid=
@@ -25,57 +27,22 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; cat "$work/dialog.log" >&2 2>/dev/null; exit 1; }
-
-# Waits up to 60 s for a condition.
-wait_for() {
-  for _ in $(seq 600); do
-    if eval "$1"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
 exports_done() { grep -c "Number of data found" "$work/dialog.log" || true; }
-# Whether the dialog used no processor time for a second: it has taken the outcome of the export
-# (summary, preview) and waits for the user.
-settled() {
-  local before after
-  before=$(awk '{print $14 + $15}' "/proc/$dialog_pid/stat")
-  sleep 1
-  after=$(awk '{print $14 + $15}' "/proc/$dialog_pid/stat")
-  [ "$before" = "$after" ]
-}
 
 "$cli" make-project "$work/detector.cst" --materials-out "$work/materials.xml" >/dev/null
-if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
-  manager_pid=$!
-  # A window mapped while the manager starts can stay unmapped: wait for the manager.
-  wait_for 'xdotool search --classname openbox >/dev/null 2>&1' || fail "the window manager did not start"
-fi
+start_window_manager
 
 XDG_CONFIG_HOME=$work "$dialog" > "$work/dialog.log" 2>&1 &
 dialog_pid=$!
-window=
-wait_for 'window=$(xdotool search --onlyvisible --name "^Brenwick\$" 2>/dev/null | head -n 1); [ -n "$window" ]' ||
-  fail "the dialog did not show"
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-sleep 0.5
-
-# Close has the focus at start; the tab order is Export, Close, project, output, "Write only
-# potentials", material: the output field is usable only once the material field has changed.
-xdotool key --delay 100 Tab
-xdotool type --delay 10 "$work/detector.cst"
-xdotool key --delay 100 Tab Tab
-xdotool type --delay 10 "$work/materials.xml"
-xdotool key --delay 100 shift+Tab shift+Tab
-xdotool type --delay 10 "$work/detector.efm"
+activate_dialog
+type_paths "$work/detector.cst" "$work/materials.xml" "$work/detector.efm"
 xdotool key --delay 100 shift+Tab shift+Tab shift+Tab
 xdotool key space
 wait_for '[ "$(exports_done)" -ge 1 ] && [ -f "$work/detector.efm" ]' || fail "the first export did not happen"
 # The output is in place when the worker ends; the window takes the outcome and gives the inputs
 # back moments later (a slow, sanitized build takes longer). Enter then goes to the control that
 # had the focus when the export began.
-wait_for settled || fail "the dialog did not settle after the first export"
+wait_for "settled $dialog_pid" || fail "the dialog did not settle after the first export"
 xdotool key Return
 wait_for '[ "$(exports_done)" -ge 2 ]' || fail "Enter after the export did not export again"
 sleep 1
