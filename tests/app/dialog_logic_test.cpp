@@ -3,6 +3,7 @@
 #include "efm/reader.h"
 #include "engine/export_summary_text.h"
 #include "engine/reader_library.h"
+#include "platform/ansi_path.h"
 #include "platform/utf8_path.h"
 #include "potential_project.h"
 #include "recording_view.h"
@@ -674,7 +675,7 @@ TEST_F(DialogChooserTest, StartsInTheFieldsFolderElseTheFolderLastChosenThereEls
     view.AnswerChooser(chosen);
     dialog.OnBrowse(ControlId::InputFile);
     EXPECT_EQ(view.GetItemText(ControlId::InputFile), chosen);
-    EXPECT_EQ(fake_reader::OpenedPath(), chosen);
+    EXPECT_EQ(fake_reader::OpenedPath(), AnsiPathFor(chosen));  // in the reader's own spelling
 
     view.Type(ControlId::MaterialFile, "materials.xml");  // no folder of its own
     view.Type(ControlId::OutputFile, outputs + "/run.efm");

