@@ -18,7 +18,8 @@ packages=(
   python3 python3-h5py python3-numpy
 )
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build wine64)
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build wine64
+            x11-xserver-utils)
 fi
 
 missing=()

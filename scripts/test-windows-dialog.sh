@@ -68,7 +68,20 @@ output=$work/Grüße/電場/detector.efm
 "$linux_cli" export "$project" --materials "$materials" --output "$work/linux.efm" >/dev/null
 "$linux_cli" preview "$work/linux.efm" --output "$work/linux-preview.png" >/dev/null
 
+# Wine reads the keyboard's map when a program starts and misses the keys that xdotool maps
+# for a moment to type a character the map lacks: every character of the typed paths beyond
+# ASCII gets a key of its own first.
+map_keys_for() {
+  local free character
+  mapfile -t free < <(xmodmap -pke | awk 'NF == 3 { print $2 }')
+  while read -r character; do
+    xmodmap -e "keycode ${free[0]} = $(printf 'U%04X' "'$character")"
+    free=("${free[@]:1}")
+  done < <(printf '%s' "$*" | grep -o '[^ -~]' | sort -u)
+}
+
 "$wine" wineboot --init >/dev/null 2>&1
+map_keys_for "$project" "$materials" "$output"
 start_window_manager
 "$wine" "$program" >"$work/program.log" 2>&1 &
 program_pid=$!
@@ -77,15 +90,18 @@ activate_dialog 120
 type_paths "$project" "$materials" "$output"
 xdotool key Return
 wait_for '[ -f "$output" ]' 120 || fail "Enter did not export to $output"
-# The preview is drawn once the program idles.
-wait_for "settled $program_pid 2" 120 || fail "the dialog did not settle after the export"
 cmp "$work/linux.efm" "$output" || fail "the export differs from the Linux export of the same project"
 
-import -window root "$work/screen.png"
-colours "$work/linux-preview.png" | sort -rn | head -n 6 >"$work/picture-colours"
-colours "$work/screen.png" | awk '$1 >= 20 { print $2 }' | sort >"$work/screen-colours"
-missing=$(awk '{ print $2 }' "$work/picture-colours" | sort | comm -23 - "$work/screen-colours")
-[ -z "$missing" ] || fail "the preview lacks the picture's colours $(echo $missing)"
+# The preview follows the export; Wine's programs never idle, so the screen is watched until it
+# shows the picture's colours.
+colours "$work/linux-preview.png" | sort -rn | awk 'NR <= 6 { print $2 }' | sort >"$work/picture-colours"
+preview_shown() {
+  import -window root "$work/screen.png"
+  colours "$work/screen.png" | awk '$1 >= 20 { print $2 }' | sort >"$work/screen-colours"
+  [ -z "$(comm -23 "$work/picture-colours" "$work/screen-colours")" ]
+}
+wait_for preview_shown 120 ||
+  fail "the preview lacks the picture's colours $(comm -23 "$work/picture-colours" "$work/screen-colours" | xargs)"
 
 xdotool key Escape
 wait_for '! kill -0 "$program_pid" 2>/dev/null' || fail "Escape did not end the program"
