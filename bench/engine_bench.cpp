@@ -65,7 +65,7 @@ void BM_ElementProperties(benchmark::State& state) {
 void BM_AssignMaterials(benchmark::State& state) {
     Mesh& mesh = SharedMesh();
     SetWorkerCount(static_cast<unsigned>(state.range(0)));
-    std::vector<unsigned char> out;
+    std::vector<unsigned char> out(mesh.properties.size());
     for (auto _ : state) {
         AssignMaterials(mesh.properties, mesh.materials, 0, out);
         benchmark::DoNotOptimize(out.data());
@@ -76,7 +76,11 @@ void BM_AssignMaterials(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_ElementProperties)->ArgsProduct({{1, 2}, {0, 3}})->ArgNames({"threads", "quantity"})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ElementProperties)
+    ->ArgsProduct({{1, 2}, {0, 3}})
+    ->ArgNames({"threads", "quantity"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AssignMaterials)->Arg(1)->Arg(2)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

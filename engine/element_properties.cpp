@@ -3,6 +3,7 @@
 #include "efm/grid.h"
 #include "parallel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <type_traits>
 #include <vector>
@@ -59,31 +60,48 @@ void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArr
     }
 }
 
+// The element layers [layers.first, layers.end) from node planes of the same k, which `planes`
+// holds as three blocks of `block` values each (x, y, z components), its first plane being
+// that of the first layer.
 template <unsigned Quantity>
-void ComputeAll(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines, float* properties,
-                const std::stop_token& stop, const WorkProgress& progress) {
+void ComputeLayers(const float* planes, std::size_t block, const ElementLayers& layers, const std::array<int, 3>& dims,
+                   const MeshLines& lines, float* properties, const std::stop_token& stop,
+                   const WorkProgress& progress) {
     const AxisArrays x(lines.x), y(lines.y), z(lines.z);
-    const std::size_t node_count = efm::NodeCount(dims);
     const std::size_t rows_per_plane = y.Cells();
+    const std::size_t first_node = efm::NodeIndex(dims, 0, 0, layers.first);
 
     ParallelFor(
-        rows_per_plane * z.Cells(),
+        rows_per_plane * (layers.end - layers.first),
         [&](std::size_t first_row, std::size_t end_row) {
             for (std::size_t row = first_row; row < end_row; ++row) {
                 const std::size_t j = row % rows_per_plane;
-                const std::size_t k = row / rows_per_plane;
-                const float* mx = matrix + efm::NodeIndex(dims, 0, j, k);
-                ComputeRow<Quantity>(mx, mx + node_count, mx + 2 * node_count, x, y.At(j), z.At(k),
+                const std::size_t k = layers.first + row / rows_per_plane;
+                const float* mx = planes + (efm::NodeIndex(dims, 0, j, k) - first_node);
+                ComputeRow<Quantity>(mx, mx + block, mx + 2 * block, x, y.At(j), z.At(k),
                                      properties + efm::ElementIndex(dims, 0, j, k));
             }
         },
         stop, progress);
 }
 
+void ComputeLayersOf(const float* planes, std::size_t block, const ElementLayers& layers,
+                     const std::array<int, 3>& dims, const MeshLines& lines, unsigned quantity, float* properties,
+                     const std::stop_token& stop, const WorkProgress& progress) {
+    switch (Category(quantity)) {
+    case kQuantityPermittivity:
+        return ComputeLayers<kQuantityPermittivity>(planes, block, layers, dims, lines, properties, stop, progress);
+    case 1: return ComputeLayers<1>(planes, block, layers, dims, lines, properties, stop, progress);
+    case 2: return ComputeLayers<2>(planes, block, layers, dims, lines, properties, stop, progress);
+    case kQuantityDensity:
+        return ComputeLayers<kQuantityDensity>(planes, block, layers, dims, lines, properties, stop, progress);
+    default: return ComputeLayers<kUnsupported>(planes, block, layers, dims, lines, properties, stop, progress);
+    }
+}
+
 }  // namespace
 
-std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv,
-                                        unsigned quantity) {
+std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv, unsigned quantity) {
     auto convert = [&](auto category) -> std::array<double, 3> {
         constexpr unsigned q = decltype(category)::value;
         return {ConvertComponent<q>(m[0], inv.x), ConvertComponent<q>(m[1], inv.y), ConvertComponent<q>(m[2], inv.z)};
@@ -98,21 +116,20 @@ std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const In
 }
 
 float RootMeanSquare(const std::array<double, 3>& values) {
-    return static_cast<float>(
-        std::sqrt((values[0] * values[0] + values[1] * values[1] + values[2] * values[2]) / 3.0));
+    return static_cast<float>(std::sqrt((values[0] * values[0] + values[1] * values[1] + values[2] * values[2]) / 3.0));
 }
 
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
                               unsigned quantity, float* properties, const std::stop_token& stop,
                               const WorkProgress& progress) {
-    switch (Category(quantity)) {
-    case kQuantityPermittivity:
-        return ComputeAll<kQuantityPermittivity>(matrix, dims, lines, properties, stop, progress);
-    case 1: return ComputeAll<1>(matrix, dims, lines, properties, stop, progress);
-    case 2: return ComputeAll<2>(matrix, dims, lines, properties, stop, progress);
-    case kQuantityDensity: return ComputeAll<kQuantityDensity>(matrix, dims, lines, properties, stop, progress);
-    default: return ComputeAll<kUnsupported>(matrix, dims, lines, properties, stop, progress);
-    }
+    const ElementLayers all{0, static_cast<std::size_t>(std::max(dims[2] - 1, 0))};
+    ComputeLayersOf(matrix, efm::NodeCount(dims), all, dims, lines, quantity, properties, stop, progress);
+}
+
+void ComputeElementLayers(const float* planes, const ElementLayers& layers, const std::array<int, 3>& dims,
+                          const MeshLines& lines, unsigned quantity, float* properties) {
+    const std::size_t block = efm::NodeIndex(dims, 0, 0, layers.end) - efm::NodeIndex(dims, 0, 0, layers.first);
+    ComputeLayersOf(planes, block, layers, dims, lines, quantity, properties, {}, {});
 }
 
 }  // namespace brenwick

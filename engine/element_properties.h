@@ -25,8 +25,7 @@ constexpr bool UsesDualOverPrimary(unsigned quantity) { return quantity == kQuan
 
 // The value of the node whose matrix components are m (x, y, z), with the element's inv factors.
 // Codes above 3 are unsupported and give -99999 on every component.
-std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv,
-                                        unsigned quantity);
+std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv, unsigned quantity);
 
 // sqrt((vx^2 + vy^2 + vz^2) / 3) in double precision, rounded to float.
 float RootMeanSquare(const std::array<double, 3>& values);
@@ -38,6 +37,21 @@ float RootMeanSquare(const std::array<double, 3>& values);
 void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
                               unsigned quantity, float* properties, const std::stop_token& stop = {},
                               const WorkProgress& progress = {});
+
+// The element layers [first, end): the elements whose lower corner lies in node planes first
+// to end - 1 (k, along z).
+struct ElementLayers {
+    std::size_t first = 0;
+    std::size_t end = 0;
+};
+
+// Fills the properties of the elements of `layers` in `properties` (the array of all elements,
+// in element order), exactly as ComputeElementProperties does. `planes` holds the matrix values
+// of node planes layers.first to layers.end - 1 only: the x components of those planes, then
+// the y, then the z, each in node order. Shared between WorkerCount() threads like the whole
+// mesh; stops and progress are the caller's, between calls.
+void ComputeElementLayers(const float* planes, const ElementLayers& layers, const std::array<int, 3>& dims,
+                          const MeshLines& lines, unsigned quantity, float* properties);
 
 }  // namespace brenwick
 

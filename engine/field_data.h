@@ -4,12 +4,13 @@
 #define BRENWICK_FIELD_DATA_H
 
 #include "export_control.h"
+#include "large_array.h"
 #include "log_sink.h"
 #include "open_project.h"
 
+#include <span>
 #include <stop_token>
 #include <string>
-#include <vector>
 
 namespace brenwick {
 
@@ -26,10 +27,10 @@ public:
                   const WorkProgress& progress);
 
     // One value per node in node order, from the last successful read; empty before it.
-    const std::vector<float>& Values() const { return field_values; }
+    std::span<const float> Values() const { return field_values; }
 
 private:
-    std::vector<float> field_values;
+    LargeVector<float> field_values;
 };
 
 }  // namespace brenwick

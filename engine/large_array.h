@@ -15,6 +15,8 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace brenwick {
@@ -47,13 +49,39 @@ inline constexpr const char* kValueWord<unsigned char> = "bytes";
 // for small ranges and on systems without the facility.
 void AdviseHugePages(void* data, std::size_t bytes);
 
+// An allocator whose vectors leave the values that a resize adds uninitialised, like new T
+// does, so that a large array is first touched by what fills it and not by zeros before.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+
+    template <typename U>
+    void construct(U* place) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* place, Arguments&&... arguments) {
+        ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+
+// A vector for the engine's large arrays, whose contents the reader or a loop writes in full.
+template <typename T>
+using LargeVector = std::vector<T, UninitialisedAllocator<T>>;
+
 // vector.resize(count of `size`), with the new memory advised before it is first touched.
 // Throws OutOfMemory when the memory cannot be had.
-template <typename T>
-void ResizeLargeArray(std::vector<T>& vector, const LargeArraySize& size) {
+template <typename T, typename Allocator>
+void ResizeLargeArray(std::vector<T, Allocator>& vector, const LargeArraySize& size) {
     const std::size_t count = size.Count();
     if (count > vector.capacity()) {
-        std::vector<T> fresh;
+        std::vector<T, Allocator> fresh;
         try {
             fresh.reserve(count);
         } catch (const std::exception&) {  // std::bad_alloc, or std::length_error beyond max_size()

@@ -1,7 +1,6 @@
 #include "material_assignment.h"
 
 #include "engine_error.h"
-#include "large_array.h"
 #include "parallel.h"
 
 #include <algorithm>
@@ -45,8 +44,8 @@ std::int32_t Mask(bool condition) { return -static_cast<std::int32_t>(condition)
 // inner one; for every element the candidates are still visited in table order, the choice
 // moving on only to a strictly smaller distance (a NaN distance is never smaller), so the
 // earliest of equal distances wins, exactly as an element-by-element scan decides.
-void AssignBlock(const float* properties, std::size_t count, const std::vector<Candidate>& candidates,
-                 double threshold, bool permittivity_mode, unsigned char* bytes) {
+void AssignBlock(const float* properties, std::size_t count, const std::vector<Candidate>& candidates, double threshold,
+                 bool permittivity_mode, unsigned char* bytes) {
     if (candidates.empty()) {
         for (std::size_t e = 0; e < count; ++e) {
             if (!IsWithoutMaterial(properties[e], permittivity_mode)) {
@@ -68,8 +67,9 @@ void AssignBlock(const float* properties, std::size_t count, const std::vector<C
         const std::int32_t forced = Mask(candidate.is_empty_material);
         for (std::size_t e = 0; e < count; ++e) {
             // A forced distance is 0: clearing every bit of a float gives +0.
-            const float distance = std::bit_cast<float>(std::bit_cast<std::int32_t>(std::fabs(properties[e] - candidate.value)) &
-                                                        ~(forced & below_threshold[e]));
+            const float distance =
+                std::bit_cast<float>(std::bit_cast<std::int32_t>(std::fabs(properties[e] - candidate.value)) &
+                                     ~(forced & below_threshold[e]));
             const std::int32_t closer = c == 0 ? -1 : Mask(best[e] > distance);
             best[e] = std::bit_cast<float>((std::bit_cast<std::int32_t>(distance) & closer) |
                                            (std::bit_cast<std::int32_t>(best[e]) & ~closer));
@@ -107,13 +107,12 @@ unsigned char MaterialByte(float id) {
     return static_cast<unsigned char>(static_cast<std::uint32_t>(static_cast<std::int32_t>(id)) & 0xFFu);
 }
 
-void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, unsigned quantity,
-                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop,
+void AssignMaterials(std::span<const float> properties, const std::vector<Material>& materials, unsigned quantity,
+                     std::span<unsigned char> materials_of_elements, const std::stop_token& stop,
                      const WorkProgress& progress) {
     const std::vector<Candidate> candidates = Candidates(materials, quantity);
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
     const bool permittivity_mode = quantity == kQuantityPermittivity;
-    ResizeLargeArray(materials_of_elements, {"the element materials", properties.size()});
 
     const std::size_t blocks = (properties.size() + block_size - 1) / block_size;
     ParallelFor(

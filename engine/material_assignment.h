@@ -11,6 +11,7 @@
 #include "export_control.h"
 #include "material.h"
 
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -34,12 +35,12 @@ unsigned char MaterialByte(float id);
 inline constexpr const char* kEmptyCatalogue =
     "AssignElementMaterials: Error. The material file lists no materials, but elements of the project need one.";
 
-// Fills materials_of_elements (sized like properties) with one byte per element. Throws
-// MaterialFileError kEmptyCatalogue when an element must be matched against an empty
-// catalogue. The elements are shared between WorkerCount() threads; a request to stop ends the
-// loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
-void AssignMaterials(const std::vector<float>& properties, const std::vector<Material>& materials, unsigned quantity,
-                     std::vector<unsigned char>& materials_of_elements, const std::stop_token& stop = {},
+// Fills materials_of_elements, which has as many bytes as there are properties, with one byte
+// per element. Throws MaterialFileError kEmptyCatalogue when an element must be matched
+// against an empty catalogue. The elements are shared between WorkerCount() threads; a request
+// to stop ends the loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
+void AssignMaterials(std::span<const float> properties, const std::vector<Material>& materials, unsigned quantity,
+                     std::span<unsigned char> materials_of_elements, const std::stop_token& stop = {},
                      const WorkProgress& progress = {});
 
 }  // namespace brenwick

@@ -6,21 +6,22 @@
 #include "grid.h"
 #include "large_array.h"
 #include "material_assignment.h"
+#include "material_planes.h"
 #include "read_monitor.h"
 #include "reader_functions.h"
 
 #include <algorithm>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 
 namespace brenwick {
 
 void MaterialData::DiscardOtherQuantity(unsigned quantity) {
-    if (material_matrix && matrix_quantity != quantity) {
-        material_matrix.reset();
-        element_properties.clear();
-    }
+    if (material_matrix && matrix_quantity != quantity) material_matrix.reset();
+    if (properties_quantity != quantity) element_properties.clear();
+}
+
+bool MaterialData::StreamsMatrix(const ResultReader& reader, unsigned quantity) const {
+    return ReadsMaterialPlanes(reader) && NeedsMatrix(quantity);
 }
 
 void MaterialData::LoadMatrix(OpenProject& project, unsigned quantity, const std::stop_token& stop,
@@ -36,12 +37,7 @@ void MaterialData::LoadMatrix(OpenProject& project, unsigned quantity, const std
         reader_status =
             reader.functions.get_material_matrix_hex_mesh(&project.Handle(), static_cast<int>(quantity), matrix.get());
     }
-    if (reader_status != 0) {
-        StopIfRequested(stop);  // a read the monitor stopped
-        std::ostringstream message;
-        message << "Didn't found quantity " << quantity << " due to error " << reader_status << " and skip it.";
-        throw ProjectError(message.str(), "The result reader " + ReaderStatusWords(reader_status, "failed") + ".");
-    }
+    if (reader_status != 0) FailMaterialMatrix(quantity, reader_status, stop);
     material_matrix = std::move(matrix);
     matrix_quantity = quantity;
 }
@@ -53,13 +49,18 @@ void MaterialData::ComputeProperties(OpenProject& project, unsigned quantity, co
     element_properties.clear();
     try {
         ResizeLargeArray(element_properties, {"the element properties", element_count});
+        properties_quantity = quantity;
         if (element_count == 0) return;
-        LoadMatrix(project, quantity, stop, matrix_progress);
         // One line for the whole mesh: a line per element would flood the log of a large export.
         if (quantity > 3) {
             log("unsupported material! (quantity code " + std::to_string(quantity) + ", " +
                 std::to_string(element_count) + " elements)");
         }
+        if (StreamsMatrix(project.Reader(), quantity)) {
+            ComputePropertiesByPlanes(project, quantity, element_properties.data(), stop, progress);
+            return;
+        }
+        LoadMatrix(project, quantity, stop, matrix_progress);
         ComputeElementProperties(material_matrix.get(), project.Dims(), project.Lines(), quantity,
                                  element_properties.data(), stop, progress);
     } catch (...) {
@@ -89,6 +90,7 @@ void MaterialData::ReadCatalogue(const std::string& path) {
 
 void MaterialData::Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress) {
     catalogue_warnings = JudgeNumberTexts(number_texts, materials, catalogue_path, quantity);
+    ResizeLargeArray(element_materials, {"the element materials", element_properties.size()});
     AssignMaterials(element_properties, materials, quantity, element_materials, stop, progress);
 }
 

@@ -6,6 +6,7 @@
 #define BRENWICK_MATERIAL_DATA_H
 
 #include "export_control.h"
+#include "large_array.h"
 #include "log_sink.h"
 #include "material.h"
 #include "material_numbers.h"
@@ -14,6 +15,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -26,7 +28,12 @@ public:
     void DiscardOtherQuantity(unsigned quantity);
     // Whether an export with `quantity` must read the matrix, and compute the element properties.
     bool NeedsMatrix(unsigned quantity) const { return !material_matrix || matrix_quantity != quantity; }
-    bool NeedsProperties(unsigned quantity) const { return element_properties.empty() || NeedsMatrix(quantity); }
+    bool NeedsProperties(unsigned quantity) const {
+        return element_properties.empty() || properties_quantity != quantity;
+    }
+    // Whether ComputeProperties reads the matrix a few planes at a time (material_planes.h): the
+    // reader offers it and no matrix of `quantity` is at hand.
+    bool StreamsMatrix(const ResultReader& reader, unsigned quantity) const;
 
     // Reads the matrix for `quantity` from the project unless a matrix is at hand (of whatever
     // code). Throws "Didn't found quantity <q> due to error <status> and skip it." when the reader
@@ -35,10 +42,12 @@ public:
     // 3 * nodes values, x block, y block, z block; null until LoadMatrix succeeded.
     const float* Matrix() const { return material_matrix.get(); }
 
-    // Computes the property of every element from the matrix, read first as LoadMatrix reads it.
-    // A quantity code above 3 gives every element 99999 and logs one line "unsupported
-    // material! (quantity code <q>, <n> elements)". A failure leaves no properties. `matrix_progress` follows the read
-    // of the matrix, `progress` the computation.
+    // Computes the property of every element from the matrix: plane by plane where StreamsMatrix
+    // says so, else from the whole matrix, read first as LoadMatrix reads it. Both give the same
+    // values. A quantity code above 3 gives every element 99999 and logs one line "unsupported
+    // material! (quantity code <q>, <n> elements)". A failure leaves no properties.
+    // `matrix_progress` follows the read of the whole matrix, `progress` the computation (with
+    // the planes' reads, when the matrix streams).
     void ComputeProperties(OpenProject& project, unsigned quantity, const LogSink& log, const std::stop_token& stop,
                            const WorkProgress& matrix_progress, const WorkProgress& progress);
 
@@ -62,22 +71,23 @@ public:
     const std::vector<std::string>& CatalogueWarnings() const { return catalogue_warnings; }
 
     // One value per element, in element order; empty until computed.
-    const std::vector<float>& ElementProperties() const { return element_properties; }
+    std::span<const float> ElementProperties() const { return element_properties; }
     // The catalogue in file order.
     const std::vector<Material>& Materials() const { return materials; }
     // One byte per element, in element order, from the last assignment.
-    const std::vector<unsigned char>& ElementMaterials() const { return element_materials; }
+    std::span<const unsigned char> ElementMaterials() const { return element_materials; }
 
 private:
     std::unique_ptr<float[]> material_matrix;
     unsigned matrix_quantity = 0;  // the quantity code the matrix was read with
-    std::vector<float> element_properties;
+    LargeVector<float> element_properties;
+    unsigned properties_quantity = 0;  // the quantity code the properties were computed with
     std::vector<Material> materials;
     std::vector<NumberText> number_texts;
     std::string catalogue_path;
     std::optional<FileState> catalogue_state;  // of its file when it was read
     std::vector<std::string> catalogue_warnings;
-    std::vector<unsigned char> element_materials;
+    LargeVector<unsigned char> element_materials;
 };
 
 }  // namespace brenwick

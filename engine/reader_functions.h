@@ -15,7 +15,7 @@ namespace brenwick {
 // A reader may keep an address in the handle.
 static_assert(sizeof(CSTProjHandle) >= 8 && alignof(CSTProjHandle) >= alignof(void*));
 
-// The nine functions of a reader and the optional read monitor; each call marks its function
+// The nine functions of a reader and the optional ones; each call marks its function
 // as running (reader_call.h).
 struct ReaderFunctions {
     ReaderFunction<decltype(&CST_GetDLLVersion)> get_dll_version;
@@ -29,6 +29,8 @@ struct ReaderFunctions {
     ReaderFunction<decltype(&CST_CloseProject)> close_project;
     // Optional: empty for a reader that does not offer it.
     ReaderFunction<decltype(&Brenwick_SetReadMonitor)> set_read_monitor;
+    // Optional: empty for a reader that reads the material matrix only whole.
+    ReaderFunction<decltype(&Brenwick_GetMaterialMatrixPlanes)> get_material_matrix_planes;
 };
 
 struct ResultReader {

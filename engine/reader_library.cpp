@@ -17,12 +17,18 @@ namespace {
     throw ReaderError("The result reader library " + path + " " + reason);
 }
 
+// Takes the function `name` into `slot` where the library offers it; leaves `slot` empty otherwise.
+template <typename Function>
+void BindOptional(const SharedLibrary& library, const char* name, Function& slot) {
+    if (void* symbol = library.Symbol(name))
+        slot = Function(name, reinterpret_cast<typename Function::Pointer>(symbol));
+}
+
 // Takes the function `name` from the library into `slot`.
 template <typename Function>
 void Bind(const SharedLibrary& library, const std::string& path, const char* name, Function& slot) {
-    void* symbol = library.Symbol(name);
-    if (symbol == nullptr) Fail(path, std::string("lacks the function ") + name + ".");
-    slot = Function(name, reinterpret_cast<typename Function::Pointer>(symbol));
+    BindOptional(library, name, slot);
+    if (!slot) Fail(path, std::string("lacks the function ") + name + ".");
 }
 
 // The library BRENWICK_READER names; empty when it names none. On Windows read from the wide
@@ -63,9 +69,8 @@ std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path) {
     Bind(*library, path, "CST_Get3DHexResult", f.get_3d_hex_result);
     Bind(*library, path, "CST_GetMaterialMatrixHexMesh", f.get_material_matrix_hex_mesh);
     Bind(*library, path, "CST_CloseProject", f.close_project);
-    if (void* monitor = library->Symbol("Brenwick_SetReadMonitor")) {
-        f.set_read_monitor = {"Brenwick_SetReadMonitor", reinterpret_cast<decltype(&Brenwick_SetReadMonitor)>(monitor)};
-    }
+    BindOptional(*library, "Brenwick_SetReadMonitor", f.set_read_monitor);
+    BindOptional(*library, "Brenwick_GetMaterialMatrixPlanes", f.get_material_matrix_planes);
     reader->library = std::move(library);
     return reader;
 }

@@ -200,8 +200,11 @@ ExportPlan CST_Readout::PlanExport(bool write_only_potentials, bool write_materi
     std::uint64_t file_bytes = 4 * nodes;
     if (!write_only_potentials) {
         if (material_data.NeedsProperties(quantity)) {
-            if (material_data.NeedsMatrix(quantity)) export_plan.Add(ExportWork::MaterialMatrix, 12 * nodes);
-            export_plan.Add(ExportWork::ElementProperties, 16 * elements);
+            // A matrix read plane by plane is read within the element loop's piece.
+            const bool streams = material_data.StreamsMatrix(Project().Reader(), quantity);
+            if (!streams && material_data.NeedsMatrix(quantity))
+                export_plan.Add(ExportWork::MaterialMatrix, 12 * nodes);
+            export_plan.Add(ExportWork::ElementProperties, 16 * elements + (streams ? 12 * nodes : 0));
         }
         export_plan.Add(ExportWork::Assignment, 5 * elements);
         file_bytes += (write_material_property ? 5 : 1) * elements;

@@ -16,7 +16,7 @@ extern "C" {
 #endif
 
 /* A reader built as a shared library exports these nine functions, and may export the
- * optional read monitor below. */
+ * optional read monitor and plane reads below. */
 #if defined(_WIN32) && defined(BRENWICK_READER_EXPORTS)
 #define BRENWICK_READER_API __declspec(dllexport)
 #elif defined(BRENWICK_READER_EXPORTS)
@@ -139,6 +139,19 @@ typedef int (*BrenwickReadMonitor)(void* context, uint64_t done, uint64_t total)
  * before it starts filling the array and then every few milliseconds of reading; a null
  * monitor ends the monitoring. */
 BRENWICK_READER_API int Brenwick_SetReadMonitor(CSTProjHandle* handle, BrenwickReadMonitor monitor, void* context);
+
+/* Optional beside the nine: a reader that exports Brenwick_GetMaterialMatrixPlanes lets the
+ * engine read the material matrix a few node planes at a time, so that the whole matrix never
+ * needs to be held. Readers without it are read with CST_GetMaterialMatrixHexMesh as before.
+ *
+ * Receives the material matrix for a quantity code for the plane_count node planes (k, along z)
+ * from first_plane on: 3 * nx * ny * plane_count values, the x components of those planes, then
+ * the y components, then the z components, each in node order, exactly the values that
+ * CST_GetMaterialMatrixHexMesh gives those nodes. The planes lie inside the mesh
+ * (0 <= first_plane, 1 <= plane_count, first_plane + plane_count <= nz). The read monitor is
+ * told of the call's own array, as for the other reads. */
+BRENWICK_READER_API int Brenwick_GetMaterialMatrixPlanes(CSTProjHandle* handle, int quantity, int first_plane,
+                                                         int plane_count, float* matrix);
 
 #ifdef __cplusplus
 }

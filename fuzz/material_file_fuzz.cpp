@@ -86,7 +86,7 @@ std::vector<float> ProbeProperties(const std::vector<Material>& materials) {
 void CheckAssignment(const std::vector<Material>& materials) {
     const std::vector<float> properties = ProbeProperties(materials);
     for (const int quantity : {0, 3}) {
-        std::vector<unsigned char> bytes;
+        std::vector<unsigned char> bytes(properties.size());
         try {
             AssignMaterials(properties, materials, quantity, bytes);
         } catch (const MaterialFileError&) {

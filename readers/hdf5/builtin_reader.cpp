@@ -1,7 +1,7 @@
 // Brenwick's built-in result reader: the nine operations of result_reader.h for the HDF5
-// project format of docs/project-format.md, and the optional read monitor.
+// project format of docs/project-format.md, the optional read monitor and plane reads.
 //
-// Reader version 1003 (reader 1.3, format version 1).
+// Reader version 1004 (reader 1.4, format version 1).
 //
 // An open project is one read-only HDF5 file, kept open from CST_OpenProject to
 // CST_CloseProject, in a table keyed by the handle's id. The mesh is checked when the project
@@ -37,7 +37,7 @@ namespace {
 
 using namespace brenwick::h5;
 
-constexpr int kReaderVersion = 1003;
+constexpr int kReaderVersion = 1004;
 constexpr const char* kFormatName = "brenwick-project";
 constexpr long long kFormatVersion = 1;
 
@@ -241,33 +241,61 @@ void ReadSlab(hid_t dataset, hid_t memory_type, hid_t file_space, hsize_t first,
     }
 }
 
-// Reads all count values of dataset, converted to the memory type, into destination, slab
-// by slab, telling the monitor before the first and after each. What the system holds in
-// memory comes in slabs as large as slabs get; the rest in slabs paced by the disk's rate.
+// A dataset of values opened for reading, and how far the read of the caller's array has come.
+struct ValueReader {
+    hid_t dataset;
+    hid_t memory_type;
+    size_t value_size;
+    Dataspace file_space;
+    StoredValues stored;
+    const Monitor& monitor;
+    hsize_t done = 0;  // values of the caller's array filled
+    hsize_t total = 0;
+
+    // Checks that the dataset holds `stored_count` values and tells the monitor that a read of
+    // `total` values begins.
+    ValueReader(hid_t dataset_in, hid_t memory_type_in, hsize_t stored_count, hsize_t total_in, int descriptor,
+                const Monitor& monitor_in)
+        : dataset(dataset_in),
+          memory_type(memory_type_in),
+          value_size(H5Tget_size(memory_type_in)),
+          file_space(H5Dget_space(dataset_in)),
+          monitor(monitor_in),
+          total(total_in) {
+        if (value_size == 0 || !file_space) Fail(BRENWICK_READER_READ_ERROR);
+        if (H5Sget_simple_extent_npoints(file_space.get()) != static_cast<hssize_t>(stored_count)) {
+            Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+        }
+        stored = FindStoredValues(dataset, descriptor, value_size);
+        monitor.Tell(0, total);
+    }
+
+    // Reads the count stored values from `first` on into destination, slab by slab, telling the
+    // monitor after each. What the system holds in memory comes in slabs as large as slabs
+    // get; the rest in slabs paced by the disk's rate.
+    void Read(hsize_t first, hsize_t count, void* destination) {
+        SlabPacing pacing;
+        for (hsize_t offset = 0; offset < count;) {
+            const std::uint64_t in_memory = stored.InMemory(first + offset);
+            const bool from_disk = in_memory < pacing.Bytes();
+            const std::uint64_t bytes = from_disk ? pacing.Bytes() : in_memory;
+            const hsize_t n = std::min(std::max<hsize_t>(1, bytes / stored.size), count - offset);
+            const auto start = std::chrono::steady_clock::now();
+            ReadSlab(dataset, memory_type, file_space.get(), first + offset, n,
+                     static_cast<char*>(destination) + offset * value_size);
+            const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+            if (from_disk) pacing.Took(n * stored.size, taken.count());
+            offset += n;
+            done += n;
+            monitor.Tell(done, total);
+        }
+    }
+};
+
+// Reads all count values of dataset, converted to the memory type, into destination.
 void ReadWhole(hid_t dataset, hid_t memory_type, hsize_t count, void* destination, int descriptor,
                const Monitor& monitor) {
-    const size_t value_size = H5Tget_size(memory_type);
-    Dataspace file_space(H5Dget_space(dataset));
-    if (value_size == 0 || !file_space) Fail(BRENWICK_READER_READ_ERROR);
-    if (H5Sget_simple_extent_npoints(file_space.get()) != static_cast<hssize_t>(count)) {
-        Fail(BRENWICK_READER_INCONSISTENT_SIZES);
-    }
-    const StoredValues stored = FindStoredValues(dataset, descriptor, value_size);
-    monitor.Tell(0, count);
-    SlabPacing pacing;
-    for (hsize_t first = 0; first < count;) {
-        const std::uint64_t in_memory = stored.InMemory(first);
-        const bool from_disk = in_memory < pacing.Bytes();
-        const std::uint64_t bytes = from_disk ? pacing.Bytes() : in_memory;
-        const hsize_t n = std::min(std::max<hsize_t>(1, bytes / stored.size), count - first);
-        const auto start = std::chrono::steady_clock::now();
-        ReadSlab(dataset, memory_type, file_space.get(), first, n,
-                 static_cast<char*>(destination) + first * value_size);
-        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
-        if (from_disk) pacing.Took(n * stored.size, taken.count());
-        first += n;
-        monitor.Tell(first, count);
-    }
+    ValueReader(dataset, memory_type, count, count, descriptor, monitor).Read(0, count, destination);
 }
 
 // Opens /mesh/<axis> and returns its checked length.
@@ -317,21 +345,18 @@ Result FindResult(hid_t file, const char* tree_path, int result_number) {
     // In name order: when two datasets carry the same tree path, the first name wins.
     for (hsize_t index = 0; index < group_info.nlinks && !result.dataset; ++index) {
         H5L_info_t link_info;
-        if (H5Lget_info_by_idx(results.get(), ".", H5_INDEX_NAME, H5_ITER_INC, index, &link_info,
-                               H5P_DEFAULT) < 0) {
+        if (H5Lget_info_by_idx(results.get(), ".", H5_INDEX_NAME, H5_ITER_INC, index, &link_info, H5P_DEFAULT) < 0) {
             continue;
         }
         if (link_info.type != H5L_TYPE_HARD && link_info.type != H5L_TYPE_SOFT) continue;
-        Object object(H5Oopen_by_idx(results.get(), ".", H5_INDEX_NAME, H5_ITER_INC, index,
-                                     H5P_DEFAULT));
+        Object object(H5Oopen_by_idx(results.get(), ".", H5_INDEX_NAME, H5_ITER_INC, index, H5P_DEFAULT));
         if (!object || H5Iget_type(object.get()) != H5I_DATASET) continue;
         const std::optional<std::string> path = ReadStringAttribute(object.get(), "tree_path");
         if (path && *path == tree_path) result.dataset = std::move(object);
     }
     if (!result.dataset) Fail(BRENWICK_READER_RESULT_NOT_FOUND);
 
-    const std::optional<long long> field_type =
-        ReadIntegerAttribute(result.dataset.get(), "field_type");
+    const std::optional<long long> field_type = ReadIntegerAttribute(result.dataset.get(), "field_type");
     if (!field_type) Fail(BRENWICK_READER_READ_ERROR);
     const int per_node = BrenwickValuesPerNode(*field_type);
     if (per_node == 0) Fail(BRENWICK_READER_READ_ERROR);
@@ -360,6 +385,36 @@ int FileDescriptor(hid_t file) {
 std::optional<uint64_t> CheckedMultiply(uint64_t a, uint64_t b) {
     if (a != 0 && b > UINT64_MAX / a) return std::nullopt;
     return a * b;
+}
+
+struct MaterialMatrix {
+    Object dataset;
+    hsize_t nodes = 0;  // nx * ny * nz: the dataset holds three times as many values
+};
+
+// Opens /material_matrix/<quantity> and checks that it holds 3 * nx * ny * nz values.
+MaterialMatrix OpenMaterialMatrix(const OpenProject& project, int quantity) {
+    Kind kind;
+    Object group = OpenChild(project.file.get(), "material_matrix", kind);
+    if (kind == Kind::Missing) Fail(BRENWICK_READER_QUANTITY_NOT_STORED);
+    if (kind != Kind::Group) Fail(BRENWICK_READER_READ_ERROR);
+    const std::string name = std::to_string(quantity);
+    MaterialMatrix matrix;
+    matrix.dataset = OpenChild(group.get(), name.c_str(), kind);
+    if (kind == Kind::Missing) Fail(BRENWICK_READER_QUANTITY_NOT_STORED);
+    if (kind != Kind::Dataset) Fail(BRENWICK_READER_READ_ERROR);
+    const hsize_t length = FloatVectorLength(matrix.dataset.get());
+
+    // 3 * nx * ny * nz, without overflow; it must also fit the caller's address space.
+    std::optional<uint64_t> expected = 3;
+    for (int axis = 0; axis < 3 && expected; ++axis) {
+        expected = CheckedMultiply(*expected, static_cast<uint64_t>(project.dims[axis]));
+    }
+    if (!expected || *expected > SIZE_MAX / sizeof(float) || length != *expected) {
+        Fail(BRENWICK_READER_INCONSISTENT_SIZES);
+    }
+    matrix.nodes = length / 3;
+    return matrix;
 }
 
 }  // namespace
@@ -444,7 +499,7 @@ BRENWICK_READER_API int CST_GetHexMesh(CSTProjHandle* handle, double* lines) {
 }
 
 BRENWICK_READER_API int CST_Get3DHexResultSize(CSTProjHandle* handle, const char* tree_path, int result_number,
-                           int* count) {
+                                               int* count) {
     if (handle == nullptr || tree_path == nullptr || count == nullptr) {
         return BRENWICK_READER_INVALID_ARGUMENT;
     }
@@ -457,8 +512,8 @@ BRENWICK_READER_API int CST_Get3DHexResultSize(CSTProjHandle* handle, const char
 }
 
 BRENWICK_READER_API int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char* tree_path, int result_number,
-                           int info_count, int reserved_a, int reserved_b, int* field_type,
-                           int reserved_c) {
+                                               int info_count, int reserved_a, int reserved_b, int* field_type,
+                                               int reserved_c) {
     // info_count and the reserved arguments select nothing in this format; they are ignored.
     (void)info_count;
     (void)reserved_a;
@@ -476,7 +531,7 @@ BRENWICK_READER_API int CST_Get3DHexResultInfo(CSTProjHandle* handle, const char
 }
 
 BRENWICK_READER_API int CST_Get3DHexResult(CSTProjHandle* handle, const char* tree_path, int result_number,
-                       float* values) {
+                                           float* values) {
     if (handle == nullptr || tree_path == nullptr || values == nullptr) {
         return BRENWICK_READER_INVALID_ARGUMENT;
     }
@@ -493,26 +548,9 @@ BRENWICK_READER_API int CST_GetMaterialMatrixHexMesh(CSTProjHandle* handle, int 
     if (handle == nullptr || matrix == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
     return Guarded([&](Registry& registry) {
         const OpenProject& project = FindProject(registry, handle);
-        Kind kind;
-        Object group = OpenChild(project.file.get(), "material_matrix", kind);
-        if (kind == Kind::Missing) return int{BRENWICK_READER_QUANTITY_NOT_STORED};
-        if (kind != Kind::Group) return int{BRENWICK_READER_READ_ERROR};
-        const std::string name = std::to_string(quantity);
-        Object dataset = OpenChild(group.get(), name.c_str(), kind);
-        if (kind == Kind::Missing) return int{BRENWICK_READER_QUANTITY_NOT_STORED};
-        if (kind != Kind::Dataset) return int{BRENWICK_READER_READ_ERROR};
-        const hsize_t length = FloatVectorLength(dataset.get());
-
-        // 3 * nx * ny * nz, without overflow; it must also fit the caller's address space.
-        std::optional<uint64_t> expected = 3;
-        for (int axis = 0; axis < 3 && expected; ++axis) {
-            expected = CheckedMultiply(*expected, static_cast<uint64_t>(project.dims[axis]));
-        }
-        if (!expected || *expected > SIZE_MAX / sizeof(float) || length != *expected) {
-            return int{BRENWICK_READER_INCONSISTENT_SIZES};
-        }
+        const MaterialMatrix stored = OpenMaterialMatrix(project, quantity);
         // Straight into the caller's array.
-        ReadWhole(dataset.get(), H5T_NATIVE_FLOAT, static_cast<hsize_t>(*expected), matrix, project.descriptor,
+        ReadWhole(stored.dataset.get(), H5T_NATIVE_FLOAT, 3 * stored.nodes, matrix, project.descriptor,
                   project.monitor);
         return int{BRENWICK_READER_OK};
     });
@@ -527,6 +565,29 @@ BRENWICK_READER_API int CST_CloseProject(CSTProjHandle* handle) {
         File file = std::move(it->second.file);
         registry.projects.erase(it);
         return file.close() ? int{BRENWICK_READER_OK} : int{BRENWICK_READER_READ_ERROR};
+    });
+}
+
+BRENWICK_READER_API int Brenwick_GetMaterialMatrixPlanes(CSTProjHandle* handle, int quantity, int first_plane,
+                                                         int plane_count, float* matrix) {
+    if (handle == nullptr || matrix == nullptr) return BRENWICK_READER_INVALID_ARGUMENT;
+    return Guarded([&](Registry& registry) {
+        const OpenProject& project = FindProject(registry, handle);
+        if (first_plane < 0 || plane_count < 1 || plane_count > project.dims[2] - first_plane) {
+            return int{BRENWICK_READER_INVALID_ARGUMENT};
+        }
+        const MaterialMatrix stored = OpenMaterialMatrix(project, quantity);
+        // The planes are one piece of each component's block: three hyperslabs, each read
+        // straight into its part of the caller's array.
+        const auto plane = static_cast<hsize_t>(project.dims[0]) * static_cast<hsize_t>(project.dims[1]);
+        const hsize_t first = plane * static_cast<hsize_t>(first_plane);
+        const hsize_t count = plane * static_cast<hsize_t>(plane_count);
+        ValueReader reader(stored.dataset.get(), H5T_NATIVE_FLOAT, 3 * stored.nodes, 3 * count, project.descriptor,
+                           project.monitor);
+        for (hsize_t component = 0; component < 3; ++component) {
+            reader.Read(component * stored.nodes + first, count, matrix + component * count);
+        }
+        return int{BRENWICK_READER_OK};
     });
 }
 

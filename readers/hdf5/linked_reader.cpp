@@ -16,7 +16,8 @@ std::shared_ptr<const ResultReader> LinkedReader() {
                              {"CST_Get3DHexResult", CST_Get3DHexResult},
                              {"CST_GetMaterialMatrixHexMesh", CST_GetMaterialMatrixHexMesh},
                              {"CST_CloseProject", CST_CloseProject},
-                             {"Brenwick_SetReadMonitor", Brenwick_SetReadMonitor}};
+                             {"Brenwick_SetReadMonitor", Brenwick_SetReadMonitor},
+                             {"Brenwick_GetMaterialMatrixPlanes", Brenwick_GetMaterialMatrixPlanes}};
         reader->writes_known = true;
         return reader;
     }();

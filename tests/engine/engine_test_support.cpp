@@ -96,7 +96,8 @@ std::vector<float> ComputedProperties(const fake_reader::Project& project, unsig
     OpenProject opened("project.cst", fake_reader::Reader(), Discard());
     MaterialData data;
     data.ComputeProperties(opened, quantity, log, {}, {}, {});
-    return data.ElementProperties();
+    const std::span<const float> properties = data.ElementProperties();
+    return {properties.begin(), properties.end()};
 }
 
 test_efm::MapContents Exported(CST_Readout& engine, bool only_potentials, bool write_property) {

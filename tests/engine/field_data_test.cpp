@@ -44,7 +44,7 @@ protected:
         return retrieval;
     }
 
-    const std::vector<float>& Values() const { return field.Values(); }
+    std::vector<float> Values() const { return {field.Values().begin(), field.Values().end()}; }
 
     LogLines log;
     std::unique_ptr<OpenProject> opened;

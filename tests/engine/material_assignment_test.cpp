@@ -24,7 +24,7 @@ Material M(float id, float eps, float rho_set = 0, float rho = 0) { return {id, 
 
 std::vector<unsigned char> Assign(const std::vector<float>& properties, const std::vector<Material>& catalogue,
                                   int quantity = 0) {
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> bytes(properties.size());
     AssignMaterials(properties, catalogue, quantity, bytes);
     return bytes;
 }
@@ -160,9 +160,10 @@ TEST(Assignment, AnEmptyCatalogueFailsOnlyWhenAnElementMustBeMatched) {
 }
 
 TEST(Assignment, ReplacesWhateverTheByteArrayHeld) {
-    std::vector<unsigned char> bytes(10000, 77);
-    AssignMaterials({0, 4, 12}, {M(0, 1), M(1, 4), M(2, 12)}, 0, bytes);
+    Bytes bytes(3, 77);
+    AssignMaterials(std::vector<float>{0, 4, 12}, {M(0, 1), M(1, 4), M(2, 12)}, 0, bytes);
     EXPECT_EQ(bytes, (Bytes{0, 1, 2}));
+    bytes.assign(5000, 77);
     AssignMaterials(std::vector<float>(5000, 0.0f), {M(1, 4)}, 0, bytes);
     EXPECT_EQ(bytes, Bytes(5000, 0));
 }
@@ -170,9 +171,9 @@ TEST(Assignment, ReplacesWhateverTheByteArrayHeld) {
 namespace {
 
 std::vector<Material> RandomCatalogue(std::mt19937& random) {
-    std::vector<Material> catalogue{M(0, 1.0006f, 0.0012f), M(1, 4.4f, 1.85f), M(2, 12, 2.33f), M(300, 4.4f, 1.85f),
-                                    M(-1, 1e-3f, 0.5f),     M(3.9f, 80, 1.0f),  M(0, 1.0006f, 0.0012f),
-                                    M(7, -2, -4),           M(8, 3e38f, 7.8f),  M(9, 25, 11.3f)};
+    std::vector<Material> catalogue{
+        M(0, 1.0006f, 0.0012f), M(1, 4.4f, 1.85f),      M(2, 12, 2.33f), M(300, 4.4f, 1.85f), M(-1, 1e-3f, 0.5f),
+        M(3.9f, 80, 1.0f),      M(0, 1.0006f, 0.0012f), M(7, -2, -4),    M(8, 3e38f, 7.8f),   M(9, 25, 11.3f)};
     std::uniform_real_distribution<float> value(-5, 100);
     for (int extra = 0; extra < 6; ++extra) {
         catalogue.push_back(M(static_cast<float>(10 + extra), value(random), value(random)));
@@ -226,8 +227,8 @@ TEST(Assignment, AnyNumberOfWorkersGivesTheElementByElementResult) {
                 }
             }
             EXPECT_EQ(differences, 0u) << "mode " << quantity << ", " << workers << " workers; first at element "
-                                       << first << " with property " << properties[first] << ": "
-                                       << int{bytes[first]} << " instead of " << int{plain[first]};
+                                       << first << " with property " << properties[first] << ": " << int{bytes[first]}
+                                       << " instead of " << int{plain[first]};
         }
     }
 }

@@ -1,9 +1,9 @@
 // Result readers loaded at run time by brenwick-cli: the built-in reader as a library, a reader
 // built apart from Brenwick (the minimal reader of docs/readers.md), libraries that cannot be
 // used, readers that misbehave, and the choice between the option and the environment.
+#include "engine/reader_library.h"
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
-#include "engine/reader_library.h"
 #include "tests/support/environment_variable.h"
 
 #include <cstdlib>
@@ -56,9 +56,9 @@ using ReaderLibrary = CliExport;
 
 TEST_F(ReaderLibrary, BuiltInReaderLoadedAsALibraryExportsTheSameBytes) {
     WriteProject(demo.contents);
-    for (const std::vector<std::string>& options : {std::vector<std::string>{"--write-property"},
-                                                    std::vector<std::string>{"--density", "--write-property"},
-                                                    std::vector<std::string>{"--only-potentials"}}) {
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--write-property"}, std::vector<std::string>{"--density", "--write-property"},
+          std::vector<std::string>{"--only-potentials"}}) {
         SCOPED_TRACE(options.front());
         ExpectExport(ExportArguments(options));
         const std::vector<unsigned char> linked = test_files::ReadBytes(output);
@@ -82,10 +82,12 @@ TEST_F(ReaderLibrary, ReaderBuiltApartExportsWhatAnEquivalentProjectGives) {
     }
 }
 
-TEST_F(ReaderLibrary, TheOptionalReadMonitorIsTakenFromALibraryThatOffersIt) {
+TEST_F(ReaderLibrary, TheOptionalFunctionsAreTakenFromALibraryThatOffersThem) {
     for (const auto& [library, offers] : {std::pair{kBuiltInLibrary, true}, std::pair{kMinimalLibrary, false}}) {
         SCOPED_TRACE(library);
-        EXPECT_EQ(static_cast<bool>(LoadReaderLibrary(library)->functions.set_read_monitor), offers);
+        const ReaderFunctions& functions = LoadReaderLibrary(library)->functions;
+        EXPECT_EQ(static_cast<bool>(functions.set_read_monitor), offers);
+        EXPECT_EQ(static_cast<bool>(functions.get_material_matrix_planes), offers);
     }
 }
 
@@ -202,8 +204,7 @@ TEST_F(ReaderLibrary, TheOptionWinsOverTheEnvironmentAndVersionNamesTheReader) {
     const test_files::EnvironmentVariableScope minimal(kReaderVariable, kMinimalLibrary);
     const CliRun version = RunCli({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_NE(version.out.find("result reader " + kMinimalLibrary + ", version 1\n"), std::string::npos)
-        << version.out;
+    EXPECT_NE(version.out.find("result reader " + kMinimalLibrary + ", version 1\n"), std::string::npos) << version.out;
 }
 
 }  // namespace

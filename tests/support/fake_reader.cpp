@@ -28,8 +28,7 @@ int record(const char* operation) {
 
 const Result* find_result(const char* tree_path) {
     const auto& results = state().project.results;
-    auto it = std::find_if(results.begin(), results.end(),
-                           [&](const Result& r) { return r.tree_path == tree_path; });
+    auto it = std::find_if(results.begin(), results.end(), [&](const Result& r) { return r.tree_path == tree_path; });
     return it == results.end() ? nullptr : &*it;
 }
 
@@ -139,6 +138,26 @@ int GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
     return CopyInSlabs(it->second, matrix) ? 0 : BRENWICK_READER_STOPPED;
 }
 
+// The planes' x components, then their y and z components, cut from the whole matrix.
+int GetMaterialMatrixPlanes(CSTProjHandle*, int quantity, int first_plane, int plane_count, float* matrix) {
+    record("Brenwick_GetMaterialMatrixPlanes");
+    state().requested_quantity = quantity;
+    const Project& project = state().project;
+    if (project.matrix_status != 0) return project.matrix_status;
+    auto it = project.matrices.find(quantity);
+    if (it == project.matrices.end()) return 6;
+    const auto plane = static_cast<std::size_t>(project.dims[0]) * static_cast<std::size_t>(project.dims[1]);
+    const std::size_t nodes = plane * static_cast<std::size_t>(project.dims[2]);
+    const auto first = static_cast<std::ptrdiff_t>(plane * static_cast<std::size_t>(first_plane));
+    const auto count = static_cast<std::ptrdiff_t>(plane * static_cast<std::size_t>(plane_count));
+    std::vector<float> planes;
+    for (std::size_t component = 0; component < 3; ++component) {
+        const auto block = it->second.begin() + static_cast<std::ptrdiff_t>(component * nodes);
+        planes.insert(planes.end(), block + first, block + first + count);
+    }
+    return CopyInSlabs(planes, matrix) ? 0 : BRENWICK_READER_STOPPED;
+}
+
 int CloseProject(CSTProjHandle*) {
     record("CST_CloseProject");
     if (state().project.close_status != 0) return state().project.close_status;
@@ -154,25 +173,35 @@ int SetReadMonitor(CSTProjHandle*, BrenwickReadMonitor monitor, void* context) {
 
 }  // namespace
 
+namespace {
+
+std::shared_ptr<const brenwick::ResultReader> ScriptedReader(bool plane_reads) {
+    auto scripted = std::make_shared<brenwick::ResultReader>();
+    scripted->name = "scripted";
+    scripted->functions = {{"CST_GetDLLVersion", GetDllVersion},
+                           {"CST_OpenProject", OpenProject},
+                           {"CST_GetHexMeshInfo", GetHexMeshInfo},
+                           {"CST_GetHexMesh", GetHexMesh},
+                           {"CST_Get3DHexResultSize", Get3DHexResultSize},
+                           {"CST_Get3DHexResultInfo", Get3DHexResultInfo},
+                           {"CST_Get3DHexResult", Get3DHexResult},
+                           {"CST_GetMaterialMatrixHexMesh", GetMaterialMatrixHexMesh},
+                           {"CST_CloseProject", CloseProject},
+                           {"Brenwick_SetReadMonitor", SetReadMonitor},
+                           {}};
+    if (plane_reads)
+        scripted->functions.get_material_matrix_planes = {"Brenwick_GetMaterialMatrixPlanes", GetMaterialMatrixPlanes};
+    // Its writes are known: it fills exactly the values it reports, as the built-in reader does.
+    scripted->writes_known = true;
+    return scripted;
+}
+
+}  // namespace
+
 std::shared_ptr<const brenwick::ResultReader> Reader() {
-    static const std::shared_ptr<const brenwick::ResultReader> reader = [] {
-        auto scripted = std::make_shared<brenwick::ResultReader>();
-        scripted->name = "scripted";
-        scripted->functions = {{"CST_GetDLLVersion", GetDllVersion},
-                               {"CST_OpenProject", OpenProject},
-                               {"CST_GetHexMeshInfo", GetHexMeshInfo},
-                               {"CST_GetHexMesh", GetHexMesh},
-                               {"CST_Get3DHexResultSize", Get3DHexResultSize},
-                               {"CST_Get3DHexResultInfo", Get3DHexResultInfo},
-                               {"CST_Get3DHexResult", Get3DHexResult},
-                               {"CST_GetMaterialMatrixHexMesh", GetMaterialMatrixHexMesh},
-                               {"CST_CloseProject", CloseProject},
-                               {"Brenwick_SetReadMonitor", SetReadMonitor}};
-        // Its writes are known: it fills exactly the values it reports, as the built-in reader does.
-        scripted->writes_known = true;
-        return scripted;
-    }();
-    return reader;
+    static const std::shared_ptr<const brenwick::ResultReader> whole = ScriptedReader(false);
+    static const std::shared_ptr<const brenwick::ResultReader> planes = ScriptedReader(true);
+    return state().project.plane_reads ? planes : whole;
 }
 
 }  // namespace fake_reader

@@ -42,17 +42,23 @@ struct Project {
     // monitor (when one is set) before the first and after each; a monitor that asks to stop
     // ends the read with BRENWICK_READER_STOPPED after the slab it was told of.
     int slabs = 1;
+
+    // Whether Reader() offers the optional plane reads of the material matrix, which fail
+    // with matrix_status like the whole read.
+    bool plane_reads = false;
 };
 
-// The scripted reader, for ReadoutContext::reader. Like the built-in reader it fills exactly
-// the values it reports (ResultReader::writes_known).
+// The scripted reader, for ReadoutContext::reader: with or without the plane reads, as the
+// installed project asks. Like the built-in reader it fills exactly the values it reports
+// (ResultReader::writes_known).
 std::shared_ptr<const brenwick::ResultReader> Reader();
 
 // Installs the project that the next CST_OpenProject opens and clears the call log.
 void Install(Project project);
 // The installed project; tests may change it between calls.
 Project& Current();
-// Every operation received, in order, as its name ("CST_OpenProject", ...).
+// Every operation received, in order, as its name ("CST_OpenProject", ...; the plane reads as
+// "Brenwick_GetMaterialMatrixPlanes").
 const std::vector<std::string>& Calls();
 // Number of calls of one operation.
 int CallCount(const std::string& operation);
