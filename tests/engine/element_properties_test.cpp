@@ -210,30 +210,34 @@ TEST(MaterialMatrix, IsRequestedOncePerEngineWithTheCodeInForce) {
 }
 
 TEST(MaterialMatrix, AChangedCodeReadsMatrixAndPropertiesAgain) {
-    TempDir dir;
-    fake_reader::Project project = UniformProject(3, 3, 3);
-    const std::vector<float> permittivities{1, 4, 1, 4, 1, 4, 1, 4}, densities{8, 8, 2, 2, 8, 8, 2, 2};
-    project.matrices[0] = MatrixForProperties(project, permittivities, 0);
-    project.matrices[3] = MatrixForProperties(project, densities, 3);
-    // ID 1: eps 1, rho_set 2; ID 2: eps 4, rho_set 8.
-    WriteMaterialFile(dir / "m.xml", {{1, 1, 1, 100, 2, "one"}, {2, 4, 1, 100, 8, "two"}});
-    auto engine = OpenEngine(project);
-    engine->material_file = dir / "m.xml";
+    for (const bool plane_reads : {false, true}) {
+        SCOPED_TRACE(MatrixReadCall(plane_reads));
+        TempDir dir;
+        fake_reader::Project project = UniformProject(3, 3, 3);
+        project.plane_reads = plane_reads;
+        const std::vector<float> permittivities{1, 4, 1, 4, 1, 4, 1, 4}, densities{8, 8, 2, 2, 8, 8, 2, 2};
+        project.matrices[0] = MatrixForProperties(project, permittivities, 0);
+        project.matrices[3] = MatrixForProperties(project, densities, 3);
+        // ID 1: eps 1, rho_set 2; ID 2: eps 4, rho_set 8.
+        WriteMaterialFile(dir / "m.xml", {{1, 1, 1, 100, 2, "one"}, {2, 4, 1, 100, 8, "two"}});
+        auto engine = OpenEngine(project);
+        engine->material_file = dir / "m.xml";
 
-    EXPECT_EQ(Exported(*engine, false, false).bytes, (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
+        EXPECT_EQ(Exported(*engine, false, false).bytes, (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
 
-    engine->material_quantity = 3;
-    const test_efm::MapContents by_density = Exported(*engine, false, true);
-    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
-    EXPECT_EQ(fake_reader::RequestedQuantity(), 3);
-    EXPECT_EQ(by_density.bytes, (std::vector<unsigned char>{2, 2, 1, 1, 2, 2, 1, 1}));
-    ASSERT_EQ(by_density.properties.size(), densities.size());
-    for (std::size_t e = 0; e < densities.size(); ++e) EXPECT_FLOAT_EQ(by_density.properties[e], densities[e]);
+        engine->material_quantity = 3;
+        const test_efm::MapContents by_density = Exported(*engine, false, true);
+        EXPECT_EQ(fake_reader::CallCount(MatrixReadCall(plane_reads)), 2);
+        EXPECT_EQ(fake_reader::RequestedQuantity(), 3);
+        EXPECT_EQ(by_density.bytes, (std::vector<unsigned char>{2, 2, 1, 1, 2, 2, 1, 1}));
+        ASSERT_EQ(by_density.properties.size(), densities.size());
+        for (std::size_t e = 0; e < densities.size(); ++e) EXPECT_FLOAT_EQ(by_density.properties[e], densities[e]);
 
-    engine->material_quantity = 0;
-    EXPECT_EQ(Exported(*engine, false, false).bytes, (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
-    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 3);
-    EXPECT_EQ(fake_reader::RequestedQuantity(), 0);
+        engine->material_quantity = 0;
+        EXPECT_EQ(Exported(*engine, false, false).bytes, (std::vector<unsigned char>{1, 2, 1, 2, 1, 2, 1, 2}));
+        EXPECT_EQ(fake_reader::CallCount(MatrixReadCall(plane_reads)), 3);
+        EXPECT_EQ(fake_reader::RequestedQuantity(), 0);
+    }
 }
 
 TEST(MaterialMatrix, AReaderFailureGivesTheQuantityAndTheStatus) {
@@ -250,19 +254,23 @@ TEST(MaterialMatrix, AReaderFailureGivesTheQuantityAndTheStatus) {
 }
 
 TEST(MaterialMatrix, AFailedReadFailsTheExportAndIsRetriedByTheNext) {
-    TempDir dir;
-    fake_reader::Project project = UniformProject(3, 3, 3);
-    project.matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
-    project.matrix_status = 7;
-    WriteMaterialFile(dir / "m.xml", {{0, 1, 1, 0, 0, "gas"}, {1, 4, 1, 0, 0, "solid"}});
-    auto engine = OpenEngine(project);
-    engine->material_file = dir / "m.xml";
+    for (const bool plane_reads : {false, true}) {
+        SCOPED_TRACE(MatrixReadCall(plane_reads));
+        TempDir dir;
+        fake_reader::Project project = UniformProject(3, 3, 3);
+        project.plane_reads = plane_reads;
+        project.matrices[0] = MatrixForProperties(project, std::vector<float>(8, 4.0f), 0);
+        project.matrix_status = 7;
+        WriteMaterialFile(dir / "m.xml", {{0, 1, 1, 0, 0, "gas"}, {1, 4, 1, 0, 0, "solid"}});
+        auto engine = OpenEngine(project);
+        engine->material_file = dir / "m.xml";
 
-    EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "Failed to read material properties from CST.");
+        EXPECT_EQ(ExportFailure(*engine, dir / "out.efm"), "Failed to read material properties from CST.");
 
-    fake_reader::Current().matrix_status = 0;
-    EXPECT_EQ(Exported(*engine, false, false).bytes, std::vector<unsigned char>(8, 1));
-    EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"), 2);
+        fake_reader::Current().matrix_status = 0;
+        EXPECT_EQ(Exported(*engine, false, false).bytes, std::vector<unsigned char>(8, 1));
+        EXPECT_EQ(fake_reader::CallCount(MatrixReadCall(plane_reads)), 2);
+    }
 }
 
 TEST(MaterialMatrix, PropertiesAreReadBeforeTheMaterialFile) {

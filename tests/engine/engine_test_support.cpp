@@ -26,6 +26,10 @@ std::vector<double> UniformLines(int count, double spacing) {
     return lines;
 }
 
+std::string MatrixReadCall(bool plane_reads) {
+    return plane_reads ? "Brenwick_GetMaterialMatrixPlanes" : "CST_GetMaterialMatrixHexMesh";
+}
+
 std::vector<float> PotentialValues(std::size_t nodes) {
     std::vector<float> values(nodes);
     for (std::size_t n = 0; n < nodes; ++n) values[n] = 0.25f * static_cast<float>(n) - 3.0f;

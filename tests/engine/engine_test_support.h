@@ -35,6 +35,9 @@ fake_reader::Project MeshProject(const std::vector<double>& x, const std::vector
 fake_reader::Project UniformProject(int nx, int ny, int nz, double spacing = 1.0);
 std::vector<double> UniformLines(int count, double spacing);
 
+// The reader call that reads the material matrix for a project with or without plane reads.
+std::string MatrixReadCall(bool plane_reads);
+
 // The potential values MeshProject stores for a mesh of `nodes` nodes.
 std::vector<float> PotentialValues(std::size_t nodes);
 

@@ -15,6 +15,15 @@ namespace {
 
 const std::vector<Material> catalogue{{0, 1, 1, 0.0012f, 0, "gas"}, {1, 4, 1, 1850, 0, "FR4"}};
 
+// Every stage paired with each way of reading the material matrix: whole, and plane by plane.
+std::vector<std::pair<ExportStage, bool>> Combinations(std::initializer_list<ExportStage> stages) {
+    std::vector<std::pair<ExportStage, bool>> pairs;
+    for (const ExportStage stage : stages) {
+        for (const bool plane_reads : {false, true}) pairs.emplace_back(stage, plane_reads);
+    }
+    return pairs;
+}
+
 // A 5 x 4 x 3 mesh whose elements alternate between gas and FR4, exported by an engine that
 // logs into `log` instead of standard output.
 class ExportControl : public testing::Test {
@@ -51,9 +60,11 @@ TEST_F(ExportControl, InformationalLinesGoToTheAttachedLogOnly) {
 
 TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
     const std::vector<unsigned char> old{1, 2, 3};
-    for (const ExportStage stop_at : {ExportStage::ReadingProperties, ExportStage::AssigningMaterials,
-                                      ExportStage::ReadingPotential, ExportStage::Writing}) {
-        SCOPED_TRACE(ExportStageName(stop_at));
+    for (const auto& [stop_at, plane_reads] :
+         Combinations({ExportStage::ReadingProperties, ExportStage::AssigningMaterials, ExportStage::ReadingPotential,
+                       ExportStage::Writing})) {
+        SCOPED_TRACE(ExportStageName(stop_at) + std::string(plane_reads ? ", plane reads" : ""));
+        project.plane_reads = plane_reads;
         engine = OpenEngine(project, project_path);
         engine->material_file = material_path;
         WriteBytes(output, old);
@@ -77,34 +88,40 @@ TEST_F(ExportControl, AStopRequestedAtAnyStageLeavesTheOutputAsItWas) {
 }
 
 TEST_F(ExportControl, ProgressGrowsInStepsWithinEveryStageFromNothingToAll) {
-    engine = OpenEngine(project, project_path);
-    engine->material_file = material_path;
-    fake_reader::Current().slabs = 4;
-    std::vector<ExportProgress> reports;
-    engine->SetProgressListener([&](const ExportProgress& progress) { reports.push_back(progress); });
+    for (const bool plane_reads : {false, true}) {
+        SCOPED_TRACE(plane_reads ? "plane reads" : "whole matrix");
+        project.plane_reads = plane_reads;
+        engine = OpenEngine(project, project_path);
+        engine->material_file = material_path;
+        fake_reader::Current().slabs = 4;
+        std::vector<ExportProgress> reports;
+        engine->SetProgressListener([&](const ExportProgress& progress) { reports.push_back(progress); });
 
-    engine->SaveBinaryFile(output, false, true);
+        engine->SaveBinaryFile(output, false, true);
 
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.front().done, 0.0);
-    EXPECT_EQ(reports.back().stage, ExportStage::Finished);
-    EXPECT_EQ(reports.back().done, 1.0);
-    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end(),
-                               [](const ExportProgress& a, const ExportProgress& b) { return a.done < b.done; }));
-    // The reads move slab by slab; the assignment of these few elements is one piece.
-    for (const auto& [stage, steps] :
-         {std::pair{ExportStage::ReadingProperties, 5u}, std::pair{ExportStage::AssigningMaterials, 2u},
-          std::pair{ExportStage::ReadingPotential, 5u}}) {
-        std::set<double> shares;
-        for (const ExportProgress& report : reports)
-            if (report.stage == stage) shares.insert(report.done);
-        EXPECT_GE(shares.size(), steps) << ExportStageName(stage);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.front().done, 0.0);
+        EXPECT_EQ(reports.back().stage, ExportStage::Finished);
+        EXPECT_EQ(reports.back().done, 1.0);
+        EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end(),
+                                   [](const ExportProgress& a, const ExportProgress& b) { return a.done < b.done; }));
+        // The reads move slab by slab; the assignment of these few elements is one piece.
+        for (const auto& [stage, steps] :
+             {std::pair{ExportStage::ReadingProperties, 5u}, std::pair{ExportStage::AssigningMaterials, 2u},
+              std::pair{ExportStage::ReadingPotential, 5u}}) {
+            std::set<double> shares;
+            for (const ExportProgress& report : reports)
+                if (report.stage == stage) shares.insert(report.done);
+            EXPECT_GE(shares.size(), steps) << ExportStageName(stage);
+        }
     }
 }
 
 TEST_F(ExportControl, AStopEndsAReadOfTheReaderWhileItRuns) {
-    for (const ExportStage stop_in : {ExportStage::ReadingProperties, ExportStage::ReadingPotential}) {
-        SCOPED_TRACE(ExportStageName(stop_in));
+    for (const auto& [stop_in, plane_reads] :
+         Combinations({ExportStage::ReadingProperties, ExportStage::ReadingPotential})) {
+        SCOPED_TRACE(ExportStageName(stop_in) + std::string(plane_reads ? ", plane reads" : ""));
+        project.plane_reads = plane_reads;
         engine = OpenEngine(project, project_path);
         engine->material_file = material_path;
         fake_reader::Current().slabs = 4;
@@ -124,7 +141,7 @@ TEST_F(ExportControl, AStopEndsAReadOfTheReaderWhileItRuns) {
         engine->SetCancellation({});
         engine->SetProgressListener({});
         EXPECT_EQ(Exported(*engine, false, true).nodes, PotentialValues(60));
-        EXPECT_EQ(fake_reader::CallCount("CST_GetMaterialMatrixHexMesh"),
+        EXPECT_EQ(fake_reader::CallCount(MatrixReadCall(plane_reads)),
                   stop_in == ExportStage::ReadingProperties ? 2 : 1);
     }
 }

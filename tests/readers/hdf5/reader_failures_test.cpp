@@ -254,6 +254,7 @@ TEST_F(ReaderFailures, UnknownAndClosedHandles) {
                   BRENWICK_READER_UNKNOWN_HANDLE);
         EXPECT_EQ(CST_Get3DHexResult(handle, kPotentialPath, 0, values), BRENWICK_READER_UNKNOWN_HANDLE);
         EXPECT_EQ(CST_GetMaterialMatrixHexMesh(handle, 0, values), BRENWICK_READER_UNKNOWN_HANDLE);
+        EXPECT_EQ(Brenwick_GetMaterialMatrixPlanes(handle, 0, 0, 1, values), BRENWICK_READER_UNKNOWN_HANDLE);
         EXPECT_EQ(CST_CloseProject(handle), BRENWICK_READER_UNKNOWN_HANDLE);
         EXPECT_EQ(number, 0);
         EXPECT_EQ(dims[0], 0);
@@ -419,6 +420,8 @@ TEST_F(ReaderFailures, MatrixOfWrongLength) {
         ASSERT_EQ(project.status(), BRENWICK_READER_OK);
         GuardedArray<float> matrix(3 * nodes, 0.0f, kFloatGuard);
         EXPECT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()),
+                  BRENWICK_READER_INCONSISTENT_SIZES);
+        EXPECT_EQ(Brenwick_GetMaterialMatrixPlanes(project.handle(), 0, 0, 1, matrix.data()),
                   BRENWICK_READER_INCONSISTENT_SIZES);
         EXPECT_TRUE(matrix.GuardIntact());
         EXPECT_EQ(matrix.Values(), std::vector<float>(3 * nodes, 0.0f));

@@ -80,6 +80,56 @@ TEST_F(ReaderOperations, MaterialMatricesForBothCodes) {
     }
 }
 
+// The planes from `first` on: their x components, then y, then z, as the whole matrix holds them.
+std::vector<float> PlanesOf(const std::vector<float>& matrix, std::size_t plane, std::size_t first, std::size_t count) {
+    const std::size_t nodes = matrix.size() / 3;
+    std::vector<float> planes;
+    for (std::size_t component = 0; component < 3; ++component) {
+        const auto begin = matrix.begin() + static_cast<std::ptrdiff_t>(component * nodes + first * plane);
+        planes.insert(planes.end(), begin, begin + static_cast<std::ptrdiff_t>(count * plane));
+    }
+    return planes;
+}
+
+TEST_F(ReaderOperations, PlanesOfTheMaterialMatrixAreExactlyThoseOfTheWholeMatrix) {
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    const std::size_t plane = contents_.x_lines.size() * contents_.y_lines.size();
+    const int nz = static_cast<int>(contents_.z_lines.size());
+    for (const auto& [code, stored] : contents_.material_matrices) {
+        for (const auto& [first, count] : {std::pair{0, 1}, std::pair{nz - 1, 1}, std::pair{1, 3}, std::pair{0, nz}}) {
+            SCOPED_TRACE(std::to_string(code) + ": " + std::to_string(count) + " from " + std::to_string(first));
+            const auto wanted = static_cast<std::size_t>(count) * plane;
+            GuardedArray<float> planes(3 * wanted, 0.0f, kFloatGuard);
+            ASSERT_EQ(Brenwick_GetMaterialMatrixPlanes(project.handle(), code, first, count, planes.data()),
+                      BRENWICK_READER_OK);
+            EXPECT_EQ(planes.Values(), PlanesOf(stored, plane, static_cast<std::size_t>(first), wanted / plane));
+            EXPECT_TRUE(planes.GuardIntact());
+        }
+    }
+}
+
+TEST_F(ReaderOperations, PlanesOutsideTheMeshOrOfNoStoredMatrixAreRefusedWritingNothing) {
+    OpenedProject project(path_);
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+    const int nz = static_cast<int>(contents_.z_lines.size());
+    struct Case {
+        int code, first, count, status;
+    };
+    for (const Case& c : {Case{0, -1, 2, BRENWICK_READER_INVALID_ARGUMENT}, Case{0, 0, 0, BRENWICK_READER_INVALID_ARGUMENT},
+                          Case{0, nz, 1, BRENWICK_READER_INVALID_ARGUMENT},
+                          Case{3, nz - 1, 2, BRENWICK_READER_INVALID_ARGUMENT},
+                          Case{0, 1, INT32_MAX, BRENWICK_READER_INVALID_ARGUMENT},
+                          Case{1, 0, 1, BRENWICK_READER_QUANTITY_NOT_STORED}}) {
+        SCOPED_TRACE(std::to_string(c.code) + ": " + std::to_string(c.count) + " from " + std::to_string(c.first));
+        GuardedArray<float> planes(3 * contents_.x_lines.size() * contents_.y_lines.size(), 0.0f, kFloatGuard);
+        EXPECT_EQ(Brenwick_GetMaterialMatrixPlanes(project.handle(), c.code, c.first, c.count, planes.data()), c.status);
+        EXPECT_EQ(planes.Values(), std::vector<float>(planes.size(), 0.0f));
+        EXPECT_TRUE(planes.GuardIntact());
+    }
+    EXPECT_EQ(Brenwick_GetMaterialMatrixPlanes(project.handle(), 0, 0, 1, nullptr), BRENWICK_READER_INVALID_ARGUMENT);
+}
+
 TEST_F(ReaderOperations, EmptyResultHasCountZeroAndWritesNothing) {
     contents_.results.push_back({"empty", "Empty", 4, {}});
     WriteProject(path_, contents_);
@@ -238,6 +288,43 @@ TEST_F(ReaderOperations, AReadMonitorFollowsTheSlabsAndCanStopTheRead) {
     told = {};
     EXPECT_EQ(CST_GetMaterialMatrixHexMesh(project.handle(), 0, matrix.data()), BRENWICK_READER_OK);
     EXPECT_TRUE(told.done.empty());
+}
+
+// A read of planes tells the monitor of its own array, one slab or more per component, and
+// stops as a whole read does.
+TEST_F(ReaderOperations, AReadMonitorFollowsAReadOfPlanes) {
+    constexpr int n = 128, planes = 64;
+    ProjectContents contents;
+    for (int line = 0; line < n; ++line) contents.x_lines.push_back(line);
+    contents.y_lines = contents.z_lines = contents.x_lines;
+    contents.material_matrices[0] = Ramp(3 * std::size_t{n} * n * n, 0, 1);
+    OpenedProject project(WriteProject(dir_.path() / "large.cst", contents));
+    ASSERT_EQ(project.status(), BRENWICK_READER_OK);
+
+    struct Told {
+        std::vector<std::uint64_t> done, totals;
+        std::size_t stop_after = SIZE_MAX;
+    } told;
+    const BrenwickReadMonitor monitor = [](void* context, uint64_t done, uint64_t total) {
+        auto& seen = *static_cast<Told*>(context);
+        seen.done.push_back(done);
+        seen.totals.push_back(total);
+        return seen.done.size() > seen.stop_after ? 1 : 0;
+    };
+    ASSERT_EQ(Brenwick_SetReadMonitor(project.handle(), monitor, &told), BRENWICK_READER_OK);
+    const std::size_t count = 3 * std::size_t{n} * n * planes;
+    std::vector<float> values(count);
+    ASSERT_EQ(Brenwick_GetMaterialMatrixPlanes(project.handle(), 0, 1, planes, values.data()), BRENWICK_READER_OK);
+    EXPECT_EQ(values, PlanesOf(contents.material_matrices[0], std::size_t{n} * n, 1, planes));
+    ASSERT_GE(told.done.size(), 4u);
+    EXPECT_EQ(told.done.front(), 0u);
+    EXPECT_EQ(told.done.back(), count);
+    EXPECT_TRUE(std::is_sorted(told.done.begin(), told.done.end()));
+    EXPECT_EQ(std::set<std::uint64_t>(told.totals.begin(), told.totals.end()), std::set<std::uint64_t>{count});
+
+    told = {{}, {}, 2};
+    EXPECT_EQ(Brenwick_GetMaterialMatrixPlanes(project.handle(), 0, 1, planes, values.data()), BRENWICK_READER_STOPPED);
+    EXPECT_EQ(told.done.size(), 3u) << "no slab is read once the monitor asked to stop";
 }
 
 }  // namespace
