@@ -29,10 +29,17 @@ namespace {
 
 std::atomic<bool> matrix_read{false};
 
-// The built-in reader, noting when its read of the material matrix has returned, so that the
-// computation of the element properties can be told from the read inside their stage.
+// The built-in reader, noting when its read of the material matrix (or of its first planes) has
+// returned, so that the computation of the element properties can be told from the read inside
+// their stage.
 int NotedMatrixRead(CSTProjHandle* handle, int quantity, float* matrix) {
     const int status = CST_GetMaterialMatrixHexMesh(handle, quantity, matrix);
+    matrix_read = true;
+    return status;
+}
+
+int NotedPlaneRead(CSTProjHandle* handle, int quantity, int first_plane, int plane_count, float* planes) {
+    const int status = Brenwick_GetMaterialMatrixPlanes(handle, quantity, first_plane, plane_count, planes);
     matrix_read = true;
     return status;
 }
@@ -60,7 +67,8 @@ int main(int argc, char** argv) {
     }
     const Moment moment = kMoments.at(argv[4]);
     auto reader = std::make_shared<ResultReader>(*LinkedReader());
-    reader->functions.get_material_matrix_hex_mesh = &NotedMatrixRead;
+    reader->functions.get_material_matrix_hex_mesh = {"CST_GetMaterialMatrixHexMesh", &NotedMatrixRead};
+    reader->functions.get_material_matrix_planes = {"Brenwick_GetMaterialMatrixPlanes", &NotedPlaneRead};
     ReadoutContext context;
     context.log = [](const std::string&) {};
     context.reader = reader;
