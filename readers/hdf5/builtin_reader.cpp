@@ -212,10 +212,11 @@ struct StoredValues {
     std::optional<std::uint64_t> offset;
     std::uint64_t size = 0;
 
-    // How many bytes of the values from `first` on, up to a slab's worth, are in memory.
-    std::uint64_t InMemory(hsize_t first) const {
+    // How many bytes of the `count` values from `first` on, up to a slab's worth, are in memory.
+    // Only the values to be read are asked about: the system looks at every page asked about.
+    std::uint64_t InMemory(hsize_t first, hsize_t count) const {
         if (descriptor < 0 || !offset) return 0;
-        return brenwick::BytesInMemory(descriptor, *offset + first * size, kLargestSlabBytes);
+        return brenwick::BytesInMemory(descriptor, *offset + first * size, std::min<std::uint64_t>(count * size, kLargestSlabBytes));
     }
 };
 
@@ -276,7 +277,7 @@ struct ValueReader {
     void Read(hsize_t first, hsize_t count, void* destination) {
         SlabPacing pacing;
         for (hsize_t offset = 0; offset < count;) {
-            const std::uint64_t in_memory = stored.InMemory(first + offset);
+            const std::uint64_t in_memory = stored.InMemory(first + offset, count - offset);
             const bool from_disk = in_memory < pacing.Bytes();
             const std::uint64_t bytes = from_disk ? pacing.Bytes() : in_memory;
             const hsize_t n = std::min(std::max<hsize_t>(1, bytes / stored.size), count - offset);

@@ -126,3 +126,24 @@ TEST(ExportFile, TheReaderFindsWhatTheWriterWrote) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ElementCount, EveryByteIsCountedOnceWhateverTheLengthAndAddedToWhatWasCounted) {
+    for (const std::size_t length : {0u, 1u, 3u, 4u, 5u, 7u, 8u, 257u, 1031u}) {
+        SCOPED_TRACE(length);
+        std::vector<unsigned char> bytes(length);
+        efm::ElementsPerByte expected{};
+        expected[9] = 2;  // counted before
+        for (std::size_t index = 0; index < length; ++index) {
+            bytes[index] = static_cast<unsigned char>(index * index % 7 == 0 ? 255 : index % 5);
+            ++expected[bytes[index]];
+        }
+        efm::ElementsPerByte counts{};
+        counts[9] = 2;
+        efm::CountElements(bytes, counts);
+        EXPECT_EQ(counts, expected);
+    }
+}
+
+}  // namespace
