@@ -13,10 +13,11 @@ namespace brenwick {
 
 namespace {
 
-// About the size of the window: small enough to stay in the processor's cache between its read
-// and the element loop, large enough that a slab's read and loop cost far more than starting
-// them.
-constexpr std::size_t kWindowBytes = std::size_t{2} << 20;
+// About the size of the window: small enough to stay in the processor's last-level cache
+// between its read and the element loop, large enough that a slab's read and loop cost far more
+// than starting them, and that the threads of the loop meet rarely (a thread the system holds
+// back holds back the others at the end of every slab).
+constexpr std::size_t kWindowBytes = std::size_t{8} << 20;
 
 // How many node planes of `plane_nodes` nodes each one slab reads, for `layers` element layers.
 std::size_t PlanesPerSlab(std::size_t plane_nodes, std::size_t layers) {
