@@ -50,8 +50,8 @@ TEST(MaterialPlanes, ReadPlaneByPlaneTheMatrixExportsWhatTheWholeMatrixExports) 
     };
     const std::vector<Case> cases{
         {{5, 4, 3}, kQuantityPermittivity, true, false},  {{6, 5, 2}, kQuantityDensity, true, false},
-        {{7, 3, 9}, kQuantityPermittivity, false, false}, {{220, 200, 11}, kQuantityPermittivity, true, true},
-        {{200, 220, 8}, kQuantityDensity, false, true},
+        {{7, 3, 9}, kQuantityPermittivity, false, false}, {{500, 400, 5}, kQuantityPermittivity, true, true},
+        {{400, 500, 6}, kQuantityDensity, false, true},
     };
     TempDir dir;
     WriteMaterialFile(dir / "m.xml", catalogue);
