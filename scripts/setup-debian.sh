@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, testing and running Brenwick needs; with the
 # argument `windows` also those of the Windows build (scripts/test-windows.sh): the MinGW-w64
-# compilers of the posix thread model, zlib for them, Ninja for the build of Qt, and Wine to
-# run the tests.
+# compilers of the posix thread model, zlib for them, Ninja for the build of Qt, Wine to run
+# the tests, and xmodmap to give Wine a key for each character the keyboard run types.
 # Packages already present are skipped, so running it again is cheap.
 set -euo pipefail
 
