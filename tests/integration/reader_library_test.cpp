@@ -7,6 +7,7 @@
 #include "tests/support/environment_variable.h"
 
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 
 using namespace brenwick;
@@ -85,9 +86,9 @@ TEST_F(ReaderLibrary, ReaderBuiltApartExportsWhatAnEquivalentProjectGives) {
 TEST_F(ReaderLibrary, TheOptionalFunctionsAreTakenFromALibraryThatOffersThem) {
     for (const auto& [library, offers] : {std::pair{kBuiltInLibrary, true}, std::pair{kMinimalLibrary, false}}) {
         SCOPED_TRACE(library);
-        const ReaderFunctions& functions = LoadReaderLibrary(library)->functions;
-        EXPECT_EQ(static_cast<bool>(functions.set_read_monitor), offers);
-        EXPECT_EQ(static_cast<bool>(functions.get_material_matrix_planes), offers);
+        const std::shared_ptr<const ResultReader> reader = LoadReaderLibrary(library);
+        EXPECT_EQ(static_cast<bool>(reader->functions.set_read_monitor), offers);
+        EXPECT_EQ(static_cast<bool>(reader->functions.get_material_matrix_planes), offers);
     }
 }
 
