@@ -4,7 +4,7 @@
 #include "brenwick_window.h"
 #include "engine_text.h"
 
-#include "engine/reader_library.h"
+#include "engine/reader/reader_library.h"
 
 #include <QCommandLineParser>
 #include <QIcon>

@@ -2,8 +2,8 @@
 
 #include "engine/engine_error.h"
 #include "engine/export_summary_text.h"
-#include "engine/reader_library.h"
-#include "engine/typed_path.h"
+#include "engine/reader/reader_library.h"
+#include "engine/support/typed_path.h"
 #include "platform/utf8_path.h"
 
 #include <exception>
@@ -157,9 +157,8 @@ void CBrenwickDlg::OnBnClickedExport() {
         });
     });
     m_view.RunInBackground(
-        [session = m_export.get(), readout = m_pReadout.get(), output = m_strOutputFile, only_potentials, write_property] {
-            session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); });
-        },
+        [session = m_export.get(), readout = m_pReadout.get(), output = m_strOutputFile, only_potentials,
+         write_property] { session->Run([&] { readout->SaveBinaryFile(output, only_potentials, write_property); }); },
         [this] { FinishExport(); });
 }
 

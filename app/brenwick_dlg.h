@@ -6,7 +6,7 @@
 #define BRENWICK_BRENWICK_DLG_H
 
 #include "dialog_view.h"
-#include "engine/reader_functions.h"
+#include "engine/reader/reader_functions.h"
 #include "engine/readout.h"
 #include "export_session.h"
 

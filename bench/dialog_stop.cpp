@@ -14,8 +14,8 @@
 // window and the application are taken down; the caller notes when the process has ended.
 #include "app/brenwick_window.h"
 #include "engine/process_signals.h"
-#include "engine/reader_call.h"
-#include "engine/reader_library.h"
+#include "engine/reader/reader_call.h"
+#include "engine/reader/reader_library.h"
 
 #include <QApplication>
 #include <QComboBox>

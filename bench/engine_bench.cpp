@@ -1,9 +1,9 @@
 // Element properties and material assignment on a large non-uniform mesh, per thread count.
 #include "efm/grid.h"
-#include "engine/element_properties.h"
-#include "engine/grid.h"
-#include "engine/material_assignment.h"
-#include "engine/parallel.h"
+#include "engine/materials/element_properties.h"
+#include "engine/materials/material_assignment.h"
+#include "engine/project/grid.h"
+#include "engine/support/parallel.h"
 
 #include <benchmark/benchmark.h>
 

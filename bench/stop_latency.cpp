@@ -8,7 +8,7 @@
 //   stop_latency PROJECT MATERIALS OUTPUT MOMENT      MOMENT: matrix, properties, assignment,
 //                                                    potential or writing
 #include "engine/export_control.h"
-#include "engine/reader_functions.h"
+#include "engine/reader/reader_functions.h"
 #include "engine/readout.h"
 
 #include <atomic>

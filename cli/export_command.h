@@ -2,7 +2,7 @@
 #ifndef BRENWICK_EXPORT_COMMAND_H
 #define BRENWICK_EXPORT_COMMAND_H
 
-#include "engine/reader_functions.h"
+#include "engine/reader/reader_functions.h"
 
 #include <memory>
 #include <optional>

@@ -4,7 +4,7 @@
 #include "demo/demo_project.h"
 #include "efm/grid.h"
 #include "engine/engine_error.h"
-#include "engine/grid.h"
+#include "engine/project/grid.h"
 #include "output/output_target.h"
 
 #include <CLI/CLI.hpp>

@@ -1,9 +1,9 @@
 #include "demo_project.h"
 
 #include "efm/grid.h"
-#include "engine/element_properties.h"
-#include "engine/grid.h"
-#include "engine/material_assignment.h"
+#include "engine/materials/element_properties.h"
+#include "engine/materials/material_assignment.h"
+#include "engine/project/grid.h"
 
 #include <algorithm>
 #include <cmath>

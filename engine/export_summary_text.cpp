@@ -1,6 +1,6 @@
 #include "export_summary_text.h"
 
-#include "size_text.h"
+#include "engine/support/size_text.h"
 
 #include <sstream>
 

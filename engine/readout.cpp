@@ -1,13 +1,13 @@
 #include "readout.h"
 
 #include "efm/grid.h"
-#include "element_properties.h"
+#include "engine/export/export_assembly.h"
+#include "engine/export/export_file.h"
+#include "engine/materials/element_properties.h"
+#include "engine/project/grid.h"
+#include "engine/support/failure_cause.h"
+#include "engine/support/large_array.h"
 #include "engine_error.h"
-#include "export_assembly.h"
-#include "export_file.h"
-#include "failure_cause.h"
-#include "grid.h"
-#include "large_array.h"
 #include "output/output_target.h"
 
 #include <cstdint>

@@ -8,17 +8,17 @@
 #ifndef BRENWICK_READOUT_H
 #define BRENWICK_READOUT_H
 
+#include "engine/export/export_plan.h"
+#include "engine/materials/material.h"
+#include "engine/materials/material_data.h"
+#include "engine/project/field_data.h"
+#include "engine/project/open_project.h"
+#include "engine/reader/reader_functions.h"
 #include "engine_defaults.h"
 #include "export_control.h"
-#include "export_plan.h"
 #include "export_summary.h"
-#include "field_data.h"
 #include "log_sink.h"
-#include "material.h"
-#include "material_data.h"
-#include "open_project.h"
 #include "output/output_destination.h"
-#include "reader_functions.h"
 #include "result_reader.h"
 
 #include <array>

@@ -2,8 +2,8 @@
 // directory per target below DIRECTORY. Each seed is an ordinary input or one that differs
 // from it in a single way, so that the fuzzers start from every kind of trouble at once.
 #include "efm/reader.h"
-#include "engine/export_file.h"
-#include "engine/material.h"
+#include "engine/export/export_file.h"
+#include "engine/materials/material.h"
 #include "project_recipe.h"
 #include "tests/support/test_files.h"
 #include "tests/support/text_encodings.h"

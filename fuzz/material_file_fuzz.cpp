@@ -7,11 +7,11 @@
 // Every number text the reader notes names one of its records, and judging them refuses the
 // export with its message or gives warnings.
 #include "efm/inspection.h"
-#include "engine/export_file.h"
-#include "engine/material.h"
-#include "engine/material_assignment.h"
-#include "engine/material_numbers.h"
-#include "engine/parallel.h"
+#include "engine/export/export_file.h"
+#include "engine/materials/material.h"
+#include "engine/materials/material_assignment.h"
+#include "engine/materials/material_numbers.h"
+#include "engine/support/parallel.h"
 #include "fuzz_support.h"
 #include "tests/support/test_files.h"
 

@@ -6,8 +6,8 @@
 // export leaves no file behind, no export changes its inputs, and every HDF5 object is closed.
 #include "efm/grid.h"
 #include "efm/inspection.h"
-#include "engine/parallel.h"
 #include "engine/readout.h"
+#include "engine/support/parallel.h"
 #include "fuzz_support.h"
 #include "project_recipe.h"
 #include "readers/hdf5/hdf5_handles.h"

@@ -2,7 +2,7 @@
 #include "app/brenwick_dlg.h"
 #include "efm/reader.h"
 #include "engine/export_summary_text.h"
-#include "engine/reader_library.h"
+#include "engine/reader/reader_library.h"
 #include "platform/ansi_path.h"
 #include "platform/utf8_path.h"
 #include "potential_project.h"

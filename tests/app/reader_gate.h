@@ -3,7 +3,7 @@
 #ifndef BRENWICK_TESTS_READER_GATE_H
 #define BRENWICK_TESTS_READER_GATE_H
 
-#include "engine/reader_functions.h"
+#include "engine/reader/reader_functions.h"
 
 #include <memory>
 

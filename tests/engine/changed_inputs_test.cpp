@@ -1,5 +1,5 @@
 // Every export reads the project file and the material file as they are when it runs.
-#include "engine/open_project.h"
+#include "engine/project/open_project.h"
 #include "engine/readout.h"
 #include "engine_test_support.h"
 

@@ -1,8 +1,8 @@
 #include "engine_test_support.h"
 
-#include "engine/material_data.h"
-#include "engine/open_project.h"
-#include "engine/parallel.h"
+#include "engine/materials/material_data.h"
+#include "engine/project/open_project.h"
+#include "engine/support/parallel.h"
 #include "tests/support/reference.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // reader's message and change nothing; UTF-16 files and catalogues of more than 256 materials
 // export.
 #include "cli_export_fixture.h"
-#include "engine/material_assignment.h"
+#include "engine/materials/material_assignment.h"
 #include "tests/support/text_encodings.h"
 
 #include <map>

@@ -1,7 +1,7 @@
 // Result readers loaded at run time by brenwick-cli: the built-in reader as a library, a reader
 // built apart from Brenwick (the minimal reader of docs/readers.md), libraries that cannot be
 // used, readers that misbehave, and the choice between the option and the environment.
-#include "engine/reader_library.h"
+#include "engine/reader/reader_library.h"
 #include "cli_export_fixture.h"
 #include "dir_snapshot.h"
 #include "tests/support/environment_variable.h"

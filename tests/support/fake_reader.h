@@ -4,7 +4,7 @@
 #ifndef BRENWICK_TESTS_FAKE_READER_H
 #define BRENWICK_TESTS_FAKE_READER_H
 
-#include "engine/reader_functions.h"
+#include "engine/reader/reader_functions.h"
 #include "engine/result_reader.h"
 
 #include <array>
