@@ -1,6 +1,6 @@
 #include "brenwick_app.h"
-#include "engine/process_signals.h"
 #include "engine/reader/reader_call.h"
+#include "output/process_signals.h"
 #include "platform.h"
 
 int main(int argc, char** argv) {

@@ -13,9 +13,9 @@
 // progress has gone; Escape and Close: the window has gone), and the return to main, before the
 // window and the application are taken down; the caller notes when the process has ended.
 #include "app/brenwick_window.h"
-#include "engine/process_signals.h"
 #include "engine/reader/reader_call.h"
 #include "engine/reader/reader_library.h"
+#include "output/process_signals.h"
 
 #include <QApplication>
 #include <QComboBox>

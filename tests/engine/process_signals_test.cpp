@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
-#include "engine/process_signals.h"
+#include "output/process_signals.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,6 +1,6 @@
 #include "process_signals.h"
 
-#include "output/temporary_files.h"
+#include "temporary_files.h"
 
 #include <csignal>
 
