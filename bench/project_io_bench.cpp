@@ -3,7 +3,7 @@
 // same bytes moved through std::ofstream and std::ifstream. A read in small pieces or a
 // conversion per value shows as a gap between the reading pair; the writer builds the file in
 // memory before it writes it, which the writing pair shows.
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 #include "readers/hdf5/project_writer.h"
 
 #include <benchmark/benchmark.h>

@@ -72,4 +72,4 @@ elseif(NOT BRENWICK_SANITIZE)
 endif()
 
 # Reader authors find the contract where C compilers look, as <brenwick/result_reader.h>.
-install(FILES ${PROJECT_SOURCE_DIR}/engine/result_reader.h DESTINATION include/brenwick)
+install(FILES ${PROJECT_SOURCE_DIR}/reader_contract/result_reader.h DESTINATION include/brenwick)

@@ -19,7 +19,7 @@
 #include "export_summary.h"
 #include "log_sink.h"
 #include "output/output_destination.h"
-#include "result_reader.h"
+#include "reader_contract/result_reader.h"
 
 #include <array>
 #include <memory>

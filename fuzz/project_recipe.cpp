@@ -1,6 +1,6 @@
 #include "project_recipe.h"
 
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 #include "readers/hdf5/hdf5_handles.h"
 
 #include <algorithm>

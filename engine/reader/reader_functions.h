@@ -3,8 +3,8 @@
 #ifndef BRENWICK_READER_FUNCTIONS_H
 #define BRENWICK_READER_FUNCTIONS_H
 
-#include "engine/result_reader.h"
 #include "reader_call.h"
+#include "reader_contract/result_reader.h"
 
 #include <limits>
 #include <memory>

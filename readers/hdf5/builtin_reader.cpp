@@ -12,7 +12,7 @@
 // (slab_pacing.h), so that a read monitor sees the progress and can stop a read between two
 // of them on a slow disk as on a fast one. No exception leaves these functions: every failure,
 // including a failed allocation, becomes a status.
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 
 #include "hdf5_handles.h"
 #include "platform/ansi_path.h"

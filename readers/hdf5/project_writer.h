@@ -3,7 +3,7 @@
 #ifndef BRENWICK_PROJECT_WRITER_H
 #define BRENWICK_PROJECT_WRITER_H
 
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 
 #include <map>
 #include <string>

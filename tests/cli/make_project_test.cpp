@@ -2,7 +2,7 @@
 // the project it writes.
 #include "cli/make_project.h"
 #include "demo/demo_project.h"
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>

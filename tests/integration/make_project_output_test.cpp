@@ -6,7 +6,7 @@
 // stays as written.
 #include "cli_process.h"
 #include "dir_snapshot.h"
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>

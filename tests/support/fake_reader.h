@@ -5,7 +5,7 @@
 #define BRENWICK_TESTS_FAKE_READER_H
 
 #include "engine/reader/reader_functions.h"
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 
 #include <array>
 #include <map>

@@ -3,7 +3,7 @@
 #ifndef BRENWICK_TESTS_READER_SUPPORT_H
 #define BRENWICK_TESTS_READER_SUPPORT_H
 
-#include "engine/result_reader.h"
+#include "reader_contract/result_reader.h"
 #include "readers/hdf5/hdf5_handles.h"
 #include "readers/hdf5/project_writer.h"
 #include "tests/support/test_files.h"
