@@ -1,5 +1,5 @@
 // LinkedReader: the built-in reader, whose nine functions are linked into the program.
-#include "engine/reader/reader_functions.h"
+#include "reader_functions.h"
 
 namespace brenwick {
 
