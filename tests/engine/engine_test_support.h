@@ -8,6 +8,7 @@
 #include "engine/materials/material.h"
 #include "engine/readout.h"
 #include "tests/support/efm_files.h"
+#include "tests/support/failure_text.h"
 #include "tests/support/fake_reader.h"
 #include "tests/support/test_files.h"
 
@@ -22,10 +23,14 @@ using namespace brenwick;
 
 inline constexpr const char* default_potential = kDefaultPotentialName;
 
+using test_failures::FailureOf;
 using test_files::ReadBytes;
 using test_files::TempDir;
 using test_files::WriteBytes;
 using test_files::WriteText;
+#if !defined(_WIN32)
+using test_failures::FailureInChild;
+#endif
 
 // A project whose mesh has the given lines and whose default potential is a real scalar
 // result with one distinct value per node.
@@ -81,13 +86,6 @@ test_efm::MapContents Exported(CST_Readout& engine, bool only_potentials, bool w
 bool NamesNumber(const std::string& text, long long number);
 bool NamesWord(const std::string& text, const std::string& word);
 
-// Runs `action` and returns the text of the std::exception it throws ("" when none).
-std::string FailureOf(const std::function<void()>& action);
-#if !defined(_WIN32)
-// Forks; the child runs `action` and sends the text of the std::exception it throws
-// ("" when none) back to the parent, which returns it.
-std::string FailureInChild(const std::function<void()>& action);
-#endif
 // Runs `action` with standard output captured and returns what reached it, for the tests of
 // what an engine keeps off standard output.
 std::string StdoutOf(const std::function<void()>& action);

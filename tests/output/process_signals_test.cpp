@@ -1,5 +1,6 @@
 // The program's handling of signals leaves no trace in the processes it or a reader starts.
-#include "engine_test_support.h"
+#include "tests/support/failure_text.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,9 @@
 
 namespace {
 
-using namespace engine_test;
+using test_failures::FailureInChild;
+using test_failures::FailureOf;
+using test_files::TempDir;
 
 constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
 
