@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
     }
     const Moment moment = kMoments.at(argv[4]);
     auto reader = std::make_shared<ResultReader>(*LinkedReader());
-    reader->functions.get_material_matrix_hex_mesh = {"CST_GetMaterialMatrixHexMesh", &NotedMatrixRead};
-    reader->functions.get_material_matrix_planes = {"Brenwick_GetMaterialMatrixPlanes", &NotedPlaneRead};
+    reader->functions.get_material_matrix_hex_mesh.Replace(&NotedMatrixRead);
+    reader->functions.get_material_matrix_planes.Replace(&NotedPlaneRead);
     ReadoutContext context;
     context.log = [](const std::string&) {};
     context.reader = reader;

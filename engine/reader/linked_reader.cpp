@@ -7,17 +7,10 @@ std::shared_ptr<const ResultReader> LinkedReader() {
     static const std::shared_ptr<const ResultReader> linked = [] {
         auto reader = std::make_shared<ResultReader>();
         reader->name = "built-in";
-        reader->functions = {{"CST_GetDLLVersion", CST_GetDLLVersion},
-                             {"CST_OpenProject", CST_OpenProject},
-                             {"CST_GetHexMeshInfo", CST_GetHexMeshInfo},
-                             {"CST_GetHexMesh", CST_GetHexMesh},
-                             {"CST_Get3DHexResultSize", CST_Get3DHexResultSize},
-                             {"CST_Get3DHexResultInfo", CST_Get3DHexResultInfo},
-                             {"CST_Get3DHexResult", CST_Get3DHexResult},
-                             {"CST_GetMaterialMatrixHexMesh", CST_GetMaterialMatrixHexMesh},
-                             {"CST_CloseProject", CST_CloseProject},
-                             {"Brenwick_SetReadMonitor", Brenwick_SetReadMonitor},
-                             {"Brenwick_GetMaterialMatrixPlanes", Brenwick_GetMaterialMatrixPlanes}};
+        reader->functions = NamedReaderFunctions({CST_GetDLLVersion, CST_OpenProject, CST_GetHexMeshInfo,
+                                                  CST_GetHexMesh, CST_Get3DHexResultSize, CST_Get3DHexResultInfo,
+                                                  CST_Get3DHexResult, CST_GetMaterialMatrixHexMesh, CST_CloseProject,
+                                                  Brenwick_SetReadMonitor, Brenwick_GetMaterialMatrixPlanes});
         reader->writes_known = true;
         return reader;
     }();

@@ -24,7 +24,19 @@ class ReaderFunction<int (*)(Parameters...)> {
 public:
     using Pointer = int (*)(Parameters...);
     ReaderFunction() = default;
-    ReaderFunction(const char* name, Pointer function) : name_(name), function_(function) {}
+    // `function`, without its name until Named gives it one (NamedReaderFunctions does).
+    ReaderFunction(Pointer function) : function_(function) {}
+
+    // This function under `name`.
+    ReaderFunction Named(const char* name) const {
+        ReaderFunction named(function_);
+        named.name_ = name;
+        return named;
+    }
+    const char* Name() const { return name_; }
+    // Calls `function` in place of this one, under the same name: for stand-ins in tests and
+    // benchmarks.
+    void Replace(Pointer function) { function_ = function; }
 
     // False for an optional function the reader does not offer.
     explicit operator bool() const { return function_ != nullptr; }

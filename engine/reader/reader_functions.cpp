@@ -2,6 +2,11 @@
 
 namespace brenwick {
 
+ReaderFunctions NamedReaderFunctions(ReaderFunctions functions) {
+    ForEachReaderFunction(functions, [](const char* name, auto& slot, ReaderOffer) { slot = slot.Named(name); });
+    return functions;
+}
+
 int ReaderVersion(const ResultReader& reader) {
     int version = 0;
     reader.functions.get_dll_version(&version);  // as the engine does, the status is not examined

@@ -33,6 +33,30 @@ struct ReaderFunctions {
     ReaderFunction<decltype(&Brenwick_GetMaterialMatrixPlanes)> get_material_matrix_planes;
 };
 
+// Whether a reader must offer a function.
+enum class ReaderOffer { kRequired, kOptional };
+
+// The one table of the reader's functions: calls visit(name, slot, offer) for every member of
+// `functions` (a ReaderFunctions, const or not), in the order of the contract, with the name
+// under which a reader exports it. Every reader, loaded, linked or scripted, is bound through it.
+template <typename Functions, typename Visit>
+void ForEachReaderFunction(Functions& functions, Visit&& visit) {
+    visit("CST_GetDLLVersion", functions.get_dll_version, ReaderOffer::kRequired);
+    visit("CST_OpenProject", functions.open_project, ReaderOffer::kRequired);
+    visit("CST_GetHexMeshInfo", functions.get_hex_mesh_info, ReaderOffer::kRequired);
+    visit("CST_GetHexMesh", functions.get_hex_mesh, ReaderOffer::kRequired);
+    visit("CST_Get3DHexResultSize", functions.get_3d_hex_result_size, ReaderOffer::kRequired);
+    visit("CST_Get3DHexResultInfo", functions.get_3d_hex_result_info, ReaderOffer::kRequired);
+    visit("CST_Get3DHexResult", functions.get_3d_hex_result, ReaderOffer::kRequired);
+    visit("CST_GetMaterialMatrixHexMesh", functions.get_material_matrix_hex_mesh, ReaderOffer::kRequired);
+    visit("CST_CloseProject", functions.close_project, ReaderOffer::kRequired);
+    visit("Brenwick_SetReadMonitor", functions.set_read_monitor, ReaderOffer::kOptional);
+    visit("Brenwick_GetMaterialMatrixPlanes", functions.get_material_matrix_planes, ReaderOffer::kOptional);
+}
+
+// `functions`, given as addresses linked into the program, each under its name from the table.
+ReaderFunctions NamedReaderFunctions(ReaderFunctions functions);
+
 struct ResultReader {
     // "built-in" for the reader linked into the program, else the library's path.
     std::string name;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+#include <type_traits>
 
 namespace brenwick {
 
@@ -17,18 +18,18 @@ namespace {
     throw ReaderError("The result reader library " + path + " " + reason);
 }
 
-// Takes the function `name` into `slot` where the library offers it; leaves `slot` empty otherwise.
-template <typename Function>
-void BindOptional(const SharedLibrary& library, const char* name, Function& slot) {
-    if (void* symbol = library.Symbol(name))
-        slot = Function(name, reinterpret_cast<typename Function::Pointer>(symbol));
-}
-
-// Takes the function `name` from the library into `slot`.
-template <typename Function>
-void Bind(const SharedLibrary& library, const std::string& path, const char* name, Function& slot) {
-    BindOptional(library, name, slot);
-    if (!slot) Fail(path, std::string("lacks the function ") + name + ".");
+// Takes every function of the table from the library; a required one it lacks fails the load.
+ReaderFunctions BoundFunctions(const SharedLibrary& library, const std::string& path) {
+    ReaderFunctions functions;
+    ForEachReaderFunction(functions, [&](const char* name, auto& slot, ReaderOffer offer) {
+        using Function = std::remove_reference_t<decltype(slot)>;
+        void* symbol = library.Symbol(name);
+        if (symbol == nullptr && offer == ReaderOffer::kRequired) {
+            Fail(path, std::string("lacks the function ") + name + ".");
+        }
+        if (symbol != nullptr) slot = Function(reinterpret_cast<typename Function::Pointer>(symbol)).Named(name);
+    });
+    return functions;
 }
 
 // The library BRENWICK_READER names; empty when it names none. On Windows read from the wide
@@ -59,18 +60,7 @@ std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path) {
     }
     auto reader = std::make_shared<ResultReader>();
     reader->name = path;
-    ReaderFunctions& f = reader->functions;
-    Bind(*library, path, "CST_GetDLLVersion", f.get_dll_version);
-    Bind(*library, path, "CST_OpenProject", f.open_project);
-    Bind(*library, path, "CST_GetHexMeshInfo", f.get_hex_mesh_info);
-    Bind(*library, path, "CST_GetHexMesh", f.get_hex_mesh);
-    Bind(*library, path, "CST_Get3DHexResultSize", f.get_3d_hex_result_size);
-    Bind(*library, path, "CST_Get3DHexResultInfo", f.get_3d_hex_result_info);
-    Bind(*library, path, "CST_Get3DHexResult", f.get_3d_hex_result);
-    Bind(*library, path, "CST_GetMaterialMatrixHexMesh", f.get_material_matrix_hex_mesh);
-    Bind(*library, path, "CST_CloseProject", f.close_project);
-    BindOptional(*library, "Brenwick_SetReadMonitor", f.set_read_monitor);
-    BindOptional(*library, "Brenwick_GetMaterialMatrixPlanes", f.get_material_matrix_planes);
+    reader->functions = BoundFunctions(*library, path);
     reader->library = std::move(library);
     return reader;
 }

@@ -38,7 +38,7 @@ int GatedResult(CSTProjHandle* project, const char* tree_path, int part, float* 
 
 std::shared_ptr<const brenwick::ResultReader> GatedReader() {
     auto reader = std::make_shared<brenwick::ResultReader>(*fake_reader::Reader());
-    reader->functions.get_3d_hex_result = {"CST_Get3DHexResult", &GatedResult};
+    reader->functions.get_3d_hex_result.Replace(&GatedResult);
     return reader;
 }
 

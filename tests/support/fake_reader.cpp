@@ -21,9 +21,13 @@ State& state() {
     return s;
 }
 
-int record(const char* operation) {
-    state().calls.emplace_back(operation);
-    return 0;
+// The scripted reader's functions, named from the engine's table of reader functions.
+const brenwick::ReaderFunctions& Functions() { return Reader()->functions; }
+
+// Logs a call of `function` under its name.
+template <typename Function>
+void record(const Function& function) {
+    state().calls.emplace_back(function.Name());
 }
 
 const Result* find_result(const char* tree_path) {
@@ -34,8 +38,8 @@ const Result* find_result(const char* tree_path) {
 
 // One of the operations on a result: records it, then fails with the scripted status, or with
 // status 4 when no result has the tree path, or hands the result to `use`.
-template <typename Use>
-int OnResult(const char* operation, int scripted_status, const char* tree_path, Use use) {
+template <typename Function, typename Use>
+int OnResult(const Function& operation, int scripted_status, const char* tree_path, Use use) {
     record(operation);
     if (scripted_status != 0) return scripted_status;
     const Result* result = find_result(tree_path);
@@ -84,13 +88,13 @@ namespace {
 
 // The reader's functions, scripted by the installed project.
 int GetDllVersion(int* version) {
-    record("CST_GetDLLVersion");
+    record(Functions().get_dll_version);
     *version = state().project.version;
     return 0;
 }
 
 int OpenProject(const char* path, CSTProjHandle* handle) {
-    record("CST_OpenProject");
+    record(Functions().open_project);
     state().opened_path = path;
     if (state().project.open_status != 0) return state().project.open_status;
     handle->id = 7;
@@ -99,38 +103,38 @@ int OpenProject(const char* path, CSTProjHandle* handle) {
 }
 
 int GetHexMeshInfo(CSTProjHandle*, int* mesh_dims) {
-    record("CST_GetHexMeshInfo");
+    record(Functions().get_hex_mesh_info);
     if (state().project.mesh_info_status != 0) return state().project.mesh_info_status;
     std::copy(state().project.dims.begin(), state().project.dims.end(), mesh_dims);
     return 0;
 }
 
 int GetHexMesh(CSTProjHandle*, double* lines) {
-    record("CST_GetHexMesh");
+    record(Functions().get_hex_mesh);
     if (state().project.mesh_status != 0) return state().project.mesh_status;
     std::copy(state().project.lines.begin(), state().project.lines.end(), lines);
     return 0;
 }
 
 int Get3DHexResultSize(CSTProjHandle*, const char* tree_path, int, int* count) {
-    return OnResult("CST_Get3DHexResultSize", state().project.result_size_status, tree_path,
+    return OnResult(Functions().get_3d_hex_result_size, state().project.result_size_status, tree_path,
                     [&](const Result& result) { *count = static_cast<int>(result.values.size()); });
 }
 
 int Get3DHexResultInfo(CSTProjHandle*, const char* tree_path, int, int, int, int, int* field_type, int) {
-    return OnResult("CST_Get3DHexResultInfo", state().project.result_info_status, tree_path,
+    return OnResult(Functions().get_3d_hex_result_info, state().project.result_info_status, tree_path,
                     [&](const Result& result) { *field_type = result.field_type; });
 }
 
 int Get3DHexResult(CSTProjHandle*, const char* tree_path, int, float* values) {
     bool stopped = false;
-    const int status = OnResult("CST_Get3DHexResult", state().project.result_status, tree_path,
+    const int status = OnResult(Functions().get_3d_hex_result, state().project.result_status, tree_path,
                                 [&](const Result& result) { stopped = !CopyInSlabs(result.values, values); });
     return stopped ? BRENWICK_READER_STOPPED : status;
 }
 
 int GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
-    record("CST_GetMaterialMatrixHexMesh");
+    record(Functions().get_material_matrix_hex_mesh);
     state().requested_quantity = quantity;
     if (state().project.matrix_status != 0) return state().project.matrix_status;
     auto it = state().project.matrices.find(quantity);
@@ -159,7 +163,7 @@ int GetMaterialMatrixPlanes(CSTProjHandle*, int quantity, int first_plane, int p
 }
 
 int CloseProject(CSTProjHandle*) {
-    record("CST_CloseProject");
+    record(Functions().close_project);
     if (state().project.close_status != 0) return state().project.close_status;
     state().open = false;
     return 0;
@@ -178,19 +182,9 @@ namespace {
 std::shared_ptr<const brenwick::ResultReader> ScriptedReader(bool plane_reads) {
     auto scripted = std::make_shared<brenwick::ResultReader>();
     scripted->name = "scripted";
-    scripted->functions = {{"CST_GetDLLVersion", GetDllVersion},
-                           {"CST_OpenProject", OpenProject},
-                           {"CST_GetHexMeshInfo", GetHexMeshInfo},
-                           {"CST_GetHexMesh", GetHexMesh},
-                           {"CST_Get3DHexResultSize", Get3DHexResultSize},
-                           {"CST_Get3DHexResultInfo", Get3DHexResultInfo},
-                           {"CST_Get3DHexResult", Get3DHexResult},
-                           {"CST_GetMaterialMatrixHexMesh", GetMaterialMatrixHexMesh},
-                           {"CST_CloseProject", CloseProject},
-                           {"Brenwick_SetReadMonitor", SetReadMonitor},
-                           {}};
-    if (plane_reads)
-        scripted->functions.get_material_matrix_planes = {"Brenwick_GetMaterialMatrixPlanes", GetMaterialMatrixPlanes};
+    scripted->functions = brenwick::NamedReaderFunctions(
+        {GetDllVersion, OpenProject, GetHexMeshInfo, GetHexMesh, Get3DHexResultSize, Get3DHexResultInfo, Get3DHexResult,
+         GetMaterialMatrixHexMesh, CloseProject, SetReadMonitor, plane_reads ? GetMaterialMatrixPlanes : nullptr});
     // Its writes are known: it fills exactly the values it reports, as the built-in reader does.
     scripted->writes_known = true;
     return scripted;
