@@ -20,7 +20,7 @@
 #define READER_API __attribute__((visibility("default")))
 #endif
 
-/* The handle as Brenwick declares it (engine/result_reader.h): at least 8 bytes, aligned for
+/* The handle as Brenwick declares it (reader_contract/result_reader.h): at least 8 bytes, aligned for
  * a pointer, zeroed by the caller before CST_OpenProject. */
 typedef union CSTProjHandle {
     int32_t id;

@@ -14,7 +14,7 @@ namespace brenwick {
 struct ProjectResult {
     std::string dataset_name;                     // name below /results; any valid HDF5 name
     std::string tree_path;                        // e.g. "2D/3D Results\\Potentials"
-    int field_type = BRENWICK_REAL_SCALAR_FIELD;  // a field type code (engine/result_reader.h)
+    int field_type = BRENWICK_REAL_SCALAR_FIELD;  // a field type code (reader_contract/result_reader.h)
     std::vector<float> values;
 };
 
