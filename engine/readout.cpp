@@ -3,15 +3,22 @@
 #include "efm/grid.h"
 #include "engine/export/export_assembly.h"
 #include "engine/export/export_file.h"
+#include "engine/export/export_plan.h"
 #include "engine/materials/element_properties.h"
+#include "engine/materials/material_data.h"
+#include "engine/project/field_data.h"
 #include "engine/project/grid.h"
+#include "engine/project/open_project.h"
+#include "engine/reader/reader_functions.h"
 #include "engine/support/failure_cause.h"
 #include "engine/support/large_array.h"
 #include "engine_error.h"
+#include "output/output_destination.h"
 #include "output/output_target.h"
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -37,22 +44,48 @@ namespace {
 
 }  // namespace
 
+struct CST_Readout::Parts {
+    Parts(std::string path, ReadoutContext context)
+        : project_path(std::move(path)),
+          reader(context.reader ? std::move(context.reader) : LinkedReader()),
+          log(context.log ? std::move(context.log) : StandardOutputLog()),
+          notices(std::move(context.notices)),
+          project(std::in_place, project_path, reader, log) {}
+
+    std::string project_path;
+    std::shared_ptr<const ResultReader> reader;
+    LogSink log;
+    LogSink notices;
+    std::optional<OpenProject> project;  // none once opening it again failed
+    FieldData field;
+    MaterialData material_data;
+
+    ExportProgressListener progress_listener;
+    ExportPlan plan;  // of the export under way
+    std::stop_token stop_token;
+    ExportSummary last_export;
+};
+
 CST_Readout::CST_Readout(std::string project_file, ReadoutContext context)
-    : project_path(std::move(project_file)),
-      reader(context.reader ? std::move(context.reader) : LinkedReader()),
-      log(context.log ? std::move(context.log) : StandardOutputLog()),
-      notices(std::move(context.notices)),
-      project(std::in_place, project_path, reader, log) {}
+    : parts_(std::make_unique<Parts>(std::move(project_file), std::move(context))) {}
 
 CST_Readout::~CST_Readout() = default;
 
+void CST_Readout::SetProgressListener(ExportProgressListener listener) {
+    parts_->progress_listener = std::move(listener);
+}
+
+void CST_Readout::SetCancellation(std::stop_token stop) { parts_->stop_token = std::move(stop); }
+
+const ExportSummary& CST_Readout::LastExport() const { return parts_->last_export; }
+
 void CST_Readout::CloseProject() {
-    if (project) project->Close();
+    if (parts_->project) parts_->project->Close();
 }
 
 const OpenProject& CST_Readout::Project() const {
-    if (!project) throw ProjectError(OpenFailureMessage(project_path));
-    return *project;
+    if (!parts_->project) throw ProjectError(OpenFailureMessage(parts_->project_path));
+    return *parts_->project;
 }
 
 OpenProject& CST_Readout::Project() { return const_cast<OpenProject&>(std::as_const(*this).Project()); }
@@ -60,34 +93,35 @@ OpenProject& CST_Readout::Project() { return const_cast<OpenProject&>(std::as_co
 // The old project is closed before the file is opened again: a reader may otherwise hand the
 // new open the old one's structures, as HDF5 does for a file it has open.
 bool CST_Readout::OpenCurrentProject() {
-    if (project && !project->FileChanged()) return false;
-    project.reset();
-    field = FieldData();
-    material_data.DiscardProjectData();
-    if (std::string cause = InputFileProblem("The project file", project_path); !cause.empty()) {
-        throw ProjectError(OpenFailureMessage(project_path), cause);
+    if (parts_->project && !parts_->project->FileChanged()) return false;
+    parts_->project.reset();
+    parts_->field = FieldData();
+    parts_->material_data.DiscardProjectData();
+    if (std::string cause = InputFileProblem("The project file", parts_->project_path); !cause.empty()) {
+        throw ProjectError(OpenFailureMessage(parts_->project_path), cause);
     }
-    project.emplace(project_path, reader, log);
-    log(kReopened);
+    parts_->project.emplace(parts_->project_path, parts_->reader, parts_->log);
+    parts_->log(kReopened);
     return true;
 }
 
 std::string CST_Readout::GetPotentialName() const { return potential_name; }
 
 void CST_Readout::RetrieveFieldData(std::string result_path) {
-    field.Retrieve(Project(), result_path, log, stop_token, Progress(ExportWork::Potential));
+    parts_->field.Retrieve(Project(), result_path, parts_->log, parts_->stop_token, Progress(ExportWork::Potential));
 }
 
-void CST_Readout::PrepareMaterialData() { material_data.ReadCatalogue(material_file); }
+void CST_Readout::PrepareMaterialData() { parts_->material_data.ReadCatalogue(material_file); }
 
 void CST_Readout::RetrieveMaterialProperties() {
-    material_data.ComputeProperties(Project(), static_cast<unsigned>(material_quantity), log, stop_token,
-                                    Progress(ExportWork::MaterialMatrix), Progress(ExportWork::ElementProperties));
+    parts_->material_data.ComputeProperties(Project(), static_cast<unsigned>(material_quantity), parts_->log,
+                                            parts_->stop_token, Progress(ExportWork::MaterialMatrix),
+                                            Progress(ExportWork::ElementProperties));
 }
 
 std::array<double, 3> CST_Readout::GetNodeMaterialProperty(int i, int j, int k, int superindex, unsigned quantity) {
-    material_data.LoadMatrix(Project(), quantity, stop_token, Progress(ExportWork::MaterialMatrix));
-    return GetMaterialFromIndex(material_data.Matrix(), i, j, k, superindex, quantity);
+    parts_->material_data.LoadMatrix(Project(), quantity, parts_->stop_token, Progress(ExportWork::MaterialMatrix));
+    return GetMaterialFromIndex(parts_->material_data.Matrix(), i, j, k, superindex, quantity);
 }
 
 std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int i, int j, int k, int superindex,
@@ -102,7 +136,7 @@ std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int
     InvFactors inv;
     CalculateInv(i, j, k, inv.x, inv.y, inv.z, UsesDualOverPrimary(quantity));
     const auto s = static_cast<std::size_t>(superindex);
-    if (quantity > 3) log("unsupported material!");
+    if (quantity > 3) parts_->log("unsupported material!");
     return ConvertNodeValues({matrix[s], matrix[s + node_count], matrix[s + 2 * node_count]}, inv, quantity);
 }
 
@@ -132,8 +166,8 @@ void CST_Readout::CalculateInv(int i, int j, int k, double& inv_x, double& inv_y
 
 void CST_Readout::AssignElementMaterials() {
     const auto quantity = static_cast<unsigned>(material_quantity);
-    material_data.DiscardOtherQuantity(quantity);
-    if (material_data.ElementProperties().empty()) {
+    parts_->material_data.DiscardOtherQuantity(quantity);
+    if (parts_->material_data.ElementProperties().empty()) {
         Begin(ExportWork::MaterialMatrix);
         try {
             RetrieveMaterialProperties();
@@ -141,13 +175,13 @@ void CST_Readout::AssignElementMaterials() {
             FailProperties(std::current_exception());
         }
     }
-    if (material_data.CatalogueOutdated(material_file)) PrepareMaterialData();
+    if (parts_->material_data.CatalogueOutdated(material_file)) PrepareMaterialData();
     Begin(ExportWork::Assignment);
-    material_data.Assign(quantity, stop_token, Progress(ExportWork::Assignment));
+    parts_->material_data.Assign(quantity, parts_->stop_token, Progress(ExportWork::Assignment));
 }
 
 void CST_Readout::RefuseInputAsOutput(const OutputDestination& output) const {
-    if (SameFile(output, project_path) || SameFile(output, material_file)) {
+    if (SameFile(output, parts_->project_path) || SameFile(output, material_file)) {
         throw ExportFileError(kSaveError + std::string("Refusing to overwrite an input file:  ") + output.Name());
     }
 }
@@ -164,29 +198,29 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
                          bool write_material_property) {
     RefuseInputAsOutput(destination);
     const bool reopened = OpenCurrentProject();
-    plan = PlanExport(write_only_potentials, write_material_property);
+    parts_->plan = PlanExport(write_only_potentials, write_material_property);
     if (!write_only_potentials) AssignElementMaterials();
     Begin(ExportWork::Potential);
     RetrieveFieldData(potential_name);
     // What was read must be the file as it was opened; the next export opens it again.
     if (Project().FileChanged()) {
-        throw ProjectError(kChangedWhileRead, "The project file " + project_path +
+        throw ProjectError(kChangedWhileRead, "The project file " + parts_->project_path +
                                                   " was written to or replaced during the export; "
                                                   "export again to read it as it is now.");
     }
 
     const ExportChoices choices{write_only_potentials, write_material_property,
                                 static_cast<unsigned>(material_quantity)};
-    const ExportAssembly assembly(Project(), field, material_data, choices);
+    const ExportAssembly assembly(Project(), parts_->field, parts_->material_data, choices);
     CheckExportHeader(assembly.Blocks());
     ExportSummary summary = assembly.Summary(destination.Name());
     if (reopened) summary.notes.emplace_back(kReopened);
     Begin(ExportWork::File);
-    WriteExportFile(destination, assembly.Blocks(), stop_token, notices, Progress(ExportWork::File));
-    last_export = std::move(summary);
+    WriteExportFile(destination, assembly.Blocks(), parts_->stop_token, parts_->notices, Progress(ExportWork::File));
+    parts_->last_export = std::move(summary);
     // A finished export is reported as finished: its output is in place, whatever was asked
     // in the meantime.
-    if (progress_listener) progress_listener({ExportStage::Finished, 1.0});
+    if (parts_->progress_listener) parts_->progress_listener({ExportStage::Finished, 1.0});
 }
 
 // Each piece weighs the bytes it reads, computes over or writes: the matrix 12 and the
@@ -199,10 +233,10 @@ ExportPlan CST_Readout::PlanExport(bool write_only_potentials, bool write_materi
     ExportPlan export_plan;
     std::uint64_t file_bytes = 4 * nodes;
     if (!write_only_potentials) {
-        if (material_data.NeedsProperties(quantity)) {
+        if (parts_->material_data.NeedsProperties(quantity)) {
             // A matrix read plane by plane is read within the element loop's piece.
-            const bool streams = material_data.StreamsMatrix(Project().Reader(), quantity);
-            if (!streams && material_data.NeedsMatrix(quantity))
+            const bool streams = parts_->material_data.StreamsMatrix(Project().Reader(), quantity);
+            if (!streams && parts_->material_data.NeedsMatrix(quantity))
                 export_plan.Add(ExportWork::MaterialMatrix, 12 * nodes);
             export_plan.Add(ExportWork::ElementProperties, 16 * elements + (streams ? 12 * nodes : 0));
         }
@@ -216,11 +250,13 @@ ExportPlan CST_Readout::PlanExport(bool write_only_potentials, bool write_materi
 
 // Each piece of work begins only while the export is still wanted.
 void CST_Readout::Begin(ExportWork work) const {
-    StopIfRequested(stop_token);
-    if (progress_listener) progress_listener({StageOf(work), plan.Done(work, 0)});
+    StopIfRequested(parts_->stop_token);
+    if (parts_->progress_listener) parts_->progress_listener({StageOf(work), parts_->plan.Done(work, 0)});
 }
 
 WorkProgress CST_Readout::Progress(ExportWork work) const {
-    if (!progress_listener) return {};
-    return [this, work](double fraction) { progress_listener({StageOf(work), plan.Done(work, fraction)}); };
+    if (!parts_->progress_listener) return {};
+    return [this, work](double fraction) {
+        parts_->progress_listener({StageOf(work), parts_->plan.Done(work, fraction)});
+    };
 }

@@ -18,17 +18,20 @@
 #include "export_control.h"
 #include "export_summary.h"
 #include "log_sink.h"
-#include "output/output_destination.h"
-#include "reader_contract/result_reader.h"
 
 #include <array>
 #include <memory>
-#include <optional>
 #include <stop_token>
 #include <string>
-#include <vector>
 
 namespace brenwick {
+
+// Only declared here: the readout's parts stay behind its face.
+struct ResultReader;
+class OpenProject;
+class ExportPlan;
+class OutputDestination;
+enum class ExportWork;
 
 // What an export says when it found the project file changed since it was opened.
 inline constexpr const char* kReopened = "The project file changed since it was opened; it was opened again.";
@@ -95,15 +98,15 @@ public:
     void SaveBinaryFileToStandardOutput(bool write_only_potentials, bool write_material_property);
 
     // Receives the progress of every later export; an empty listener stops the reports.
-    void SetProgressListener(brenwick::ExportProgressListener listener) { progress_listener = std::move(listener); }
+    void SetProgressListener(brenwick::ExportProgressListener listener);
     // Later exports stop with brenwick::ExportCancelled, leaving the output as it was, once
     // `stop` is asked to stop (from any thread): between stages, inside the element loops,
     // inside the reads of a reader that offers the read monitor (result_reader.h) and while a
     // temporary file is written. An output written where it is (see
     // brenwick::OutputFile) is written to the end once it was opened.
-    void SetCancellation(std::stop_token stop) { stop_token = std::move(stop); }
+    void SetCancellation(std::stop_token stop);
     // What the last successful export wrote; empty before the first.
-    const brenwick::ExportSummary& LastExport() const { return last_export; }
+    const brenwick::ExportSummary& LastExport() const;
 
     // Settings the front ends assign directly.
     int material_quantity = 0;  // 0 relative permittivity, 3 density
@@ -112,19 +115,10 @@ public:
 
 private:
     // The parts that do the work: the open project (reader, handle, mesh), its potential and its
-    // material data. Each export assembles its file from them (brenwick::ExportAssembly).
-    std::string project_path;
-    std::shared_ptr<const brenwick::ResultReader> reader;
-    brenwick::LogSink log;
-    brenwick::LogSink notices;
-    std::optional<brenwick::OpenProject> project;  // none once opening it again failed
-    brenwick::FieldData field;
-    brenwick::MaterialData material_data;
-
-    brenwick::ExportProgressListener progress_listener;
-    brenwick::ExportPlan plan;  // of the export under way
-    std::stop_token stop_token;
-    brenwick::ExportSummary last_export;
+    // material data, and what the export under way needs. Each export assembles its file from
+    // them (brenwick::ExportAssembly).
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 
     // The open project; throws OpenFailureMessage when opening it again failed.
     brenwick::OpenProject& Project();
