@@ -17,7 +17,7 @@ public:
     ~CAboutDlg() override;
 
 private:
-    std::unique_ptr<Ui::AboutDlg> m_ui;
+    std::unique_ptr<Ui::AboutDlg> ui_;
 };
 
 #endif

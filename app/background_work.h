@@ -24,8 +24,8 @@ public:
     void Wait();
 
 private:
-    QFutureWatcher<void> m_watcher;
-    std::function<void()> m_finished;
+    QFutureWatcher<void> watcher_;
+    std::function<void()> finished_;
 };
 
 }  // namespace brenwick

@@ -34,27 +34,27 @@ QSettings Settings() { return QSettings(QStringLiteral("Brenwick"), QStringLiter
 }  // namespace
 
 CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::BrenwickWindow>()), m_dlg(*this, std::move(reader)) {
-    m_ui->setupUi(this);
-    m_preview = std::make_unique<SlicePreview>(SlicePreview::Controls{
-        m_ui->comboSliceAxis, m_ui->sliderSlicePlane, m_ui->labelSlicePicture, m_ui->labelPreviewTitle});
+    : QDialog(parent), ui_(std::make_unique<Ui::BrenwickWindow>()), dlg_(*this, std::move(reader)) {
+    ui_->setupUi(this);
+    preview_ = std::make_unique<SlicePreview>(SlicePreview::Controls{ui_->comboSliceAxis, ui_->sliderSlicePlane,
+                                                                     ui_->labelSlicePicture, ui_->labelPreviewTitle});
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    for (QWidget* box : {m_ui->checkOnlyPotentials, m_ui->checkUseDensity, m_ui->checkWriteProperty}) WrapToolTip(*box);
+    for (QWidget* box : {ui_->checkOnlyPotentials, ui_->checkUseDensity, ui_->checkWriteProperty}) WrapToolTip(*box);
     // The progress keeps its room while hidden, so that the layout does not move when it shows.
-    QSizePolicy progress_room = m_ui->rowProgress->sizePolicy();
+    QSizePolicy progress_room = ui_->rowProgress->sizePolicy();
     progress_room.setRetainSizeWhenHidden(true);
-    m_ui->rowProgress->setSizePolicy(progress_room);
+    ui_->rowProgress->setSizePolicy(progress_room);
     FitOnScreen();
     MapControls();
     ConnectFields();
     ConnectChoosers();
     ConnectButtons();
-    AcceptLocalFileDrops(*m_ui->editInputFile, [this](const QString& path) { PutPath(ControlId::InputFile, path); });
-    AcceptLocalFileDrops(*m_ui->editOutputFile, [this](const QString& path) { PutPath(ControlId::OutputFile, path); });
-    connect(m_ui->actionAbout, &QAction::triggered, this, &CBrenwickWindow::ShowAbout);
-    AddAboutToSystemMenu(*this, m_ui->actionAbout->text(), [this] { ShowAbout(); });
-    m_dlg.OnInitDialog();
+    AcceptLocalFileDrops(*ui_->editInputFile, [this](const QString& path) { PutPath(ControlId::InputFile, path); });
+    AcceptLocalFileDrops(*ui_->editOutputFile, [this](const QString& path) { PutPath(ControlId::OutputFile, path); });
+    connect(ui_->actionAbout, &QAction::triggered, this, &CBrenwickWindow::ShowAbout);
+    AddAboutToSystemMenu(*this, ui_->actionAbout->text(), [this] { ShowAbout(); });
+    dlg_.OnInitDialog();
 }
 
 CBrenwickWindow::~CBrenwickWindow() = default;
@@ -64,38 +64,38 @@ CBrenwickWindow::~CBrenwickWindow() = default;
 // They are never narrower than they need to be, and the splitter gives them the height they
 // need before the preview gets the rest.
 void CBrenwickWindow::FitOnScreen() {
-    const QWidget& controls = *m_ui->controls;
-    QScrollArea& scroll = *m_ui->scrollControls;
+    const QWidget& controls = *ui_->controls;
+    QScrollArea& scroll = *ui_->scrollControls;
     scroll.setMinimumWidth(controls.minimumSizeHint().width() + scroll.verticalScrollBar()->sizeHint().width());
     if (const QScreen* shown_on = screen()) resize(size().boundedTo(shown_on->availableGeometry().size() - kFrame));
-    m_ui->splitterPreview->setSizes({controls.minimumSizeHint().height(), height()});
+    ui_->splitterPreview->setSizes({controls.minimumSizeHint().height(), height()});
 }
 
 void CBrenwickWindow::MapControls() {
-    m_controls = {
-        {ControlId::InputFile, m_ui->editInputFile},
-        {ControlId::UseDensity, m_ui->checkUseDensity},
-        {ControlId::OutputFile, m_ui->editOutputFile},
-        {ControlId::OnlyPotentials, m_ui->checkOnlyPotentials},
-        {ControlId::WriteProperty, m_ui->checkWriteProperty},
-        {ControlId::Status, m_ui->textStatus},
-        {ControlId::Export, m_ui->btnExport},
-        {ControlId::MaterialFile, m_ui->editMaterialFile},
-        {ControlId::PotentialName, m_ui->editPotentialName},
-        {ControlId::CancelExport, m_ui->btnCancel},
+    controls_ = {
+        {ControlId::InputFile, ui_->editInputFile},
+        {ControlId::UseDensity, ui_->checkUseDensity},
+        {ControlId::OutputFile, ui_->editOutputFile},
+        {ControlId::OnlyPotentials, ui_->checkOnlyPotentials},
+        {ControlId::WriteProperty, ui_->checkWriteProperty},
+        {ControlId::Status, ui_->textStatus},
+        {ControlId::Export, ui_->btnExport},
+        {ControlId::MaterialFile, ui_->editMaterialFile},
+        {ControlId::PotentialName, ui_->editPotentialName},
+        {ControlId::CancelExport, ui_->btnCancel},
     };
-    m_browseButtons = {
-        {ControlId::InputFile, m_ui->browseInputFile},
-        {ControlId::MaterialFile, m_ui->browseMaterialFile},
-        {ControlId::OutputFile, m_ui->browseOutputFile},
+    browse_buttons_ = {
+        {ControlId::InputFile, ui_->browseInputFile},
+        {ControlId::MaterialFile, ui_->browseMaterialFile},
+        {ControlId::OutputFile, ui_->browseOutputFile},
     };
 }
 
 void CBrenwickWindow::ConnectFields() {
     for (const ControlId id :
          {ControlId::InputFile, ControlId::OutputFile, ControlId::MaterialFile, ControlId::PotentialName}) {
-        connect(static_cast<QLineEdit*>(m_controls.at(id)), &QLineEdit::textChanged, this,
-                [this, id] { m_dlg.OnEnChange(id); });
+        connect(static_cast<QLineEdit*>(controls_.at(id)), &QLineEdit::textChanged, this,
+                [this, id] { dlg_.OnEnChange(id); });
     }
 }
 
@@ -109,15 +109,15 @@ void CBrenwickWindow::ConnectChoosers() {
     QStringList names;
     for (const QKeySequence& key : ChooserKeys()) names << key.toString(QKeySequence::NativeText);
     const QString tip = QStringLiteral("%1 opens the file chooser.").arg(names.join(QStringLiteral(" or ")));
-    for (const auto& [id, button] : m_browseButtons) {
+    for (const auto& [id, button] : browse_buttons_) {
         const ControlId field = id;
-        connect(button, &QToolButton::clicked, this, [this, field] { m_dlg.OnBrowse(field); });
-        QWidget* edit = m_controls.at(field);
+        connect(button, &QToolButton::clicked, this, [this, field] { dlg_.OnBrowse(field); });
+        QWidget* edit = controls_.at(field);
         edit->setToolTip(tip);
         for (const QKeySequence& key : ChooserKeys()) {
             auto* shortcut = new QShortcut(key, edit);
             shortcut->setContext(Qt::WidgetShortcut);
-            connect(shortcut, &QShortcut::activated, this, [this, field] { m_dlg.OnBrowse(field); });
+            connect(shortcut, &QShortcut::activated, this, [this, field] { dlg_.OnBrowse(field); });
         }
     }
 }
@@ -147,9 +147,9 @@ void CBrenwickWindow::StoreSetting(const std::string& key, const std::string& va
 }
 
 void CBrenwickWindow::ConnectButtons() {
-    connect(m_ui->btnExport, &QPushButton::clicked, this, [this] { m_dlg.OnBnClickedExport(); });
-    connect(m_ui->btnClose, &QPushButton::clicked, this, [this] { m_dlg.OnBnClickedClose(); });
-    connect(m_ui->btnCancel, &QPushButton::clicked, this, [this] { m_dlg.OnBnClickedCancel(); });
+    connect(ui_->btnExport, &QPushButton::clicked, this, [this] { dlg_.OnBnClickedExport(); });
+    connect(ui_->btnClose, &QPushButton::clicked, this, [this] { dlg_.OnBnClickedClose(); });
+    connect(ui_->btnCancel, &QPushButton::clicked, this, [this] { dlg_.OnBnClickedCancel(); });
 }
 
 // A chosen or dropped file becomes the field's text; an empty path means the choice was cancelled.
@@ -158,59 +158,59 @@ void CBrenwickWindow::PutPath(ControlId id, const QString& path) {
 }
 
 void CBrenwickWindow::ShowAbout() {
-    CAboutDlg about(this, QtText(m_dlg.ReaderDescription()));
+    CAboutDlg about(this, QtText(dlg_.ReaderDescription()));
     about.exec();
 }
 
 std::string CBrenwickWindow::GetItemText(ControlId id) const {
-    QWidget* control = m_controls.at(id);
+    QWidget* control = controls_.at(id);
     if (const auto* edit = qobject_cast<QLineEdit*>(control)) return EngineText(edit->text());
     if (const auto* text = qobject_cast<QPlainTextEdit*>(control)) return EngineText(text->toPlainText());
     return {};
 }
 
 void CBrenwickWindow::SetItemText(ControlId id, const std::string& text) {
-    QWidget* control = m_controls.at(id);
+    QWidget* control = controls_.at(id);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         // textChanged stays silent when the text is unchanged; the field notifies every time.
         {
             const QSignalBlocker quiet(edit);
             edit->setText(QtText(text));
         }
-        m_dlg.OnEnChange(id);
+        dlg_.OnEnChange(id);
     } else if (auto* status = qobject_cast<QPlainTextEdit*>(control)) {
         status->setPlainText(QtText(text));
     }
 }
 
 void CBrenwickWindow::EnableItem(ControlId id, bool enabled) {
-    m_controls.at(id)->setEnabled(enabled);
-    if (const auto browse = m_browseButtons.find(id); browse != m_browseButtons.end())
+    controls_.at(id)->setEnabled(enabled);
+    if (const auto browse = browse_buttons_.find(id); browse != browse_buttons_.end())
         browse->second->setEnabled(enabled);
 }
 
-bool CBrenwickWindow::IsEnabled(ControlId id) const { return m_controls.at(id)->isEnabled(); }
+bool CBrenwickWindow::IsEnabled(ControlId id) const { return controls_.at(id)->isEnabled(); }
 
 bool CBrenwickWindow::IsChecked(ControlId id) const {
-    const auto* box = qobject_cast<QAbstractButton*>(m_controls.at(id));
+    const auto* box = qobject_cast<QAbstractButton*>(controls_.at(id));
     return box != nullptr && box->isChecked();
 }
 
 std::optional<ControlId> CBrenwickWindow::FocusedItem() const {
     const QWidget* focus = QApplication::focusWidget();
-    for (const auto& [id, control] : m_controls)
+    for (const auto& [id, control] : controls_)
         if (control == focus) return id;
     return std::nullopt;
 }
 
-void CBrenwickWindow::SetFocus(ControlId id) { m_controls.at(id)->setFocus(Qt::OtherFocusReason); }
+void CBrenwickWindow::SetFocus(ControlId id) { controls_.at(id)->setFocus(Qt::OtherFocusReason); }
 
 void CBrenwickWindow::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void CBrenwickWindow::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
 
 void CBrenwickWindow::RunInBackground(std::function<void()> work, std::function<void()> finished) {
-    m_work.Start(std::move(work), std::move(finished));
+    work_.Start(std::move(work), std::move(finished));
 }
 
 // Queued also from this thread, so a task never runs inside the call that posts it; a task
@@ -219,22 +219,22 @@ void CBrenwickWindow::PostToUserInterface(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-void CBrenwickWindow::WaitForBackgroundWork() { m_work.Wait(); }
+void CBrenwickWindow::WaitForBackgroundWork() { work_.Wait(); }
 
 void CBrenwickWindow::ShowProgress(int done, int total, const std::string& step) {
-    m_ui->rowProgress->setVisible(total > 0);
-    m_ui->progressExport->setRange(0, std::max(total, 1));
-    m_ui->progressExport->setValue(done);
+    ui_->rowProgress->setVisible(total > 0);
+    ui_->progressExport->setRange(0, std::max(total, 1));
+    ui_->progressExport->setValue(done);
     // The bar's format gives % a meaning of its own.
-    m_ui->progressExport->setFormat(QtText(step).replace('%', "%%"));
+    ui_->progressExport->setFormat(QtText(step).replace('%', "%%"));
 }
 
-void CBrenwickWindow::ShowPreview(const std::string& path) { m_preview->Show(QtText(path)); }
+void CBrenwickWindow::ShowPreview(const std::string& path) { preview_->Show(QtText(path)); }
 
-void CBrenwickWindow::ClearPreview() { m_preview->Clear(); }
+void CBrenwickWindow::ClearPreview() { preview_->Clear(); }
 
 void CBrenwickWindow::EndDialog() { QDialog::reject(); }
 
-void CBrenwickWindow::reject() { m_dlg.OnBnClickedClose(); }
+void CBrenwickWindow::reject() { dlg_.OnBnClickedClose(); }
 
 }  // namespace brenwick

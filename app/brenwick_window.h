@@ -32,7 +32,7 @@ public:
     explicit CBrenwickWindow(DialogReader reader = {}, QWidget* parent = nullptr);
     ~CBrenwickWindow() override;
 
-    const CBrenwickDlg& Logic() const { return m_dlg; }
+    const CBrenwickDlg& Logic() const { return dlg_; }
 
     std::string GetItemText(ControlId id) const override;
     void SetItemText(ControlId id, const std::string& text) override;
@@ -72,12 +72,12 @@ private:
 
     // Members go in reverse order, the logic first: it stops a running export and waits for
     // the worker through this view, so everything the view uses is declared before it.
-    std::unique_ptr<Ui::BrenwickWindow> m_ui;
-    std::map<ControlId, QWidget*> m_controls;
-    std::map<ControlId, QToolButton*> m_browseButtons;
-    BackgroundWork m_work;
-    std::unique_ptr<SlicePreview> m_preview;
-    CBrenwickDlg m_dlg;
+    std::unique_ptr<Ui::BrenwickWindow> ui_;
+    std::map<ControlId, QWidget*> controls_;
+    std::map<ControlId, QToolButton*> browse_buttons_;
+    BackgroundWork work_;
+    std::unique_ptr<SlicePreview> preview_;
+    CBrenwickDlg dlg_;
 };
 
 }  // namespace brenwick

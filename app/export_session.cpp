@@ -13,36 +13,36 @@ constexpr int kParts = 1000;
 
 }  // namespace
 
-ExportSession::ExportSession(DialogView& view) : m_view(view), m_focus_before(view.FocusedItem()) {
+ExportSession::ExportSession(DialogView& view) : view_(view), focus_before_(view.FocusedItem()) {
     // The progress with Cancel first, so that the focus can move on to it before the input
     // that holds it is disabled.
     ShowProgress();
-    m_view.EnableItem(ControlId::CancelExport, true);
-    m_view.SetFocus(ControlId::CancelExport);
+    view_.EnableItem(ControlId::CancelExport, true);
+    view_.SetFocus(ControlId::CancelExport);
     for (const ControlId id : kInputs) {
-        m_inputs_before.emplace_back(id, m_view.IsEnabled(id));
-        m_view.EnableItem(id, false);
+        inputs_before_.emplace_back(id, view_.IsEnabled(id));
+        view_.EnableItem(id, false);
     }
-    m_view.BeginWaitCursor();
+    view_.BeginWaitCursor();
 }
 
 ExportSession::~ExportSession() {
-    m_view.ShowProgress(0, 0, "");
-    m_view.EndWaitCursor();
-    for (const auto& [id, enabled] : m_inputs_before) m_view.EnableItem(id, enabled);
-    const ControlId focus = m_focus_before && m_view.IsEnabled(*m_focus_before) ? *m_focus_before : ControlId::Export;
-    m_view.SetFocus(focus);
-    m_view.EnableItem(ControlId::CancelExport, false);
+    view_.ShowProgress(0, 0, "");
+    view_.EndWaitCursor();
+    for (const auto& [id, enabled] : inputs_before_) view_.EnableItem(id, enabled);
+    const ControlId focus = focus_before_ && view_.IsEnabled(*focus_before_) ? *focus_before_ : ControlId::Export;
+    view_.SetFocus(focus);
+    view_.EnableItem(ControlId::CancelExport, false);
 }
 
 void ExportSession::RequestStop() {
-    m_stop.request_stop();
-    m_view.EnableItem(ControlId::CancelExport, false);
+    stop_.request_stop();
+    view_.EnableItem(ControlId::CancelExport, false);
     ShowProgress();
 }
 
 void ExportSession::ShowStage(const ExportProgress& progress) {
-    m_progress = progress;
+    progress_ = progress;
     ShowProgress();
 }
 
@@ -50,18 +50,16 @@ void ExportSession::ShowStage(const ExportProgress& progress) {
 // asked for, so the display says at once that the export is stopping, until the worker has
 // returned.
 void ExportSession::ShowProgress() {
-    const int done = m_progress ? static_cast<int>(m_progress->done * kParts + 0.5) : 0;
-    const std::string step = m_stop.stop_requested() ? "stopping"
-                             : m_progress            ? ExportStageName(m_progress->stage)
-                                                     : "";
-    m_view.ShowProgress(done, kParts, step);
+    const int done = progress_ ? static_cast<int>(progress_->done * kParts + 0.5) : 0;
+    const std::string step = stop_.stop_requested() ? "stopping" : progress_ ? ExportStageName(progress_->stage) : "";
+    view_.ShowProgress(done, kParts, step);
 }
 
 void ExportSession::Run(const std::function<void()>& export_file) {
     try {
         export_file();
     } catch (...) {
-        m_failure = std::current_exception();
+        failure_ = std::current_exception();
     }
 }
 

@@ -26,7 +26,7 @@ public:
     ExportSession& operator=(const ExportSession&) = delete;
 
     // For the engine: asked to stop by Cancel or Close.
-    std::stop_token StopToken() const { return m_stop.get_token(); }
+    std::stop_token StopToken() const { return stop_.get_token(); }
     void RequestStop();
 
     // How far the worker has come; called on the user-interface thread.
@@ -35,17 +35,17 @@ public:
     // On the worker: runs the export and keeps what it threw, for the user-interface thread
     // to read once the worker has finished.
     void Run(const std::function<void()>& export_file);
-    std::exception_ptr Failure() const { return m_failure; }
+    std::exception_ptr Failure() const { return failure_; }
 
 private:
     void ShowProgress();
 
-    DialogView& m_view;
-    std::vector<std::pair<ControlId, bool>> m_inputs_before;
-    std::optional<ControlId> m_focus_before;
-    std::stop_source m_stop;
-    std::optional<ExportProgress> m_progress;  // none before the worker reports
-    std::exception_ptr m_failure;
+    DialogView& view_;
+    std::vector<std::pair<ControlId, bool>> inputs_before_;
+    std::optional<ControlId> focus_before_;
+    std::stop_source stop_;
+    std::optional<ExportProgress> progress_;  // none before the worker reports
+    std::exception_ptr failure_;
 };
 
 }  // namespace brenwick

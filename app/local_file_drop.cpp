@@ -19,7 +19,7 @@ QString DroppedLocalPath(const QMimeData* data) {
 class LocalFileDropFilter : public QObject {
 public:
     LocalFileDropFilter(QObject& field, std::function<void(const QString&)> take_path)
-        : QObject(&field), m_take_path(std::move(take_path)) {}
+        : QObject(&field), take_path_(std::move(take_path)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -40,7 +40,7 @@ protected:
                 drop->ignore();
             } else {
                 drop->acceptProposedAction();
-                m_take_path(path);
+                take_path_(path);
             }
             return true;
         }
@@ -50,7 +50,7 @@ protected:
     }
 
 private:
-    std::function<void(const QString&)> m_take_path;
+    std::function<void(const QString&)> take_path_;
 };
 
 }  // namespace

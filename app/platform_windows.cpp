@@ -17,21 +17,21 @@ constexpr UINT kAboutCommand = 0x0010;
 class SystemMenuFilter : public QObject, public QAbstractNativeEventFilter {
 public:
     SystemMenuFilter(QWidget& window, std::function<void()> show_about)
-        : QObject(&window), m_window(reinterpret_cast<HWND>(window.winId())), m_show_about(std::move(show_about)) {}
+        : QObject(&window), window_(reinterpret_cast<HWND>(window.winId())), show_about_(std::move(show_about)) {}
 
     bool nativeEventFilter(const QByteArray& event_type, void* message, qintptr* result) override {
         if (event_type != "windows_generic_MSG") return false;
         const MSG* msg = static_cast<const MSG*>(message);
-        if (msg->hwnd != m_window || msg->message != WM_SYSCOMMAND || (msg->wParam & 0xFFF0) != kAboutCommand)
+        if (msg->hwnd != window_ || msg->message != WM_SYSCOMMAND || (msg->wParam & 0xFFF0) != kAboutCommand)
             return false;
-        m_show_about();
+        show_about_();
         *result = 0;
         return true;
     }
 
 private:
-    HWND m_window;
-    std::function<void()> m_show_about;
+    HWND window_;
+    std::function<void()> show_about_;
 };
 
 }  // namespace

@@ -45,26 +45,26 @@ PreviewPicture DrawPreview(const PreviewRequest& request) {
     return picture;
 }
 
-SlicePreview::SlicePreview(const Controls& controls) : m_controls(controls) {
-    m_resized.setSingleShot(true);
-    m_resized.setInterval(kResizePauseMs);
-    connect(&m_resized, &QTimer::timeout, this, [this] { Ask(m_index); });
-    connect(m_controls.axis, &QComboBox::currentIndexChanged, this, [this] { Ask(std::nullopt); });
-    connect(m_controls.plane, &QSlider::valueChanged, this, [this](int index) { Ask(index); });
-    connect(&m_watcher, &QFutureWatcher<PreviewPicture>::finished, this, &SlicePreview::TakePicture);
+SlicePreview::SlicePreview(const Controls& controls) : controls_(controls) {
+    resized_.setSingleShot(true);
+    resized_.setInterval(kResizePauseMs);
+    connect(&resized_, &QTimer::timeout, this, [this] { Ask(index_); });
+    connect(controls_.axis, &QComboBox::currentIndexChanged, this, [this] { Ask(std::nullopt); });
+    connect(controls_.plane, &QSlider::valueChanged, this, [this](int index) { Ask(index); });
+    connect(&watcher_, &QFutureWatcher<PreviewPicture>::finished, this, &SlicePreview::TakePicture);
     // The picture's room is never smaller than a picture can be, in the pixels of the screen.
-    const QSizeF smallest = QSizeF(render::kSmallestPictureSize) / m_controls.picture->devicePixelRatioF();
-    m_controls.picture->setMinimumSize(qCeil(smallest.width()), qCeil(smallest.height()));
-    m_controls.picture->installEventFilter(this);
-    m_controls.title->installEventFilter(this);
+    const QSizeF smallest = QSizeF(render::kSmallestPictureSize) / controls_.picture->devicePixelRatioF();
+    controls_.picture->setMinimumSize(qCeil(smallest.width()), qCeil(smallest.height()));
+    controls_.picture->installEventFilter(this);
+    controls_.title->installEventFilter(this);
     Clear();
 }
 
 // A picture still being drawn reads the file and paints; it ends before its window does, and
 // stops reading at once, so that a slow disk does not keep the program after its window.
 SlicePreview::~SlicePreview() {
-    m_stop.request_stop();
-    m_watcher.waitForFinished();
+    stop_.request_stop();
+    watcher_.waitForFinished();
 }
 
 QString SlicePreview::Placeholder() { return QStringLiteral("Export to see a preview of the written file."); }
@@ -73,103 +73,103 @@ QString SlicePreview::Heading() { return QStringLiteral("Preview of the written 
 
 void SlicePreview::Show(const QString& path) {
     Clear();
-    m_path = path;
-    m_controls.axis->setEnabled(true);
-    m_controls.plane->setEnabled(true);
+    path_ = path;
+    controls_.axis->setEnabled(true);
+    controls_.plane->setEnabled(true);
     Ask(std::nullopt);
 }
 
 void SlicePreview::Clear() {
-    ++m_generation;
+    ++generation_;
     // A picture of the file no longer shown is dropped; its reading need not go on.
-    m_stop.request_stop();
-    m_stop = std::stop_source();
-    m_path.clear();
-    m_index.reset();
-    m_waiting.reset();
-    m_resized.stop();
-    m_image = QImage();
-    m_title = Heading();
+    stop_.request_stop();
+    stop_ = std::stop_source();
+    path_.clear();
+    index_.reset();
+    waiting_.reset();
+    resized_.stop();
+    image_ = QImage();
+    title_ = Heading();
     ShowTitle();
-    m_controls.picture->setText(Placeholder());
-    m_controls.picture->setToolTip(QString());
-    m_controls.axis->setEnabled(false);
-    m_controls.plane->setEnabled(false);
+    controls_.picture->setText(Placeholder());
+    controls_.picture->setToolTip(QString());
+    controls_.axis->setEnabled(false);
+    controls_.plane->setEnabled(false);
 }
 
 bool SlicePreview::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
-        if (watched == m_controls.title) ShowTitle();
-        if (watched == m_controls.picture && !m_path.isEmpty()) {
+        if (watched == controls_.title) ShowTitle();
+        if (watched == controls_.picture && !path_.isEmpty()) {
             Display();
-            m_resized.start();
+            resized_.start();
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
 void SlicePreview::Ask(std::optional<int> index) {
-    if (m_path.isEmpty()) return;
-    m_index = index;
-    const QLabel& picture = *m_controls.picture;
+    if (path_.isEmpty()) return;
+    index_ = index;
+    const QLabel& picture = *controls_.picture;
     const double ratio = picture.devicePixelRatioF();
-    PreviewRequest request{m_path,
-                           static_cast<efm::Axis>(m_controls.axis->currentIndex()),
+    PreviewRequest request{path_,
+                           static_cast<efm::Axis>(controls_.axis->currentIndex()),
                            index,
                            picture.contentsRect().size() * ratio,
                            ratio,
-                           m_generation,
-                           m_stop.get_token()};
-    if (m_watcher.isRunning())
-        m_waiting = std::move(request);
+                           generation_,
+                           stop_.get_token()};
+    if (watcher_.isRunning())
+        waiting_ = std::move(request);
     else
         StartDrawing(request);
 }
 
 void SlicePreview::StartDrawing(const PreviewRequest& request) {
-    m_watcher.setFuture(QtConcurrent::run(DrawPreview, request));
+    watcher_.setFuture(QtConcurrent::run(DrawPreview, request));
 }
 
 void SlicePreview::TakePicture() {
-    const PreviewPicture picture = m_watcher.result();
-    const bool newer_choice = m_waiting.has_value();
-    if (newer_choice) StartDrawing(*std::exchange(m_waiting, std::nullopt));
-    if (picture.generation != m_generation) return;
+    const PreviewPicture picture = watcher_.result();
+    const bool newer_choice = waiting_.has_value();
+    if (newer_choice) StartDrawing(*std::exchange(waiting_, std::nullopt));
+    if (picture.generation != generation_) return;
     if (!picture.failure.isEmpty()) {
-        m_image = QImage();
-        m_title = Heading();
+        image_ = QImage();
+        title_ = Heading();
         ShowTitle();
-        m_controls.picture->setText(picture.failure);
+        controls_.picture->setText(picture.failure);
         return;
     }
     {
         // The slider follows the picture, not the other way round; a newer choice of the user
         // keeps its place.
-        const QSignalBlocker quiet(m_controls.plane);
-        m_controls.plane->setRange(0, picture.planes - 1);
-        if (!newer_choice) m_controls.plane->setValue(picture.index);
+        const QSignalBlocker quiet(controls_.plane);
+        controls_.plane->setRange(0, picture.planes - 1);
+        if (!newer_choice) controls_.plane->setValue(picture.index);
     }
-    m_image = picture.image;
-    m_title = picture.title;
+    image_ = picture.image;
+    title_ = picture.title;
     ShowTitle();
-    m_controls.picture->setToolTip(picture.title);
+    controls_.picture->setToolTip(picture.title);
     Display();
 }
 
 void SlicePreview::ShowTitle() {
-    QLabel& line = *m_controls.title;
-    line.setText(line.fontMetrics().elidedText(m_title, Qt::ElideMiddle, line.contentsRect().width()));
-    line.setToolTip(line.text() == m_title ? QString() : m_title);
+    QLabel& line = *controls_.title;
+    line.setText(line.fontMetrics().elidedText(title_, Qt::ElideMiddle, line.contentsRect().width()));
+    line.setToolTip(line.text() == title_ ? QString() : title_);
 }
 
 // The picture as drawn, or smaller where the room is smaller than a picture can be, or has
 // shrunk since the picture was asked for.
 void SlicePreview::Display() {
-    if (m_image.isNull()) return;
-    QLabel& label = *m_controls.picture;
+    if (image_.isNull()) return;
+    QLabel& label = *controls_.picture;
     const qreal ratio = label.devicePixelRatioF();
     const QSize room = label.contentsRect().size() * ratio;
-    QImage shown = m_image;
+    QImage shown = image_;
     if (shown.width() > room.width() || shown.height() > room.height())
         shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QPixmap pixmap = QPixmap::fromImage(shown);

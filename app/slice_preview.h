@@ -79,16 +79,16 @@ private:
     void Display();
     void ShowTitle();
 
-    Controls m_controls;
-    QString m_path;              // empty while no file is shown
-    std::optional<int> m_index;  // the plane last asked for; none: the middle one
-    unsigned m_generation = 0;
-    std::stop_source m_stop;  // of the pictures of the file shown
-    std::optional<PreviewRequest> m_waiting;
-    QFutureWatcher<PreviewPicture> m_watcher;
-    QImage m_image;
-    QString m_title;  // whole
-    QTimer m_resized;
+    Controls controls_;
+    QString path_;              // empty while no file is shown
+    std::optional<int> index_;  // the plane last asked for; none: the middle one
+    unsigned generation_ = 0;
+    std::stop_source stop_;  // of the pictures of the file shown
+    std::optional<PreviewRequest> waiting_;
+    QFutureWatcher<PreviewPicture> watcher_;
+    QImage image_;
+    QString title_;  // whole
+    QTimer resized_;
 };
 
 }  // namespace brenwick

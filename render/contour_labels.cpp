@@ -21,18 +21,18 @@ constexpr std::size_t kTries = 32;
 // of the last thing drawn over them, and 0 where nothing is.
 class Coverage {
 public:
-    explicit Coverage(const QRect& plot) : m_plot(plot), m_marks(plot.size(), QImage::Format_RGB32) { m_marks.fill(0); }
+    explicit Coverage(const QRect& plot) : plot_(plot), marks_(plot.size(), QImage::Format_RGB32) { marks_.fill(0); }
 
     void DrawLines(std::size_t level, const std::vector<QLineF>& lines) {
-        QPainter painter(&m_marks);
-        painter.translate(-m_plot.topLeft());
+        QPainter painter(&marks_);
+        painter.translate(-plot_.topLeft());
         painter.setPen(QPen(QColor::fromRgb(LevelMark(level)), 2));
         painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     }
 
     void DrawLabel(const QRectF& place) {
-        QPainter painter(&m_marks);
-        painter.translate(-m_plot.topLeft());
+        QPainter painter(&marks_);
+        painter.translate(-plot_.topLeft());
         painter.fillRect(place, QColor::fromRgb(kLabelMark));
     }
 
@@ -40,14 +40,14 @@ public:
     // `level`.
     bool ClearFor(std::size_t level, const QRectF& place) const {
         const QRectF around =
-            place.adjusted(-kClearance, -kClearance, kClearance, kClearance).translated(-m_plot.topLeft());
+            place.adjusted(-kClearance, -kClearance, kClearance, kClearance).translated(-plot_.topLeft());
         const int left = std::max(0, static_cast<int>(std::floor(around.left())));
-        const int right = std::min(m_marks.width(), static_cast<int>(std::ceil(around.right())));
+        const int right = std::min(marks_.width(), static_cast<int>(std::ceil(around.right())));
         const int top = std::max(0, static_cast<int>(std::floor(around.top())));
-        const int bottom = std::min(m_marks.height(), static_cast<int>(std::ceil(around.bottom())));
+        const int bottom = std::min(marks_.height(), static_cast<int>(std::ceil(around.bottom())));
         const QRgb own = LevelMark(level);
         for (int y = top; y < bottom; ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(m_marks.constScanLine(y));
+            const auto* row = reinterpret_cast<const QRgb*>(marks_.constScanLine(y));
             for (int x = left; x < right; ++x) {
                 const QRgb mark = row[x] & kMarkBits;
                 if (mark != 0 && mark != own) return false;
@@ -61,8 +61,8 @@ private:
     static constexpr QRgb kLabelMark = 0xFFFFFF;
     static QRgb LevelMark(std::size_t level) { return static_cast<QRgb>(level + 1) & kMarkBits; }
 
-    QRect m_plot;
-    QImage m_marks;
+    QRect plot_;
+    QImage marks_;
 };
 
 // The first place for a label of `size` centred on one of the lines that lies inside the plot

@@ -8,45 +8,46 @@
 namespace brenwick {
 
 ExportAssembly::ExportAssembly(const OpenProject& project, const FieldData& field, const MaterialData& material,
-                               const ExportChoices& choices_in)
-    : project_path(project.Path()), choices(choices_in) {
+                               const ExportChoices& choices)
+    : project_path_(project.Path()), choices_(choices) {
     const MeshLines lines = project.Lines();
-    blocks.mesh_dims = project.Dims();
-    blocks.x_lines = lines.x;
-    blocks.y_lines = lines.y;
-    blocks.z_lines = lines.z;
-    blocks.node_values = field.Values();
-    if (choices.only_potentials) {
-        blocks = efm::PotentialsOnly(blocks);
+    blocks_.mesh_dims = project.Dims();
+    blocks_.x_lines = lines.x;
+    blocks_.y_lines = lines.y;
+    blocks_.z_lines = lines.z;
+    blocks_.node_values = field.Values();
+    if (choices_.only_potentials) {
+        blocks_ = efm::PotentialsOnly(blocks_);
         return;
     }
-    material_path = material.CataloguePath();
-    catalogue_warnings = material.CatalogueWarnings();
-    if (choices.material_property) blocks.element_properties = material.ElementProperties();
-    blocks.element_materials = material.ElementMaterials();
-    records = MaterialRecords(material.Materials());
-    blocks.materials = records;
-    element_properties = material.ElementProperties();
+    material_path_ = material.CataloguePath();
+    catalogue_warnings_ = material.CatalogueWarnings();
+    if (choices_.material_property) blocks_.element_properties = material.ElementProperties();
+    blocks_.element_materials = material.ElementMaterials();
+    records_ = MaterialRecords(material.Materials());
+    blocks_.materials = records_;
+    element_properties_ = material.ElementProperties();
 }
 
 ExportSummary ExportAssembly::Summary(const std::string& output_path) const {
     ExportSummary summary;
-    summary.project_path = project_path;
+    summary.project_path = project_path_;
     summary.output_path = output_path;
-    summary.file_size = efm::FileSize(blocks);
-    summary.nodes = efm::NodeCount(blocks.mesh_dims);
-    summary.elements = efm::ElementCount(blocks.mesh_dims);
-    summary.only_potentials = choices.only_potentials;
-    summary.material_path = material_path;
-    summary.by_density = !choices.only_potentials && choices.quantity != kQuantityPermittivity;
-    summary.material_property = !choices.only_potentials && choices.material_property;
-    summary.records.assign(blocks.materials.begin(), blocks.materials.end());
-    efm::CountElements(blocks.element_materials, summary.elements_per_byte);
+    summary.file_size = efm::FileSize(blocks_);
+    summary.nodes = efm::NodeCount(blocks_.mesh_dims);
+    summary.elements = efm::ElementCount(blocks_.mesh_dims);
+    summary.only_potentials = choices_.only_potentials;
+    summary.material_path = material_path_;
+    summary.by_density = !choices_.only_potentials && choices_.quantity != kQuantityPermittivity;
+    summary.material_property = !choices_.only_potentials && choices_.material_property;
+    summary.records.assign(blocks_.materials.begin(), blocks_.materials.end());
+    efm::CountElements(blocks_.element_materials, summary.elements_per_byte);
 
-    summary.warnings = catalogue_warnings;
-    if (auto warning = NonFiniteNodeWarning(blocks.node_values, blocks.mesh_dims)) summary.warnings.push_back(*warning);
+    summary.warnings = catalogue_warnings_;
+    if (auto warning = NonFiniteNodeWarning(blocks_.node_values, blocks_.mesh_dims))
+        summary.warnings.push_back(*warning);
     if (!summary.only_potentials) {
-        if (auto warning = NonFiniteElementWarning(element_properties, blocks.mesh_dims)) {
+        if (auto warning = NonFiniteElementWarning(element_properties_, blocks_.mesh_dims)) {
             summary.warnings.push_back(*warning);
         }
     }

@@ -29,20 +29,20 @@ public:
     // Without `only_potentials` the mesh lines, the element materials and the catalogue go in,
     // the element properties too with `material_property`.
     ExportAssembly(const OpenProject& project, const FieldData& field, const MaterialData& material,
-                   const ExportChoices& choices);
+                   const ExportChoices& choices_);
 
-    const efm::Blocks& Blocks() const { return blocks; }
+    const efm::Blocks& Blocks() const { return blocks_; }
     // What the blocks hold and the warnings about them, for an export to `output_path`.
     ExportSummary Summary(const std::string& output_path) const;
 
 private:
-    std::string project_path;
-    ExportChoices choices;
-    std::string material_path;
-    std::vector<std::string> catalogue_warnings;
-    std::vector<efm::MaterialRecord> records;
-    efm::Blocks blocks;
-    std::span<const float> element_properties;  // also when they are not written, for their warning
+    std::string project_path_;
+    ExportChoices choices_;
+    std::string material_path_;
+    std::vector<std::string> catalogue_warnings_;
+    std::vector<efm::MaterialRecord> records_;
+    efm::Blocks blocks_;
+    std::span<const float> element_properties_;  // also when they are not written, for their warning
 };
 
 }  // namespace brenwick

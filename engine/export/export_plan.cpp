@@ -18,13 +18,12 @@ ExportStage StageOf(ExportWork work) {
 double ExportPlan::Done(ExportWork work, double fraction) const {
     const auto index = static_cast<std::size_t>(work);
     double before = 0, total = 0;
-    for (std::size_t i = 0; i < m_bytes.size(); ++i) {
-        total += static_cast<double>(m_bytes[i]);
-        if (i < index) before += static_cast<double>(m_bytes[i]);
+    for (std::size_t i = 0; i < bytes_.size(); ++i) {
+        total += static_cast<double>(bytes_[i]);
+        if (i < index) before += static_cast<double>(bytes_[i]);
     }
     if (total == 0) return 0;
-    return std::clamp((before + std::clamp(fraction, 0.0, 1.0) * static_cast<double>(m_bytes[index])) / total, 0.0,
-                      1.0);
+    return std::clamp((before + std::clamp(fraction, 0.0, 1.0) * static_cast<double>(bytes_[index])) / total, 0.0, 1.0);
 }
 
 }  // namespace brenwick

@@ -19,13 +19,13 @@ class ExportPlan {
 public:
     // The export will do `work`, which reads, computes over or writes `bytes` bytes. Pieces run
     // in the order of ExportWork.
-    void Add(ExportWork work, std::uint64_t bytes) { m_bytes[static_cast<std::size_t>(work)] = bytes; }
+    void Add(ExportWork work, std::uint64_t bytes) { bytes_[static_cast<std::size_t>(work)] = bytes; }
     // The share of the whole export done once `work` has done `fraction` of itself; pieces the
     // plan does not hold weigh nothing.
     double Done(ExportWork work, double fraction) const;
 
 private:
-    std::array<std::uint64_t, 5> m_bytes{};
+    std::array<std::uint64_t, 5> bytes_{};
 };
 
 }  // namespace brenwick

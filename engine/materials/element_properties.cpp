@@ -12,8 +12,8 @@ namespace brenwick {
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double unsupported_value = -99999;
+constexpr double kPi = 3.141592653589793;
+constexpr double kUnsupportedValue = -99999;
 
 // Codes above the density's all behave alike; the one after it stands for them. Codes 1
 // (permeability) and 2 are the result reader's; the program itself asks for 0 and 3 only.
@@ -23,9 +23,9 @@ constexpr unsigned Category(unsigned quantity) { return quantity > kQuantityDens
 template <unsigned Quantity>
 double ConvertComponent(double m, double g) {
     if constexpr (Quantity == kQuantityPermittivity) return 1 / (m * g * kVacuumPermittivity);
-    if constexpr (Quantity == 1) return 1 / (m * g * pi * 4e-7);
+    if constexpr (Quantity == 1) return 1 / (m * g * kPi * 4e-7);
     if constexpr (Quantity == 2 || Quantity == kQuantityDensity) return m / g;
-    return unsupported_value;
+    return kUnsupportedValue;
 }
 
 template <unsigned Quantity>

@@ -35,7 +35,7 @@ bool IsWithoutMaterial(float property, bool permittivity_mode) {
     return (permittivity_mode & std::isinf(property)) | (static_cast<double>(std::fabs(property)) < 1e-4);
 }
 
-constexpr std::size_t block_size = 4096;
+constexpr std::size_t kBlockSize = 4096;
 
 // All bits set where `condition` holds: lets the loops below choose without branches, which
 // is what allows the compiler to vectorise them.
@@ -56,11 +56,11 @@ void AssignBlock(const float* properties, std::size_t count, const std::vector<C
         std::fill_n(bytes, count, 0);
         return;
     }
-    std::int32_t below_threshold[block_size];
+    std::int32_t below_threshold[kBlockSize];
     for (std::size_t e = 0; e < count; ++e) below_threshold[e] = Mask(static_cast<double>(properties[e]) < threshold);
 
-    float best[block_size];
-    std::int32_t chosen[block_size];
+    float best[kBlockSize];
+    std::int32_t chosen[kBlockSize];
     std::fill_n(best, count, 0.0f);  // the first candidate overwrites them; filled to read no garbage
     std::fill_n(chosen, count, 0);
     for (std::size_t c = 0; c < candidates.size(); ++c) {
@@ -115,13 +115,13 @@ void AssignMaterials(std::span<const float> properties, const std::vector<Materi
     const double threshold = 0.5 * static_cast<double>(ThresholdReference(materials, quantity));
     const bool permittivity_mode = quantity == kQuantityPermittivity;
 
-    const std::size_t blocks = (properties.size() + block_size - 1) / block_size;
+    const std::size_t blocks = (properties.size() + kBlockSize - 1) / kBlockSize;
     ParallelFor(
         blocks,
         [&](std::size_t first_block, std::size_t end_block) {
             for (std::size_t block = first_block; block < end_block; ++block) {
-                const std::size_t begin = block * block_size;
-                const std::size_t count = std::min(block_size, properties.size() - begin);
+                const std::size_t begin = block * kBlockSize;
+                const std::size_t count = std::min(kBlockSize, properties.size() - begin);
                 AssignBlock(properties.data() + begin, count, candidates, threshold, permittivity_mode,
                             materials_of_elements.data() + begin);
             }

@@ -27,9 +27,9 @@ public:
     // Drops the matrix and the element properties when they were read with another quantity code.
     void DiscardOtherQuantity(unsigned quantity);
     // Whether an export with `quantity` must read the matrix, and compute the element properties.
-    bool NeedsMatrix(unsigned quantity) const { return !material_matrix || matrix_quantity != quantity; }
+    bool NeedsMatrix(unsigned quantity) const { return !material_matrix_ || matrix_quantity_ != quantity; }
     bool NeedsProperties(unsigned quantity) const {
-        return element_properties.empty() || properties_quantity != quantity;
+        return element_properties_.empty() || properties_quantity_ != quantity;
     }
     // Whether ComputeProperties reads the matrix a few planes at a time (material_planes.h): the
     // reader offers it and no matrix of `quantity` is at hand.
@@ -40,7 +40,7 @@ public:
     // fails, keeping no matrix; a request to stop ends a monitored read with ExportCancelled.
     void LoadMatrix(OpenProject& project, unsigned quantity, const std::stop_token& stop, const WorkProgress& progress);
     // 3 * nodes values, x block, y block, z block; null until LoadMatrix succeeded.
-    const float* Matrix() const { return material_matrix.get(); }
+    const float* Matrix() const { return material_matrix_.get(); }
 
     // Computes the property of every element from the matrix: plane by plane where StreamsMatrix
     // says so, else from the whole matrix, read first as LoadMatrix reads it. Both give the same
@@ -62,32 +62,32 @@ public:
     // (ReadMaterialFile), noting the file's state first.
     void ReadCatalogue(const std::string& path);
     // The path the catalogue was last read from.
-    const std::string& CataloguePath() const { return catalogue_path; }
+    const std::string& CataloguePath() const { return catalogue_path_; }
 
     // Gives every element the byte of its nearest catalogue material (AssignMaterials). Refuses
     // first, as JudgeNumberTexts does, a catalogue whose matched values are no numbers as written.
     void Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress);
     // What the last assignment found wrong with the catalogue's numbers, one warning each.
-    const std::vector<std::string>& CatalogueWarnings() const { return catalogue_warnings; }
+    const std::vector<std::string>& CatalogueWarnings() const { return catalogue_warnings_; }
 
     // One value per element, in element order; empty until computed.
-    std::span<const float> ElementProperties() const { return element_properties; }
+    std::span<const float> ElementProperties() const { return element_properties_; }
     // The catalogue in file order.
-    const std::vector<Material>& Materials() const { return materials; }
+    const std::vector<Material>& Materials() const { return materials_; }
     // One byte per element, in element order, from the last assignment.
-    std::span<const unsigned char> ElementMaterials() const { return element_materials; }
+    std::span<const unsigned char> ElementMaterials() const { return element_materials_; }
 
 private:
-    std::unique_ptr<float[]> material_matrix;
-    unsigned matrix_quantity = 0;  // the quantity code the matrix was read with
-    LargeVector<float> element_properties;
-    unsigned properties_quantity = 0;  // the quantity code the properties were computed with
-    std::vector<Material> materials;
-    std::vector<NumberText> number_texts;
-    std::string catalogue_path;
-    std::optional<FileState> catalogue_state;  // of its file when it was read
-    std::vector<std::string> catalogue_warnings;
-    LargeVector<unsigned char> element_materials;
+    std::unique_ptr<float[]> material_matrix_;
+    unsigned matrix_quantity_ = 0;  // the quantity code the matrix was read with
+    LargeVector<float> element_properties_;
+    unsigned properties_quantity_ = 0;  // the quantity code the properties were computed with
+    std::vector<Material> materials_;
+    std::vector<NumberText> number_texts_;
+    std::string catalogue_path_;
+    std::optional<FileState> catalogue_state_;  // of its file when it was read
+    std::vector<std::string> catalogue_warnings_;
+    LargeVector<unsigned char> element_materials_;
 };
 
 }  // namespace brenwick

@@ -94,18 +94,18 @@ void FieldData::Retrieve(OpenProject& project, const std::string& result_path, c
         buffer = MakeLargeArray<float>({"the potential as the reader delivers it", node_count, 6});
         std::fill_n(buffer.get(), node_count, kUnwritten);
     }
-    ResizeLargeArray(field_values, {"the potential", node_count});
-    float* destination = direct ? field_values.data() : buffer.get();
+    ResizeLargeArray(field_values_, {"the potential", node_count});
+    float* destination = direct ? field_values_.data() : buffer.get();
     {
         const ReadMonitor monitor(reader, handle, stop, progress);
         reader_status = reader.functions.get_3d_hex_result(&handle, result_path.c_str(), 0, destination);
     }
     if (reader_status != 0) {
-        field_values.clear();   // partly overwritten; never to be exported
+        field_values_.clear();  // partly overwritten; never to be exported
         StopIfRequested(stop);  // a read the monitor stopped
         FailFieldData(read_failure, result_path, reader_status);
     }
-    if (!direct) std::copy_n(buffer.get(), node_count, field_values.begin());
+    if (!direct) std::copy_n(buffer.get(), node_count, field_values_.begin());
 }
 
 }  // namespace brenwick

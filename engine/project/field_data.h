@@ -27,10 +27,10 @@ public:
                   const WorkProgress& progress);
 
     // One value per node in node order, from the last successful read; empty before it.
-    std::span<const float> Values() const { return field_values; }
+    std::span<const float> Values() const { return field_values_; }
 
 private:
-    LargeVector<float> field_values;
+    LargeVector<float> field_values_;
 };
 
 }  // namespace brenwick

@@ -57,49 +57,49 @@ std::string OpenFailureMessage(const std::string& project_file) {
 
 // The state is taken before the reader opens the file, so that a change while it opens shows
 // as a change.
-OpenProject::OpenProject(const std::string& project_file, std::shared_ptr<const ResultReader> reader_in, LogSink log_in)
-    : project_path(project_file),
-      file_state(FileStateOf(project_file)),
-      reader(std::move(reader_in)),
-      log(std::move(log_in)) {
-    log("CST DLL Version is: " + std::to_string(ReaderVersion(*reader)));
+OpenProject::OpenProject(const std::string& project_file, std::shared_ptr<const ResultReader> reader, LogSink log)
+    : project_path_(project_file),
+      file_state_(FileStateOf(project_file)),
+      reader_(std::move(reader)),
+      log_(std::move(log)) {
+    log_("CST DLL Version is: " + std::to_string(ReaderVersion(*reader_)));
 
     const std::optional<std::string> reader_path = AnsiPathFor(project_file);
     if (!reader_path) FailToSpell(project_file);
-    const int reader_status = reader->functions.open_project(reader_path->c_str(), &project_handle);
-    if (reader_status != 0) FailToOpen(project_file, *reader, reader_status);
+    const int reader_status = reader_->functions.open_project(reader_path->c_str(), &project_handle_);
+    if (reader_status != 0) FailToOpen(project_file, *reader_, reader_status);
     try {
         ReadMesh();
     } catch (...) {
         // The object will not exist, so nobody else could close the project.
-        reader->functions.close_project(&project_handle);
+        reader_->functions.close_project(&project_handle_);
         throw;
     }
-    open = true;
+    open_ = true;
 }
 
 void OpenProject::ReadMesh() {
-    int reader_status = reader->functions.get_hex_mesh_info(&project_handle, mesh_dims.data());
-    if (reader_status != 0) FailToOpen(project_path, *reader, reader_status);
-    AsProjectError([this] { CheckMeshDims(mesh_dims); });
+    int reader_status = reader_->functions.get_hex_mesh_info(&project_handle_, mesh_dims_.data());
+    if (reader_status != 0) FailToOpen(project_path_, *reader_, reader_status);
+    AsProjectError([this] { CheckMeshDims(mesh_dims_); });
 
-    const auto nx = static_cast<std::size_t>(mesh_dims[0]);
-    const auto ny = static_cast<std::size_t>(mesh_dims[1]);
-    const auto nz = static_cast<std::size_t>(mesh_dims[2]);
+    const auto nx = static_cast<std::size_t>(mesh_dims_[0]);
+    const auto ny = static_cast<std::size_t>(mesh_dims_[1]);
+    const auto nz = static_cast<std::size_t>(mesh_dims_[2]);
     std::vector<double> lines;
     ResizeLargeArray(lines, {"the mesh lines", nx + ny + nz});
-    reader_status = reader->functions.get_hex_mesh(&project_handle, lines.data());
-    if (reader_status != 0) FailToOpen(project_path, *reader, reader_status);
+    reader_status = reader_->functions.get_hex_mesh(&project_handle_, lines.data());
+    if (reader_status != 0) FailToOpen(project_path_, *reader_, reader_status);
 
-    TakeLines(lines, 0, nx, "the x mesh lines", x_lines);
-    TakeLines(lines, nx, ny, "the y mesh lines", y_lines);
-    TakeLines(lines, nx + ny, nz, "the z mesh lines", z_lines);
+    TakeLines(lines, 0, nx, "the x mesh lines", x_lines_);
+    TakeLines(lines, nx, ny, "the y mesh lines", y_lines_);
+    TakeLines(lines, nx + ny, nz, "the z mesh lines", z_lines_);
     AsProjectError([this] { CheckMeshLines(Lines()); });
-    log("xlines: " + std::to_string(x_lines.size()) + "\t ylines: " + std::to_string(y_lines.size()) +
-        "\t zlines: " + std::to_string(z_lines.size()));
+    log_("xlines: " + std::to_string(x_lines_.size()) + "\t ylines: " + std::to_string(y_lines_.size()) +
+         "\t zlines: " + std::to_string(z_lines_.size()));
 }
 
-bool OpenProject::FileChanged() const { return file_state && FileStateOf(project_path) != file_state; }
+bool OpenProject::FileChanged() const { return file_state_ && FileStateOf(project_path_) != file_state_; }
 
 OpenProject::~OpenProject() {
     try {
@@ -111,11 +111,11 @@ OpenProject::~OpenProject() {
 }
 
 void OpenProject::Close() {
-    if (!open) return;
-    open = false;
-    const int reader_status = reader->functions.close_project(&project_handle);
+    if (!open_) return;
+    open_ = false;
+    const int reader_status = reader_->functions.close_project(&project_handle_);
     if (reader_status != 0) throw ProjectError("Failed to close the CST project.");
-    log("Prejct was closed without problems");
+    log_("Prejct was closed without problems");
 }
 
 }  // namespace brenwick

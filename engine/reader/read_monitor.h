@@ -23,10 +23,10 @@ public:
 private:
     static int Tell(void* context, uint64_t done, uint64_t total) noexcept;
 
-    const ResultReader& m_reader;
-    CSTProjHandle& m_handle;
-    std::stop_token m_stop;
-    WorkProgress m_progress;
+    const ResultReader& reader_;
+    CSTProjHandle& handle_;
+    std::stop_token stop_;
+    WorkProgress progress_;
 };
 
 }  // namespace brenwick

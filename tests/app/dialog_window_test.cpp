@@ -66,21 +66,21 @@ public:
         Start();
         QSettings("Brenwick", "Brenwick").clear();
     }
-    void TearDown() override { s_app.reset(); }
+    void TearDown() override { app_.reset(); }
 
     // Makes the application again, which reads its platform and scale from the environment anew.
     static void Restart() {
-        s_app.reset();
+        app_.reset();
         Start();
     }
 
 private:
-    static void Start() { s_app = std::make_unique<QApplication>(s_argc, s_argv); }
+    static void Start() { app_ = std::make_unique<QApplication>(argc_, argv_); }
 
-    static inline int s_argc = 1;
-    static inline char s_name[32] = "brenwick_dialog_window_tests";
-    static inline char* s_argv[2] = {s_name, nullptr};
-    static inline std::unique_ptr<QApplication> s_app;
+    static inline int argc_ = 1;
+    static inline char name_[32] = "brenwick_dialog_window_tests";
+    static inline char* argv_[2] = {name_, nullptr};
+    static inline std::unique_ptr<QApplication> app_;
 };
 
 // Drags `data` onto `target` and drops it there, as the window system delivers a drop;

@@ -32,7 +32,8 @@ void record(const Function& function) {
 
 const Result* find_result(const char* tree_path) {
     const auto& results = state().project.results;
-    auto it = std::find_if(results.begin(), results.end(), [&](const Result& r) { return r.tree_path == tree_path; });
+    auto it = std::find_if(results.begin(), results.end(),
+                           [&](const Result& r) { return r.tree_path == tree_path; });
     return it == results.end() ? nullptr : &*it;
 }
 

@@ -19,7 +19,7 @@ using namespace engine_test;
 
 namespace {
 
-constexpr double d = 0.25;  // line spacing of the uniform test meshes
+constexpr double kSpacing = 0.25;  // line spacing of the uniform test meshes
 
 struct Inv {
     double x, y, z;
@@ -51,27 +51,27 @@ std::vector<float> MatrixWithNode111(float mx, float my, float mz) {
     return matrix;
 }
 
-constexpr std::size_t element_111 = 1 + 3 * (1 + 3 * 1);
+constexpr std::size_t kElement111 = 1 + 3 * (1 + 3 * 1);
 
 }  // namespace
 
 TEST(InvFactors, UniformMeshInteriorElementHasTheSpacingEverywhere) {
-    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
-    ExpectInv(InvOf(*engine, 1, 1, 1, true), d, d, d);
-    ExpectInv(InvOf(*engine, 1, 1, 1, false), d, d, d);
-    ExpectInv(InvOf(*engine, 2, 1, 2, true), d, d, d);
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, kSpacing));
+    ExpectInv(InvOf(*engine, 1, 1, 1, true), kSpacing, kSpacing, kSpacing);
+    ExpectInv(InvOf(*engine, 1, 1, 1, false), kSpacing, kSpacing, kSpacing);
+    ExpectInv(InvOf(*engine, 2, 1, 2, true), kSpacing, kSpacing, kSpacing);
 }
 
 TEST(InvFactors, TheFirstCellOfAnAxisHasHalfTheDualLength) {
-    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, kSpacing));
     // i = 0: hx = d/2.
-    ExpectInv(InvOf(*engine, 0, 1, 1, true), d, d / 2, d / 2);
-    ExpectInv(InvOf(*engine, 0, 1, 1, false), 2 * d, d, d);
+    ExpectInv(InvOf(*engine, 0, 1, 1, true), kSpacing, kSpacing / 2, kSpacing / 2);
+    ExpectInv(InvOf(*engine, 0, 1, 1, false), 2 * kSpacing, kSpacing, kSpacing);
     // j = 0 and k = 0 likewise on their axes.
-    ExpectInv(InvOf(*engine, 1, 0, 1, true), d / 2, d, d / 2);
-    ExpectInv(InvOf(*engine, 1, 0, 1, false), d, 2 * d, d);
-    ExpectInv(InvOf(*engine, 2, 2, 0, true), d / 2, d / 2, d);
-    ExpectInv(InvOf(*engine, 2, 2, 0, false), d, d, 2 * d);
+    ExpectInv(InvOf(*engine, 1, 0, 1, true), kSpacing / 2, kSpacing, kSpacing / 2);
+    ExpectInv(InvOf(*engine, 1, 0, 1, false), kSpacing, 2 * kSpacing, kSpacing);
+    ExpectInv(InvOf(*engine, 2, 2, 0, true), kSpacing / 2, kSpacing / 2, kSpacing);
+    ExpectInv(InvOf(*engine, 2, 2, 0, false), kSpacing, kSpacing, 2 * kSpacing);
 }
 
 TEST(InvFactors, ANonUniformMeshUsesHalfTheSumOfTheTwoEdgesAsDualLength) {
@@ -87,7 +87,7 @@ TEST(InvFactors, ANonUniformMeshUsesHalfTheSumOfTheTwoEdgesAsDualLength) {
 // An index at the last line has its own text; any other index outside the elements is out of
 // range.
 TEST(InvFactors, IndicesOutsideTheElementsAreRefused) {
-    const auto engine = OpenEngine(UniformProject(4, 5, 6, d));
+    const auto engine = OpenEngine(UniformProject(4, 5, 6, kSpacing));
     const auto at_last_line = [](int i, int j, int k) {
         return "You asked to calculate inv for an index, which is to high!\n i=" + std::to_string(i) +
                ", j=" + std::to_string(j) + ", k=" + std::to_string(k) +
@@ -112,7 +112,7 @@ TEST(InvFactors, IndicesOutsideTheElementsAreRefused) {
 }
 
 TEST(NodeValues, ASuperindexOutsideTheNodesGivesTheGuardText) {
-    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, kSpacing));
     const std::vector<float> matrix(3 * 64, 1.0f);
     for (const int superindex : {-1, 64, std::numeric_limits<int>::min()}) {
         EXPECT_EQ(FailureOf([&] { engine->GetMaterialFromIndex(matrix.data(), 1, 2, 3, superindex, 0); }),
@@ -125,9 +125,9 @@ TEST(NodeValues, ASuperindexOutsideTheNodesGivesTheGuardText) {
 TEST(NodeValues, EachQuantityCodeUsesItsConversionAndVariant) {
     // Element (0, 1, 1) of a uniform mesh: codes 0 and 2 use the dual-over-primary factors,
     // 1 and 3 the primary-over-dual ones.
-    const std::array<double, 3> dual{d, d / 2, d / 2}, primary{2 * d, d, d};
+    const std::array<double, 3> dual{kSpacing, kSpacing / 2, kSpacing / 2}, primary{2 * kSpacing, kSpacing, kSpacing};
     const std::array<std::array<double, 3>, 4> inv_of_code{dual, primary, dual, primary};
-    const auto engine = OpenEngine(UniformProject(4, 4, 4, d));
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, kSpacing));
     const std::size_t s = 0 + 4 * (1 + 4 * 1);
     for (const std::array<float, 3> m : {std::array{3.0e11f, -7.5e10f, 1.25f}, std::array{3.0f, 5.0f, -0.5f}}) {
         std::vector<float> matrix(3 * 64, 0.0f);
@@ -144,7 +144,7 @@ TEST(NodeValues, EachQuantityCodeUsesItsConversionAndVariant) {
 
 TEST(NodeValues, AnUnsupportedCodeGivesMinus99999AndOneLine) {
     LogLines log;
-    const auto engine = OpenEngine(UniformProject(4, 4, 4, d), "project.cst", log.Sink());
+    const auto engine = OpenEngine(UniformProject(4, 4, 4, kSpacing), "project.cst", log.Sink());
     log.Take();
     const std::vector<float> matrix = MatrixWithNode111(1, 2, 3);
     EXPECT_EQ(engine->GetMaterialFromIndex(matrix.data(), 1, 1, 1, 21, 5),
@@ -153,9 +153,9 @@ TEST(NodeValues, AnUnsupportedCodeGivesMinus99999AndOneLine) {
 }
 
 TEST(NodeValues, TwoTwoTwoGiveTwoAndThreeZeroZeroGiveRootThree) {
-    fake_reader::Project project = UniformProject(4, 4, 4, d);
+    fake_reader::Project project = UniformProject(4, 4, 4, kSpacing);
     // Density mode divides by d at an interior element.
-    project.matrices[3] = MatrixWithNode111(2 * d, 2 * d, 2 * d);
+    project.matrices[3] = MatrixWithNode111(2 * kSpacing, 2 * kSpacing, 2 * kSpacing);
     auto engine = OpenEngine(project);
     engine->material_quantity = 3;
     const auto values = engine->GetNodeMaterialProperty(1, 1, 1, 21, 3);
@@ -163,10 +163,10 @@ TEST(NodeValues, TwoTwoTwoGiveTwoAndThreeZeroZeroGiveRootThree) {
     EXPECT_EQ(RootMeanSquare(values), 2.0f);
     EXPECT_EQ(RootMeanSquare({3, 0, 0}), static_cast<float>(std::sqrt(3.0)));
 
-    EXPECT_EQ(ComputedProperties(project, 3)[element_111], 2.0f);
+    EXPECT_EQ(ComputedProperties(project, 3)[kElement111], 2.0f);
 
-    project.matrices[3] = MatrixWithNode111(3 * d, 0, 0);
-    EXPECT_EQ(ComputedProperties(project, 3)[element_111], static_cast<float>(std::sqrt(3.0)));
+    project.matrices[3] = MatrixWithNode111(3 * kSpacing, 0, 0);
+    EXPECT_EQ(ComputedProperties(project, 3)[kElement111], static_cast<float>(std::sqrt(3.0)));
 }
 
 TEST(ElementProperties, EveryElementUsesItsLowerCornerNode) {
@@ -184,7 +184,7 @@ TEST(ElementProperties, EveryElementUsesItsLowerCornerNode) {
 }
 
 TEST(ElementProperties, AnUnsupportedCodeGives99999AndOneLineWithTheElementCount) {
-    fake_reader::Project project = UniformProject(4, 3, 2, d);
+    fake_reader::Project project = UniformProject(4, 3, 2, kSpacing);
     project.matrices[5] = std::vector<float>(3 * 24, 2.0f);
     LogLines log;
     EXPECT_EQ(ComputedProperties(project, 5, log.Sink()), std::vector<float>(6, 99999.0f));

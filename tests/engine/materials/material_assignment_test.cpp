@@ -17,7 +17,7 @@ using namespace engine_test;
 
 namespace {
 
-constexpr float inf = std::numeric_limits<float>::infinity();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
 const float qnan = std::numeric_limits<float>::quiet_NaN();
 
 Material M(float id, float eps, float rho_set = 0, float rho = 0) { return {id, eps, 1, rho, rho_set, "m"}; }
@@ -35,7 +35,7 @@ using Bytes = std::vector<unsigned char>;
 
 TEST(Assignment, GasAndTwoSolidsTable) {
     const std::vector<Material> catalogue{M(0, 1), M(1, 4), M(2, 12)};
-    EXPECT_EQ(Assign({0.00005f, 1.9f, 2.5f, 3.0f, 9.0f, inf}, catalogue), (Bytes{0, 0, 0, 1, 2, 0}));
+    EXPECT_EQ(Assign({0.00005f, 1.9f, 2.5f, 3.0f, 9.0f, kInfinity}, catalogue), (Bytes{0, 0, 0, 1, 2, 0}));
 }
 
 TEST(Assignment, TheThresholdOverrulesTheNearestValue) {
@@ -53,7 +53,7 @@ TEST(Assignment, ZeroRuleStopsJustBelowOneTenThousandth) {
 }
 
 TEST(Assignment, InfinityIsNoMaterialInPermittivityMode) {
-    EXPECT_EQ(Assign({inf, -inf, 3e38f}, {M(1, 4), M(2, 3e38f)}), (Bytes{0, 0, 2}));
+    EXPECT_EQ(Assign({kInfinity, -kInfinity, 3e38f}, {M(1, 4), M(2, 3e38f)}), (Bytes{0, 0, 2}));
 }
 
 TEST(Assignment, ANegativePropertyFallsBelowTheThreshold) {
@@ -108,8 +108,8 @@ TEST(Assignment, DensityModeComparesRhoSet) {
 }
 
 TEST(Assignment, DensityModeMatchesInfinityToTheFirstMaterial) {
-    EXPECT_EQ(Assign({inf, -inf, 0.00001f}, {M(5, 0, 1), M(6, 0, 2)}, 3), (Bytes{5, 5, 0}));
-    EXPECT_EQ(Assign({inf}, {M(5, 0, 1), M(6, 0, 2)}, 2), (Bytes{5}));
+    EXPECT_EQ(Assign({kInfinity, -kInfinity, 0.00001f}, {M(5, 0, 1), M(6, 0, 2)}, 3), (Bytes{5, 5, 0}));
+    EXPECT_EQ(Assign({kInfinity}, {M(5, 0, 1), M(6, 0, 2)}, 2), (Bytes{5}));
 }
 
 TEST(Assignment, ANaNPropertyGetsTheFirstMaterial) {
@@ -141,15 +141,15 @@ TEST(MaterialByte, NaNAndIdsBeyondInt32GiveZero) {
     EXPECT_EQ(MaterialByte(2147483648.0f), 0);
     EXPECT_EQ(MaterialByte(3e9f + 3), 0);
     EXPECT_EQ(MaterialByte(-2147483904.0f), 0);  // the float just below -2^31
-    EXPECT_EQ(MaterialByte(inf), 0);
-    EXPECT_EQ(MaterialByte(-inf), 0);
+    EXPECT_EQ(MaterialByte(kInfinity), 0);
+    EXPECT_EQ(MaterialByte(-kInfinity), 0);
 }
 
 TEST(Assignment, AnEmptyCatalogueFailsOnlyWhenAnElementMustBeMatched) {
-    EXPECT_EQ(Assign({0, 0.00001f, inf, -inf}, {}), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(Assign({0, 0.00001f, kInfinity, -kInfinity}, {}), (Bytes{0, 0, 0, 0}));
     for (const auto& [properties, quantity] :
          {std::pair{std::vector<float>{0, 1}, 0}, std::pair{std::vector<float>{qnan}, 0},
-          std::pair{std::vector<float>{0, inf}, 3}}) {
+          std::pair{std::vector<float>{0, kInfinity}, 3}}) {
         try {
             Assign(properties, {}, quantity);
             ADD_FAILURE() << "no failure in mode " << quantity;
@@ -183,7 +183,7 @@ std::vector<Material> RandomCatalogue(std::mt19937& random) {
 }
 
 std::vector<float> RandomProperties(std::mt19937& random, const std::vector<Material>& catalogue, std::size_t count) {
-    const float specials[] = {0.0f, -0.0f, 1e-4f, -1e-4f, 2e-4f, inf, -inf, qnan, 3e38f, -3e38f, 1e-30f};
+    const float specials[] = {0.0f, -0.0f, 1e-4f, -1e-4f, 2e-4f, kInfinity, -kInfinity, qnan, 3e38f, -3e38f, 1e-30f};
     std::uniform_int_distribution<int> kind(0, 9);
     std::uniform_int_distribution<std::size_t> special(0, std::size(specials) - 1);
     std::uniform_int_distribution<std::size_t> material(0, catalogue.size() - 1);

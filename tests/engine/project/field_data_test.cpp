@@ -13,7 +13,7 @@ using namespace engine_test;
 
 namespace {
 
-constexpr int nodes = 3 * 4 * 5;
+constexpr int kNodes = 3 * 4 * 5;
 
 using Lines = std::vector<std::string>;
 
@@ -58,13 +58,13 @@ TEST_F(PotentialRead, ARealScalarResultFillsEveryNode) {
     const Retrieval retrieval = Retrieve();
     EXPECT_EQ(retrieval.failure, "");
     EXPECT_EQ(retrieval.lines, Lines{"Number of data found (real scalar field -> #nodes): 60"});
-    EXPECT_EQ(Values(), PotentialValues(nodes));
+    EXPECT_EQ(Values(), PotentialValues(kNodes));
 }
 
 TEST_F(PotentialRead, ASecondReadReplacesTheValues) {
     Open(UniformProject(3, 4, 5));
     Retrieve();
-    std::vector<float> changed(nodes);
+    std::vector<float> changed(kNodes);
     for (std::size_t n = 0; n < changed.size(); ++n) changed[n] = -static_cast<float>(n) * 1.5f;
     fake_reader::Current().results[0].values = changed;
     EXPECT_EQ(Retrieve().failure, "");
@@ -77,7 +77,7 @@ TEST_F(PotentialRead, TheResultPathReachesTheReaderUnchanged) {
     project.results[0].tree_path = path;
     Open(project);
     EXPECT_EQ(Retrieve(path).failure, "");
-    EXPECT_EQ(Values(), PotentialValues(nodes));
+    EXPECT_EQ(Values(), PotentialValues(kNodes));
 }
 
 TEST_F(PotentialRead, SizeAndInfoFailuresGiveTheInformationMessage) {
@@ -106,7 +106,7 @@ TEST_F(PotentialRead, APathThatIsNotInTheProjectFailsWithTheInformationMessage) 
 TEST_F(PotentialRead, AReadFailureGivesTheReadingMessageAndDropsTheValues) {
     Open(UniformProject(3, 4, 5));
     Retrieve();
-    ASSERT_EQ(Values().size(), static_cast<std::size_t>(nodes));
+    ASSERT_EQ(Values().size(), static_cast<std::size_t>(kNodes));
     fake_reader::Current().result_status = 8;
     const Retrieval retrieval = Retrieve();
     EXPECT_EQ(retrieval.failure,
@@ -129,31 +129,31 @@ TEST_F(PotentialRead, ComplexAndVectorResultsAreRefusedAfterTheirLine) {
         {3, 2, "This is a complex scalar field (RE,Im -> 2x#nodes): ", "Complex scalar field"},
     };
     for (const Case& c : cases) {
-        Open(ProjectWithResult(c.code, static_cast<std::size_t>(nodes * c.values_per_node)));
+        Open(ProjectWithResult(c.code, static_cast<std::size_t>(kNodes * c.values_per_node)));
         const Retrieval retrieval = Retrieve("2D/3D Results\\Other");
         // The count is the number of values stored, not of nodes.
-        EXPECT_EQ(retrieval.lines, Lines{c.line + std::to_string(nodes * c.values_per_node)}) << "type " << c.code;
+        EXPECT_EQ(retrieval.lines, Lines{c.line + std::to_string(kNodes * c.values_per_node)}) << "type " << c.code;
         EXPECT_NE(retrieval.failure.find(c.name), std::string::npos) << retrieval.failure;
         EXPECT_TRUE(Values().empty()) << "type " << c.code;
     }
 }
 
 TEST_F(PotentialRead, ARefusedResultLeavesTheEarlierValues) {
-    fake_reader::Project project = ProjectWithResult(2, nodes * 3);
+    fake_reader::Project project = ProjectWithResult(2, kNodes * 3);
     Open(project);
     Retrieve();
     EXPECT_NE(Retrieve("2D/3D Results\\Other").failure, "");
-    EXPECT_EQ(Values(), PotentialValues(nodes));
+    EXPECT_EQ(Values(), PotentialValues(kNodes));
 }
 
 TEST_F(PotentialRead, ACountOtherThanTheNodeCountIsRefusedNamingBoth) {
-    for (const std::size_t count : {std::size_t{nodes - 1}, std::size_t{nodes + 1}, std::size_t{nodes * 6}}) {
+    for (const std::size_t count : {std::size_t{kNodes - 1}, std::size_t{kNodes + 1}, std::size_t{kNodes * 6}}) {
         Open(ProjectWithResult(4, count));
         const Retrieval retrieval = Retrieve("2D/3D Results\\Other");
         EXPECT_EQ(retrieval.lines,
                   Lines{"Number of data found (real scalar field -> #nodes): " + std::to_string(count)});
         EXPECT_TRUE(NamesNumber(retrieval.failure, static_cast<long long>(count)) &&
-                    NamesNumber(retrieval.failure, nodes))
+                    NamesNumber(retrieval.failure, kNodes))
             << retrieval.failure;
     }
 }
@@ -162,12 +162,12 @@ TEST_F(PotentialRead, ACountOfZeroWritesItsLineAndIsRefused) {
     Open(ProjectWithResult(4, 0));
     const Retrieval retrieval = Retrieve("2D/3D Results\\Other");
     EXPECT_EQ(retrieval.lines, Lines{"Number of data found (real scalar field -> #nodes): 0"});
-    EXPECT_TRUE(NamesNumber(retrieval.failure, 0) && NamesNumber(retrieval.failure, nodes)) << retrieval.failure;
+    EXPECT_TRUE(NamesNumber(retrieval.failure, 0) && NamesNumber(retrieval.failure, kNodes)) << retrieval.failure;
 }
 
 TEST_F(PotentialRead, AnUnknownTypeCodeWritesNoLineAndIsRefusedNamingIt) {
     for (const int code : {0, 5, -7, 1000}) {
-        Open(ProjectWithResult(code, nodes));
+        Open(ProjectWithResult(code, kNodes));
         const Retrieval retrieval = Retrieve("2D/3D Results\\Other");
         EXPECT_TRUE(retrieval.lines.empty()) << "type " << code;
         EXPECT_TRUE(NamesNumber(retrieval.failure, code) && NamesWord(retrieval.failure, "type")) << retrieval.failure;
