@@ -1,9 +1,9 @@
 #include "brenwick_window.h"
 
 #include "about_dlg.h"
+#include "desktop_integration.h"
 #include "engine_text.h"
 #include "local_file_drop.h"
-#include "platform.h"
 #include "tool_tip.h"
 #include "ui_brenwick_window.h"
 

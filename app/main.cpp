@@ -1,7 +1,7 @@
 #include "brenwick_app.h"
+#include "desktop_integration.h"
 #include "engine/reader/reader_call.h"
 #include "output/process_signals.h"
-#include "platform.h"
 
 int main(int argc, char** argv) {
     brenwick::PrepareProcessSignals();

@@ -2,7 +2,7 @@
 #include "efm/grid.h"
 #include "engine/materials/element_properties.h"
 #include "engine/materials/material_assignment.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 #include "engine/support/parallel.h"
 
 #include <benchmark/benchmark.h>

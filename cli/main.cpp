@@ -13,7 +13,7 @@
 #include "terminal.h"
 #include "unavailable_command.h"
 #if defined(BRENWICK_HAS_HDF5)
-#include "make_project.h"
+#include "make_project_command.h"
 #endif
 #if defined(BRENWICK_HAS_QT)
 #include "preview_command.h"

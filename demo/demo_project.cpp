@@ -3,7 +3,7 @@
 #include "efm/grid.h"
 #include "engine/materials/element_properties.h"
 #include "engine/materials/material_assignment.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 
 #include <algorithm>
 #include <cmath>

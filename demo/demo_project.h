@@ -14,7 +14,7 @@
 #define BRENWICK_DEMO_PROJECT_H
 
 #include "engine/engine_defaults.h"
-#include "engine/materials/material.h"
+#include "engine/materials/material_file.h"
 #include "readers/hdf5/project_writer.h"
 
 #include <array>

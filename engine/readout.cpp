@@ -7,7 +7,7 @@
 #include "engine/materials/element_properties.h"
 #include "engine/materials/material_data.h"
 #include "engine/project/field_data.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 #include "engine/project/open_project.h"
 #include "engine/reader/reader_functions.h"
 #include "engine/support/failure_cause.h"

@@ -9,8 +9,8 @@
 #define BRENWICK_READOUT_H
 
 #include "engine/export/export_plan.h"
-#include "engine/materials/material.h"
 #include "engine/materials/material_data.h"
+#include "engine/materials/material_file.h"
 #include "engine/project/field_data.h"
 #include "engine/project/open_project.h"
 #include "engine/reader/reader_functions.h"

@@ -3,7 +3,7 @@
 // from it in a single way, so that the fuzzers start from every kind of trouble at once.
 #include "efm/reader.h"
 #include "engine/export/export_file.h"
-#include "engine/materials/material.h"
+#include "engine/materials/material_file.h"
 #include "project_recipe.h"
 #include "tests/support/test_files.h"
 #include "tests/support/text_encodings.h"

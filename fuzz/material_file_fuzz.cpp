@@ -8,8 +8,8 @@
 // export with its message or gives warnings.
 #include "efm/inspection.h"
 #include "engine/export/export_file.h"
-#include "engine/materials/material.h"
 #include "engine/materials/material_assignment.h"
+#include "engine/materials/material_file.h"
 #include "engine/materials/material_numbers.h"
 #include "engine/support/parallel.h"
 #include "fuzz_support.h"

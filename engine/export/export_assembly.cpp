@@ -2,7 +2,7 @@
 
 #include "efm/garfield_limits.h"
 #include "efm/grid.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 #include "value_checks.h"
 
 namespace brenwick {

@@ -9,7 +9,7 @@
 
 #include "engine/engine_defaults.h"
 #include "engine/export_control.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 
 #include <array>
 #include <cstddef>

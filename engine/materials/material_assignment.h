@@ -9,7 +9,7 @@
 
 #include "engine/engine_defaults.h"
 #include "engine/export_control.h"
-#include "material.h"
+#include "material_file.h"
 
 #include <span>
 #include <stop_token>

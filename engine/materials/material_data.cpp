@@ -4,7 +4,7 @@
 #include "element_properties.h"
 #include "engine/engine_error.h"
 #include "engine/materials/material_planes.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 #include "engine/reader/read_monitor.h"
 #include "engine/reader/reader_functions.h"
 #include "engine/support/large_array.h"

@@ -9,7 +9,7 @@
 #include "engine/log_sink.h"
 #include "engine/project/open_project.h"
 #include "engine/support/large_array.h"
-#include "material.h"
+#include "material_file.h"
 #include "material_numbers.h"
 #include "platform/file_state.h"
 

@@ -5,7 +5,7 @@
 #ifndef BRENWICK_MATERIAL_NUMBERS_H
 #define BRENWICK_MATERIAL_NUMBERS_H
 
-#include "material.h"
+#include "material_file.h"
 
 #include <string>
 #include <vector>

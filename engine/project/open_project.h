@@ -5,7 +5,7 @@
 
 #include "engine/log_sink.h"
 #include "engine/reader/reader_functions.h"
-#include "grid.h"
+#include "mesh_geometry.h"
 #include "platform/file_state.h"
 
 #include <array>

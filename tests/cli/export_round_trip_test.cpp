@@ -1,7 +1,7 @@
 // The whole road: make-project writes the demo detector, export writes its field map, and the
 // file holds exactly what the generator placed in the project.
 #include "cli/export_command.h"
-#include "cli/make_project.h"
+#include "cli/make_project_command.h"
 #include "efm/inspection.h"
 #include "tests/support/demo_export.h"
 #include "tests/support/test_files.h"

@@ -5,7 +5,7 @@
 #define BRENWICK_TESTS_ENGINE_TEST_SUPPORT_H
 
 #include "engine/engine_defaults.h"
-#include "engine/materials/material.h"
+#include "engine/materials/material_file.h"
 #include "engine/readout.h"
 #include "tests/support/efm_files.h"
 #include "tests/support/failure_text.h"

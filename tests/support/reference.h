@@ -5,7 +5,7 @@
 #ifndef BRENWICK_TESTS_REFERENCE_H
 #define BRENWICK_TESTS_REFERENCE_H
 
-#include "engine/materials/material.h"
+#include "engine/materials/material_file.h"
 
 #include <array>
 #include <cstddef>

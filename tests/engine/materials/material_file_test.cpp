@@ -1,5 +1,5 @@
 // The material file: reading the catalogue from it, and writing one.
-#include "engine/materials/material.h"
+#include "engine/materials/material_file.h"
 #include "engine/materials/material_numbers.h"
 #include "tests/engine/engine_test_support.h"
 #include "tests/support/efm_files.h"

@@ -1,7 +1,7 @@
 // The causes that failures carry beside their fixed messages: what the file system says of an
 // input or output, where a material file's XML breaks, the reader's status.
 #include "engine/engine_error.h"
-#include "engine/materials/material.h"
+#include "engine/materials/material_file.h"
 #include "engine/reader/reader_functions.h"
 #include "engine/readout.h"
 #include "platform/utf8_path.h"

@@ -1,4 +1,4 @@
-#include "material.h"
+#include "material_file.h"
 
 #include "engine/engine_error.h"
 #include "engine/support/classic_number_locale.h"

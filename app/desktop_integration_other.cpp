@@ -1,6 +1,6 @@
 // Platforms without a window system menu, where a program's standard output is the
 // terminal's already.
-#include "platform.h"
+#include "desktop_integration.h"
 
 namespace brenwick {
 

@@ -1,4 +1,4 @@
-#include "grid.h"
+#include "mesh_geometry.h"
 
 #include "efm/grid.h"
 #include "efm/mesh_lines.h"

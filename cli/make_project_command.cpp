@@ -1,10 +1,10 @@
-#include "make_project.h"
+#include "make_project_command.h"
 
 #include "command_failure.h"
 #include "demo/demo_project.h"
 #include "efm/grid.h"
 #include "engine/engine_error.h"
-#include "engine/project/grid.h"
+#include "engine/project/mesh_geometry.h"
 #include "output/output_target.h"
 
 #include <CLI/CLI.hpp>

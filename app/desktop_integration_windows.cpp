@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "desktop_integration.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // The make-project command: its options, its messages, and what the built-in reader makes of
 // the project it writes.
-#include "cli/make_project.h"
+#include "cli/make_project_command.h"
 #include "demo/demo_project.h"
 #include "reader_contract/result_reader.h"
 #include "tests/support/test_files.h"
