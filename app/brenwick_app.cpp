@@ -47,6 +47,6 @@ void CBrenwickApp::InitInstance() {
 
     std::optional<std::string> reader;
     if (parser.isSet(reader_option)) reader = brenwick::EngineText(parser.value(reader_option));
-    brenwick::CBrenwickWindow dialog(brenwick::ChooseDialogReader(reader));
+    brenwick::BrenwickWindow dialog(brenwick::ChooseDialogReader(reader));
     dialog.exec();
 }

@@ -33,7 +33,7 @@ QSettings Settings() { return QSettings(QStringLiteral("Brenwick"), QStringLiter
 
 }  // namespace
 
-CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
+BrenwickWindow::BrenwickWindow(DialogReader reader, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::BrenwickWindow>()), dlg_(*this, std::move(reader)) {
     ui_->setupUi(this);
     preview_ = std::make_unique<SlicePreview>(SlicePreview::Controls{ui_->comboSliceAxis, ui_->sliderSlicePlane,
@@ -52,18 +52,18 @@ CBrenwickWindow::CBrenwickWindow(DialogReader reader, QWidget* parent)
     ConnectButtons();
     AcceptLocalFileDrops(*ui_->editInputFile, [this](const QString& path) { PutPath(ControlId::InputFile, path); });
     AcceptLocalFileDrops(*ui_->editOutputFile, [this](const QString& path) { PutPath(ControlId::OutputFile, path); });
-    connect(ui_->actionAbout, &QAction::triggered, this, &CBrenwickWindow::ShowAbout);
+    connect(ui_->actionAbout, &QAction::triggered, this, &BrenwickWindow::ShowAbout);
     AddAboutToSystemMenu(*this, ui_->actionAbout->text(), [this] { ShowAbout(); });
     dlg_.OnInitDialog();
 }
 
-CBrenwickWindow::~CBrenwickWindow() = default;
+BrenwickWindow::~BrenwickWindow() = default;
 
 // The window opens at the size its layout gives it, which leaves the preview room for
 // readable plots, unless the screen is smaller: then the controls scroll above the preview.
 // They are never narrower than they need to be, and the splitter gives them the height they
 // need before the preview gets the rest.
-void CBrenwickWindow::FitOnScreen() {
+void BrenwickWindow::FitOnScreen() {
     const QWidget& controls = *ui_->controls;
     QScrollArea& scroll = *ui_->scrollControls;
     scroll.setMinimumWidth(controls.minimumSizeHint().width() + scroll.verticalScrollBar()->sizeHint().width());
@@ -71,7 +71,7 @@ void CBrenwickWindow::FitOnScreen() {
     ui_->splitterPreview->setSizes({controls.minimumSizeHint().height(), height()});
 }
 
-void CBrenwickWindow::MapControls() {
+void BrenwickWindow::MapControls() {
     controls_ = {
         {ControlId::InputFile, ui_->editInputFile},
         {ControlId::UseDensity, ui_->checkUseDensity},
@@ -91,7 +91,7 @@ void CBrenwickWindow::MapControls() {
     };
 }
 
-void CBrenwickWindow::ConnectFields() {
+void BrenwickWindow::ConnectFields() {
     for (const ControlId id :
          {ControlId::InputFile, ControlId::OutputFile, ControlId::MaterialFile, ControlId::PotentialName}) {
         connect(static_cast<QLineEdit*>(controls_.at(id)), &QLineEdit::textChanged, this,
@@ -99,13 +99,13 @@ void CBrenwickWindow::ConnectFields() {
     }
 }
 
-QList<QKeySequence> CBrenwickWindow::ChooserKeys() {
+QList<QKeySequence> BrenwickWindow::ChooserKeys() {
     return {QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F4)};
 }
 
 // The browse buttons take no focus, so that the tab order stays that of the fields; the keys
 // of each field open its chooser instead, as in other desktop programs, and its tip names them.
-void CBrenwickWindow::ConnectChoosers() {
+void BrenwickWindow::ConnectChoosers() {
     QStringList names;
     for (const QKeySequence& key : ChooserKeys()) names << key.toString(QKeySequence::NativeText);
     const QString tip = QStringLiteral("%1 opens the file chooser.").arg(names.join(QStringLiteral(" or ")));
@@ -122,7 +122,7 @@ void CBrenwickWindow::ConnectChoosers() {
     }
 }
 
-std::optional<std::string> CBrenwickWindow::ChooseFile(ControlId field, const std::string& start) {
+std::optional<std::string> BrenwickWindow::ChooseFile(ControlId field, const std::string& start) {
     const QString from = QtText(start);
     QString path;
     switch (field) {
@@ -138,38 +138,38 @@ std::optional<std::string> CBrenwickWindow::ChooseFile(ControlId field, const st
     return EngineText(QDir::toNativeSeparators(path));
 }
 
-std::string CBrenwickWindow::Setting(const std::string& key) const {
+std::string BrenwickWindow::Setting(const std::string& key) const {
     return EngineText(Settings().value(QtText(key)).toString());
 }
 
-void CBrenwickWindow::StoreSetting(const std::string& key, const std::string& value) {
+void BrenwickWindow::StoreSetting(const std::string& key, const std::string& value) {
     Settings().setValue(QtText(key), QtText(value));
 }
 
-void CBrenwickWindow::ConnectButtons() {
+void BrenwickWindow::ConnectButtons() {
     connect(ui_->btnExport, &QPushButton::clicked, this, [this] { dlg_.OnBnClickedExport(); });
     connect(ui_->btnClose, &QPushButton::clicked, this, [this] { dlg_.OnBnClickedClose(); });
     connect(ui_->btnCancel, &QPushButton::clicked, this, [this] { dlg_.OnBnClickedCancel(); });
 }
 
 // A chosen or dropped file becomes the field's text; an empty path means the choice was cancelled.
-void CBrenwickWindow::PutPath(ControlId id, const QString& path) {
+void BrenwickWindow::PutPath(ControlId id, const QString& path) {
     if (!path.isEmpty()) SetItemText(id, EngineText(QDir::toNativeSeparators(path)));
 }
 
-void CBrenwickWindow::ShowAbout() {
+void BrenwickWindow::ShowAbout() {
     CAboutDlg about(this, QtText(dlg_.ReaderDescription()));
     about.exec();
 }
 
-std::string CBrenwickWindow::GetItemText(ControlId id) const {
+std::string BrenwickWindow::GetItemText(ControlId id) const {
     QWidget* control = controls_.at(id);
     if (const auto* edit = qobject_cast<QLineEdit*>(control)) return EngineText(edit->text());
     if (const auto* text = qobject_cast<QPlainTextEdit*>(control)) return EngineText(text->toPlainText());
     return {};
 }
 
-void CBrenwickWindow::SetItemText(ControlId id, const std::string& text) {
+void BrenwickWindow::SetItemText(ControlId id, const std::string& text) {
     QWidget* control = controls_.at(id);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         // textChanged stays silent when the text is unchanged; the field notifies every time.
@@ -183,45 +183,45 @@ void CBrenwickWindow::SetItemText(ControlId id, const std::string& text) {
     }
 }
 
-void CBrenwickWindow::EnableItem(ControlId id, bool enabled) {
+void BrenwickWindow::EnableItem(ControlId id, bool enabled) {
     controls_.at(id)->setEnabled(enabled);
     if (const auto browse = browse_buttons_.find(id); browse != browse_buttons_.end())
         browse->second->setEnabled(enabled);
 }
 
-bool CBrenwickWindow::IsEnabled(ControlId id) const { return controls_.at(id)->isEnabled(); }
+bool BrenwickWindow::IsEnabled(ControlId id) const { return controls_.at(id)->isEnabled(); }
 
-bool CBrenwickWindow::IsChecked(ControlId id) const {
+bool BrenwickWindow::IsChecked(ControlId id) const {
     const auto* box = qobject_cast<QAbstractButton*>(controls_.at(id));
     return box != nullptr && box->isChecked();
 }
 
-std::optional<ControlId> CBrenwickWindow::FocusedItem() const {
+std::optional<ControlId> BrenwickWindow::FocusedItem() const {
     const QWidget* focus = QApplication::focusWidget();
     for (const auto& [id, control] : controls_)
         if (control == focus) return id;
     return std::nullopt;
 }
 
-void CBrenwickWindow::SetFocus(ControlId id) { controls_.at(id)->setFocus(Qt::OtherFocusReason); }
+void BrenwickWindow::SetFocus(ControlId id) { controls_.at(id)->setFocus(Qt::OtherFocusReason); }
 
-void CBrenwickWindow::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void BrenwickWindow::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
-void CBrenwickWindow::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
+void BrenwickWindow::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
 
-void CBrenwickWindow::RunInBackground(std::function<void()> work, std::function<void()> finished) {
+void BrenwickWindow::RunInBackground(std::function<void()> work, std::function<void()> finished) {
     work_.Start(std::move(work), std::move(finished));
 }
 
 // Queued also from this thread, so a task never runs inside the call that posts it; a task
 // still queued when the window goes is dropped with it.
-void CBrenwickWindow::PostToUserInterface(std::function<void()> task) {
+void BrenwickWindow::PostToUserInterface(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-void CBrenwickWindow::WaitForBackgroundWork() { work_.Wait(); }
+void BrenwickWindow::WaitForBackgroundWork() { work_.Wait(); }
 
-void CBrenwickWindow::ShowProgress(int done, int total, const std::string& step) {
+void BrenwickWindow::ShowProgress(int done, int total, const std::string& step) {
     ui_->rowProgress->setVisible(total > 0);
     ui_->progressExport->setRange(0, std::max(total, 1));
     ui_->progressExport->setValue(done);
@@ -229,12 +229,12 @@ void CBrenwickWindow::ShowProgress(int done, int total, const std::string& step)
     ui_->progressExport->setFormat(QtText(step).replace('%', "%%"));
 }
 
-void CBrenwickWindow::ShowPreview(const std::string& path) { preview_->Show(QtText(path)); }
+void BrenwickWindow::ShowPreview(const std::string& path) { preview_->Show(QtText(path)); }
 
-void CBrenwickWindow::ClearPreview() { preview_->Clear(); }
+void BrenwickWindow::ClearPreview() { preview_->Clear(); }
 
-void CBrenwickWindow::EndDialog() { QDialog::reject(); }
+void BrenwickWindow::EndDialog() { QDialog::reject(); }
 
-void CBrenwickWindow::reject() { dlg_.OnBnClickedClose(); }
+void BrenwickWindow::reject() { dlg_.OnBnClickedClose(); }
 
 }  // namespace brenwick

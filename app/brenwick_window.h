@@ -27,10 +27,10 @@ class BrenwickWindow;
 
 namespace brenwick {
 
-class CBrenwickWindow : public QDialog, public DialogView {
+class BrenwickWindow : public QDialog, public DialogView {
 public:
-    explicit CBrenwickWindow(DialogReader reader = {}, QWidget* parent = nullptr);
-    ~CBrenwickWindow() override;
+    explicit BrenwickWindow(DialogReader reader = {}, QWidget* parent = nullptr);
+    ~BrenwickWindow() override;
 
     const CBrenwickDlg& Logic() const { return dlg_; }
 

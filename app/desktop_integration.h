@@ -1,6 +1,7 @@
-// The few things the program does differently where the platform has them.
-#ifndef BRENWICK_PLATFORM_H
-#define BRENWICK_PLATFORM_H
+// The dialog's place on the desktop: the few things it does differently where the platform has
+// them.
+#ifndef BRENWICK_DESKTOP_INTEGRATION_H
+#define BRENWICK_DESKTOP_INTEGRATION_H
 
 #include <QString>
 #include <QWidget>

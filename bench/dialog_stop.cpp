@@ -58,7 +58,7 @@ void Ask(QWidget& window, const std::string& action) {
 struct Run {
     std::string action;
     double delay = 0;
-    std::function<void(CBrenwickWindow&)> start;
+    std::function<void(BrenwickWindow&)> start;
     // Whether the reading the stop is timed from has begun.
     std::function<bool(QWidget&)> reading;
 };
@@ -66,7 +66,7 @@ struct Run {
 std::optional<Run> Parse(const std::vector<std::string>& args) {
     if (args.size() == 7 && args[1] == "export" && (args[5] == "cancel" || args[5] == "escape" || args[5] == "close")) {
         return Run{args[5], std::stod(args[6]),
-                   [args](CBrenwickWindow& window) {
+                   [args](BrenwickWindow& window) {
                        Child<QLineEdit>(window, "editInputFile").setText(QString::fromStdString(args[2]));
                        Child<QLineEdit>(window, "editMaterialFile").setText(QString::fromStdString(args[3]));
                        Child<QLineEdit>(window, "editOutputFile").setText(QString::fromStdString(args[4]));
@@ -78,7 +78,7 @@ std::optional<Run> Parse(const std::vector<std::string>& args) {
     }
     if (args.size() == 4 && args[1] == "preview") {
         return Run{"escape", std::stod(args[3]),
-                   [args](CBrenwickWindow& window) {
+                   [args](BrenwickWindow& window) {
                        Child<QComboBox>(window, "comboSliceAxis").setCurrentIndex(static_cast<int>(efm::Axis::x));
                        window.ShowPreview(args[2]);
                    },
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     PrepareProcessSignals();
     ReportProgramEndInReaderCalls();
     QApplication app(argc, argv);
-    CBrenwickWindow window(ChooseDialogReader(std::nullopt));
+    BrenwickWindow window(ChooseDialogReader(std::nullopt));
 
     std::optional<double> reading, asked, stopped;
     QTimer watch;

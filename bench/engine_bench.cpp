@@ -54,7 +54,7 @@ void BM_ElementProperties(benchmark::State& state) {
     SetWorkerCount(static_cast<unsigned>(state.range(0)));
     std::vector<float> out(efm::ElementCount(mesh.dims));
     for (auto _ : state) {
-        ComputeElementProperties(mesh.matrix.data(), mesh.dims, MeshLines{mesh.x, mesh.y, mesh.z},
+        ComputeElementProperties(mesh.matrix.data(), mesh.dims, AxisLines{mesh.x, mesh.y, mesh.z},
                                  static_cast<unsigned>(state.range(1)), out.data());
         benchmark::DoNotOptimize(out.data());
     }

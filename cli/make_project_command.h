@@ -1,6 +1,6 @@
 // `brenwick-cli make-project`: writes the demo project and its material file.
-#ifndef BRENWICK_MAKE_PROJECT_H
-#define BRENWICK_MAKE_PROJECT_H
+#ifndef BRENWICK_MAKE_PROJECT_COMMAND_H
+#define BRENWICK_MAKE_PROJECT_COMMAND_H
 
 #include "demo/demo_project.h"
 

@@ -50,7 +50,7 @@ ValueRange RangeOf(std::uint64_t count, Read read) {
 void ReadMesh(const Reader& reader, Report& report) {
     for (std::size_t axis = 0; axis < 3; ++axis) {
         ValueRange range;
-        AddToRange(range, std::span<const double>(reader.MeshLines(static_cast<Axis>(axis))));
+        AddToRange(range, std::span<const double>(reader.Lines(static_cast<Axis>(axis))));
         report.mesh[axis] = range;
     }
 }

@@ -77,7 +77,7 @@ public:
     std::array<int, 3> MeshDims() const { return header_.MeshDims(); }
 
     // The mesh lines of one axis (empty in a file of potentials only).
-    const std::vector<double>& MeshLines(Axis axis) const { return mesh_lines_[static_cast<std::size_t>(axis)]; }
+    const std::vector<double>& Lines(Axis axis) const { return mesh_lines_[static_cast<std::size_t>(axis)]; }
 
     // `out.size()` values of a block, starting at value `first`. Throws FormatError when the
     // block does not hold them.

@@ -155,7 +155,7 @@ void CST_Readout::CalculateInv(int i, int j, int k, double& inv_x, double& inv_y
     if (!inside(i, mesh_dims[0]) || !inside(j, mesh_dims[1]) || !inside(k, mesh_dims[2])) {
         throw std::out_of_range("invalid vector<T> subscript");
     }
-    const MeshLines lines = Project().Lines();
+    const AxisLines lines = Project().Lines();
     const InvFactors inv = InvFromLengths(AxisLengthsAt(lines.x, static_cast<std::size_t>(i)),
                                           AxisLengthsAt(lines.y, static_cast<std::size_t>(j)),
                                           AxisLengthsAt(lines.z, static_cast<std::size_t>(k)), dual_over_primary);

@@ -17,7 +17,7 @@ std::string AxisName(efm::Axis axis) {
 }
 
 std::vector<double> AxisCoordinates(const efm::Reader& reader, efm::Axis axis) {
-    if (reader.header().HasMesh()) return reader.MeshLines(axis);
+    if (reader.header().HasMesh()) return reader.Lines(axis);
     std::vector<double> indices(static_cast<std::size_t>(reader.MeshDims()[static_cast<std::size_t>(axis)]));
     std::iota(indices.begin(), indices.end(), 0.0);
     return indices;

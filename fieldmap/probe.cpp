@@ -20,7 +20,7 @@ struct Location {
 class Mesh {
 public:
     explicit Mesh(efm::Reader& reader) : dims_(reader.MeshDims()) {
-        for (std::size_t a = 0; a < 3; ++a) lines_[a] = reader.MeshLines(static_cast<efm::Axis>(a));
+        for (std::size_t a = 0; a < 3; ++a) lines_[a] = reader.Lines(static_cast<efm::Axis>(a));
     }
 
     // Fills the element of `result` and returns where the point lies in it; nothing when the

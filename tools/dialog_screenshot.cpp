@@ -30,7 +30,7 @@ bool SavePicture(QWidget& widget, const QString& path) {
 }
 
 // The export runs on a worker and the preview draws on another: waits for both.
-bool ExportAndPreview(CBrenwickWindow& window) {
+bool ExportAndPreview(BrenwickWindow& window) {
     auto* export_button = window.findChild<QPushButton*>("btnExport");
     export_button->click();
     // Export is enabled again once the worker has finished.
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir pictures(QString::fromLocal8Bit(argv[4]));
-    CBrenwickWindow window;
+    BrenwickWindow window;
     window.findChild<QLineEdit*>("editInputFile")->setText(QString::fromLocal8Bit(argv[1]));
     window.findChild<QLineEdit*>("editMaterialFile")->setText(QString::fromLocal8Bit(argv[2]));
     window.findChild<QLineEdit*>("editOutputFile")->setText(QString::fromLocal8Bit(argv[3]));

@@ -10,7 +10,7 @@ namespace brenwick {
 ExportAssembly::ExportAssembly(const OpenProject& project, const FieldData& field, const MaterialData& material,
                                const ExportChoices& choices)
     : project_path_(project.Path()), choices_(choices) {
-    const MeshLines lines = project.Lines();
+    const AxisLines lines = project.Lines();
     blocks_.mesh_dims = project.Dims();
     blocks_.x_lines = lines.x;
     blocks_.y_lines = lines.y;

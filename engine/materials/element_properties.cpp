@@ -65,7 +65,7 @@ void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArr
 // that of the first layer.
 template <unsigned Quantity>
 void ComputeLayers(const float* planes, std::size_t block, const ElementLayers& layers, const std::array<int, 3>& dims,
-                   const MeshLines& lines, float* properties, const std::stop_token& stop,
+                   const AxisLines& lines, float* properties, const std::stop_token& stop,
                    const WorkProgress& progress) {
     const AxisArrays x(lines.x), y(lines.y), z(lines.z);
     const std::size_t rows_per_plane = y.Cells();
@@ -86,7 +86,7 @@ void ComputeLayers(const float* planes, std::size_t block, const ElementLayers& 
 }
 
 void ComputeLayersOf(const float* planes, std::size_t block, const ElementLayers& layers,
-                     const std::array<int, 3>& dims, const MeshLines& lines, unsigned quantity, float* properties,
+                     const std::array<int, 3>& dims, const AxisLines& lines, unsigned quantity, float* properties,
                      const std::stop_token& stop, const WorkProgress& progress) {
     switch (Category(quantity)) {
     case kQuantityPermittivity:
@@ -119,7 +119,7 @@ float RootMeanSquare(const std::array<double, 3>& values) {
     return static_cast<float>(std::sqrt((values[0] * values[0] + values[1] * values[1] + values[2] * values[2]) / 3.0));
 }
 
-void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
+void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const AxisLines& lines,
                               unsigned quantity, float* properties, const std::stop_token& stop,
                               const WorkProgress& progress) {
     const ElementLayers all{0, static_cast<std::size_t>(std::max(dims[2] - 1, 0))};
@@ -127,7 +127,7 @@ void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dim
 }
 
 void ComputeElementLayers(const float* planes, const ElementLayers& layers, const std::array<int, 3>& dims,
-                          const MeshLines& lines, unsigned quantity, float* properties) {
+                          const AxisLines& lines, unsigned quantity, float* properties) {
     const std::size_t block = efm::NodeIndex(dims, 0, 0, layers.end) - efm::NodeIndex(dims, 0, 0, layers.first);
     ComputeLayersOf(planes, block, layers, dims, lines, quantity, properties, {}, {});
 }

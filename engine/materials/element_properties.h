@@ -34,7 +34,7 @@ float RootMeanSquare(const std::array<double, 3>& values);
 // `matrix` holds 3 * efm::NodeCount(dims) values. The elements are shared between WorkerCount()
 // threads; every element is computed exactly as on one thread. A request to stop ends the
 // loop with ExportCancelled; `progress` follows it as ParallelFor tells it.
-void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const MeshLines& lines,
+void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dims, const AxisLines& lines,
                               unsigned quantity, float* properties, const std::stop_token& stop = {},
                               const WorkProgress& progress = {});
 
@@ -51,7 +51,7 @@ struct ElementLayers {
 // the y, then the z, each in node order. Shared between WorkerCount() threads like the whole
 // mesh; stops and progress are the caller's, between calls.
 void ComputeElementLayers(const float* planes, const ElementLayers& layers, const std::array<int, 3>& dims,
-                          const MeshLines& lines, unsigned quantity, float* properties);
+                          const AxisLines& lines, unsigned quantity, float* properties);
 
 }  // namespace brenwick
 

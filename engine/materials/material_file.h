@@ -1,6 +1,6 @@
 // One material of the catalogue, and the reader and writer of the material file.
-#ifndef BRENWICK_MATERIAL_H
-#define BRENWICK_MATERIAL_H
+#ifndef BRENWICK_MATERIAL_FILE_H
+#define BRENWICK_MATERIAL_FILE_H
 
 #include "efm/format.h"
 

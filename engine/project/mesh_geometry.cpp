@@ -25,7 +25,7 @@ void CheckMeshDims(const std::array<int, 3>& dims) {
     throw std::runtime_error(problem.str());
 }
 
-void CheckMeshLines(const MeshLines& lines) {
+void CheckMeshLines(const AxisLines& lines) {
     const std::array<const std::vector<double>*, 3> axes{&lines.x, &lines.y, &lines.z};
     for (std::size_t axis = 0; axis < axes.size(); ++axis) {
         if (const auto problem = efm::MeshLinesProblem(*axes[axis], static_cast<efm::Axis>(axis))) {

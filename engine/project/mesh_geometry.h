@@ -1,8 +1,8 @@
 // Geometry of the rectilinear hexahedral mesh as the engine needs it: the meshes it can export,
 // and the inv factors of an element. Counts and indices are those of the export file
 // (efm/grid.h).
-#ifndef BRENWICK_GRID_H
-#define BRENWICK_GRID_H
+#ifndef BRENWICK_MESH_GEOMETRY_H
+#define BRENWICK_MESH_GEOMETRY_H
 
 #include <array>
 #include <cstddef>
@@ -10,7 +10,8 @@
 
 namespace brenwick {
 
-struct MeshLines {
+// The mesh lines of the three axes, as the open project holds them.
+struct AxisLines {
     const std::vector<double>& x;
     const std::vector<double>& y;
     const std::vector<double>& z;
@@ -23,7 +24,7 @@ void CheckMeshDims(const std::array<int, 3>& dims);
 // Throws std::runtime_error naming the axis and the fault unless the lines of every axis are
 // usable mesh lines (efm/mesh_lines.h): element lengths must be positive and finite for the
 // inv factors, and every reader of the export file holds its lines to the same rule.
-void CheckMeshLines(const MeshLines& lines);
+void CheckMeshLines(const AxisLines& lines);
 
 struct InvFactors {
     double x = 0, y = 0, z = 0;

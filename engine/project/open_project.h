@@ -48,7 +48,7 @@ public:
 
     // nx, ny, nz and the lines of the three axes.
     const std::array<int, 3>& Dims() const { return mesh_dims_; }
-    MeshLines Lines() const { return {x_lines_, y_lines_, z_lines_}; }
+    AxisLines Lines() const { return {x_lines_, y_lines_, z_lines_}; }
 
 private:
     void ReadMesh();

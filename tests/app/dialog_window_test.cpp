@@ -111,12 +111,12 @@ constexpr int kExportTimeoutMs = 10000;
 
 // The window over the gated reader. Close waits for the worker only after it has asked the
 // export to stop, so opening the gate there lets a held worker go on to meet the stop.
-class GatedWindow : public CBrenwickWindow {
+class GatedWindow : public BrenwickWindow {
 public:
-    GatedWindow() : CBrenwickWindow(DialogReader{reader_gate::GatedReader(), ""}) {}
+    GatedWindow() : BrenwickWindow(DialogReader{reader_gate::GatedReader(), ""}) {}
     void WaitForBackgroundWork() override {
         reader_gate::Open();
-        CBrenwickWindow::WaitForBackgroundWork();
+        BrenwickWindow::WaitForBackgroundWork();
     }
 };
 
@@ -326,7 +326,7 @@ TEST(DialogLayout, EveryControlIsInReachOnA1280By800ScreenAtEveryScale) {
             "QT_QPA_PLATFORM", "offscreen:configfile=" + std::string(temp / "screen.json"));
         const test_files::EnvironmentVariableScope factor("QT_SCALE_FACTOR", scale.scale);
         QtApplication::Restart();
-        CBrenwickWindow window;
+        BrenwickWindow window;
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         QApplication::processEvents();
@@ -697,10 +697,10 @@ TEST_F(DialogWindowTest, EachPathFieldOpensItsChooserByKeyInTheFoldersOfItsPath)
     std::filesystem::create_directories(temp.path() / "outputs");
     FillForPotentialsExport(folder + "/run.efm");
     for (const char* name : {"editInputFile", "editMaterialFile", "editOutputFile"}) {
-        for (const QKeySequence& key : CBrenwickWindow::ChooserKeys())
+        for (const QKeySequence& key : BrenwickWindow::ChooserKeys())
             EXPECT_TRUE(Field(name).toolTip().contains(key.toString(QKeySequence::NativeText))) << name;
     }
-    for (const QKeySequence& key : CBrenwickWindow::ChooserKeys()) {
+    for (const QKeySequence& key : BrenwickWindow::ChooserKeys()) {
         SCOPED_TRACE(key.toString().toStdString());
         ShowActive();
         Field("editOutputFile").setFocus();

@@ -77,9 +77,9 @@ MapContents Read(const std::string& path) {
     const auto count = [&](efm::Key key) { return static_cast<std::size_t>(header[key]); };
     MapContents contents;
     contents.dims = reader.MeshDims();
-    contents.x = reader.MeshLines(efm::Axis::x);
-    contents.y = reader.MeshLines(efm::Axis::y);
-    contents.z = reader.MeshLines(efm::Axis::z);
+    contents.x = reader.Lines(efm::Axis::x);
+    contents.y = reader.Lines(efm::Axis::y);
+    contents.z = reader.Lines(efm::Axis::z);
     contents.nodes.resize(count(efm::Key::nodes_scalar));
     reader.ReadNodeValues(0, contents.nodes);
     contents.properties.resize(count(efm::Key::elements_scalar));
