@@ -11,6 +11,10 @@ namespace brenwick {
 inline constexpr unsigned kQuantityPermittivity = 0;  // relative permittivity, the default
 inline constexpr unsigned kQuantityDensity = 3;       // density rho
 
+// Whether the engine converts a quantity code's matrix values: the codes up to the density's
+// (1 permeability and 2 are the result reader's); the others give every element 99999.
+constexpr bool SupportedQuantity(unsigned quantity) { return quantity <= kQuantityDensity; }
+
 // Project tree path of the potential result of a new readout.
 inline constexpr const char* kDefaultPotentialName = "2D/3D Results\\Potentials";
 

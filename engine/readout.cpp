@@ -136,7 +136,7 @@ std::array<double, 3> CST_Readout::GetMaterialFromIndex(const float* matrix, int
     InvFactors inv;
     CalculateInv(i, j, k, inv.x, inv.y, inv.z, UsesDualOverPrimary(quantity));
     const auto s = static_cast<std::size_t>(superindex);
-    if (quantity > 3) parts_->log("unsupported material!");
+    if (!SupportedQuantity(quantity)) parts_->log("unsupported material!");
     return ConvertNodeValues({matrix[s], matrix[s + node_count], matrix[s + 2 * node_count]}, inv, quantity);
 }
 

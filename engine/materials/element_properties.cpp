@@ -18,7 +18,7 @@ constexpr double kUnsupportedValue = -99999;
 // Codes above the density's all behave alike; the one after it stands for them. Codes 1
 // (permeability) and 2 are the result reader's; the program itself asks for 0 and 3 only.
 constexpr unsigned kUnsupported = kQuantityDensity + 1;
-constexpr unsigned Category(unsigned quantity) { return quantity > kQuantityDensity ? kUnsupported : quantity; }
+constexpr unsigned Category(unsigned quantity) { return SupportedQuantity(quantity) ? quantity : kUnsupported; }
 
 template <unsigned Quantity>
 double ConvertComponent(double m, double g) {

@@ -52,7 +52,7 @@ void MaterialData::ComputeProperties(OpenProject& project, unsigned quantity, co
         properties_quantity_ = quantity;
         if (element_count == 0) return;
         // One line for the whole mesh: a line per element would flood the log of a large export.
-        if (quantity > 3) {
+        if (!SupportedQuantity(quantity)) {
             log("unsupported material! (quantity code " + std::to_string(quantity) + ", " +
                 std::to_string(element_count) + " elements)");
         }

@@ -2,11 +2,11 @@
 
 #include "efm/grid.h"
 #include "efm/mesh_lines.h"
+#include "engine/engine_error.h"
 
 #include <cstdint>
 #include <limits>
 #include <sstream>
-#include <stdexcept>
 
 namespace brenwick {
 
@@ -22,14 +22,14 @@ void CheckMeshDims(const std::array<int, 3>& dims) {
     } else {
         return;
     }
-    throw std::runtime_error(problem.str());
+    throw ProjectError(problem.str());
 }
 
 void CheckMeshLines(const AxisLines& lines) {
     const std::array<const std::vector<double>*, 3> axes{&lines.x, &lines.y, &lines.z};
     for (std::size_t axis = 0; axis < axes.size(); ++axis) {
         if (const auto problem = efm::MeshLinesProblem(*axes[axis], static_cast<efm::Axis>(axis))) {
-            throw std::runtime_error(*problem);
+            throw ProjectError(*problem);
         }
     }
 }

@@ -17,11 +17,11 @@ struct AxisLines {
     const std::vector<double>& z;
 };
 
-// Throws std::runtime_error naming the counts unless every axis has at least one line and
+// Throws ProjectError naming the counts unless every axis has at least one line and
 // the node and element counts fit the 32-bit integers of the export file.
 void CheckMeshDims(const std::array<int, 3>& dims);
 
-// Throws std::runtime_error naming the axis and the fault unless the lines of every axis are
+// Throws ProjectError naming the axis and the fault unless the lines of every axis are
 // usable mesh lines (efm/mesh_lines.h): element lengths must be positive and finite for the
 // inv factors, and every reader of the export file holds its lines to the same rule.
 void CheckMeshLines(const AxisLines& lines);

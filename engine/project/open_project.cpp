@@ -9,7 +9,6 @@
 #include <exception>
 #include <iostream>
 #include <optional>
-#include <stdexcept>
 
 namespace brenwick {
 
@@ -30,16 +29,6 @@ namespace {
     throw ProjectError(OpenFailureMessage(project_file) +
                        "\nThe result reader takes paths in the system's code page, which cannot spell this one, and "
                        "the file has no short name; move the project to a folder whose name it can spell.");
-}
-
-// Runs a check of the mesh, whose refusal is a failure of the project.
-template <typename Check>
-void AsProjectError(Check check) {
-    try {
-        check();
-    } catch (const std::runtime_error& refusal) {
-        throw ProjectError(refusal.what());
-    }
 }
 
 // `count` lines from `first` on, into `axis`.
@@ -81,7 +70,7 @@ OpenProject::OpenProject(const std::string& project_file, std::shared_ptr<const 
 void OpenProject::ReadMesh() {
     int reader_status = reader_->functions.get_hex_mesh_info(&project_handle_, mesh_dims_.data());
     if (reader_status != 0) FailToOpen(project_path_, *reader_, reader_status);
-    AsProjectError([this] { CheckMeshDims(mesh_dims_); });
+    CheckMeshDims(mesh_dims_);
 
     const auto nx = static_cast<std::size_t>(mesh_dims_[0]);
     const auto ny = static_cast<std::size_t>(mesh_dims_[1]);
@@ -94,7 +83,7 @@ void OpenProject::ReadMesh() {
     TakeLines(lines, 0, nx, "the x mesh lines", x_lines_);
     TakeLines(lines, nx, ny, "the y mesh lines", y_lines_);
     TakeLines(lines, nx + ny, nz, "the z mesh lines", z_lines_);
-    AsProjectError([this] { CheckMeshLines(Lines()); });
+    CheckMeshLines(Lines());
     log_("xlines: " + std::to_string(x_lines_.size()) + "\t ylines: " + std::to_string(y_lines_.size()) +
          "\t zlines: " + std::to_string(z_lines_.size()));
 }

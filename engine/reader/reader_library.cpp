@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 #include <type_traits>
 
@@ -55,7 +54,7 @@ std::shared_ptr<const ResultReader> LoadReaderLibrary(const std::string& path) {
     std::shared_ptr<const SharedLibrary> library;
     try {
         library = std::make_shared<const SharedLibrary>(std::filesystem::absolute(file));
-    } catch (const std::runtime_error& loader) {
+    } catch (const ReaderError& loader) {
         Fail(path, std::string("cannot be loaded: ") + loader.what());
     }
     auto reader = std::make_shared<ResultReader>();

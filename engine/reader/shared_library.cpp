@@ -1,6 +1,7 @@
 #include "shared_library.h"
 
-#include <stdexcept>
+#include "engine/engine_error.h"
+
 #include <string>
 
 #if defined(_WIN32)
@@ -18,7 +19,7 @@ namespace brenwick {
 
 SharedLibrary::SharedLibrary(const std::filesystem::path& path) : handle_(LoadLibraryW(path.c_str())) {
     // The loader's texts name the library as "%1".
-    if (handle_ == nullptr) throw std::runtime_error(WindowsErrorText(GetLastError(), TextFromPath(path)));
+    if (handle_ == nullptr) throw ReaderError(WindowsErrorText(GetLastError(), TextFromPath(path)));
 }
 
 SharedLibrary::~SharedLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
@@ -32,7 +33,7 @@ void* SharedLibrary::Symbol(const char* name) const {
 SharedLibrary::SharedLibrary(const std::filesystem::path& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
     if (handle_ == nullptr) {
         const char* error = dlerror();
-        throw std::runtime_error(error != nullptr ? error : "unknown error");
+        throw ReaderError(error != nullptr ? error : "unknown error");
     }
 }
 

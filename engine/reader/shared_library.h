@@ -9,7 +9,7 @@ namespace brenwick {
 
 class SharedLibrary {
 public:
-    // Loads the library with all its symbols resolved now. Throws std::runtime_error with the
+    // Loads the library with all its symbols resolved now. Throws ReaderError with the
     // system loader's own text when that fails.
     explicit SharedLibrary(const std::filesystem::path& path);
     ~SharedLibrary();
