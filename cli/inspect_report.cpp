@@ -35,9 +35,9 @@ std::string FormatReport(const std::string& path, const efm::Report& report) {
         for (std::size_t k = 0; k < efm::kKeyCount; ++k) {
             out << "  " << efm::kKeyNames[k] << "=" << report.header->numbers[k] << "\n";
         }
-        const char axis_names[3] = {'x', 'y', 'z'};
-        for (int axis = 0; axis < 3; ++axis) {
-            out << "Mesh " << axis_names[axis] << " lines: " << RangeText(report.mesh[axis]) << "\n";
+        for (const efm::Axis axis : efm::kAxes) {
+            out << "Mesh " << efm::AxisLetter(axis)
+                << " lines: " << RangeText(report.mesh[static_cast<std::size_t>(axis)]) << "\n";
         }
         out << "Node values: " << RangeText(report.node_values) << "\n";
         if (report.element_properties) out << "Element properties: " << RangeText(report.element_properties) << "\n";

@@ -15,8 +15,11 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace brenwick {
 
@@ -58,10 +61,14 @@ private:
     std::unique_ptr<QGuiApplication> application_;
 };
 
+std::vector<std::string> AxisLetters() {
+    std::vector<std::string> letters;
+    for (const efm::Axis axis : efm::kAxes) letters.emplace_back(1, efm::AxisLetter(axis));
+    return letters;
+}
+
 efm::Axis AxisOf(const std::string& name) {
-    if (name == "x") return efm::Axis::x;
-    if (name == "y") return efm::Axis::y;
-    if (name == "z") return efm::Axis::z;
+    if (const std::optional<efm::Axis> axis = efm::AxisOfLetter(name)) return *axis;
     throw std::invalid_argument("the axis must be x, y or z, not \"" + name + "\"");
 }
 
@@ -124,7 +131,7 @@ CLI::App* AddPreviewCommand(CLI::App& app, PreviewOptions& options) {
     command->add_option("-o,--output", options.output_path, "Picture to write (.png); - for standard output")
         ->required();
     command->add_option("--axis", options.axis, "Axis across which the slice lies")
-        ->check(CLI::IsMember({"x", "y", "z"}))
+        ->check(CLI::IsMember(AxisLetters()))
         ->capture_default_str();
     CLI::Option* at = command->add_option("--at", options.at,
                                           "Coordinate along the axis: the nearest plane of nodes (default: the middle one)");

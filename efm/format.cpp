@@ -43,4 +43,11 @@ std::uint64_t FileSize(const Header& header, std::span<const MaterialRecord> rec
     return size;
 }
 
+std::optional<Axis> AxisOfLetter(std::string_view text) {
+    for (const Axis axis : kAxes) {
+        if (text.size() == 1 && text[0] == AxisLetter(axis)) return axis;
+    }
+    return std::nullopt;
+}
+
 }  // namespace brenwick::efm

@@ -18,6 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,6 +51,12 @@ std::string_view KeyName(Key key);
 
 // The three axes of the mesh, in the order of their line blocks.
 enum class Axis { x = 0, y = 1, z = 2 };
+inline constexpr std::array<Axis, 3> kAxes{Axis::x, Axis::y, Axis::z};
+
+// The letter that names an axis in messages, reports and options: 'x', 'y' or 'z'.
+constexpr char AxisLetter(Axis axis) { return "xyz"[static_cast<std::size_t>(axis)]; }
+// The axis whose letter `text` is; none for any other text.
+std::optional<Axis> AxisOfLetter(std::string_view text);
 
 // The header numbers. Parsed headers may hold any 32-bit value; HeaderProblems (reader.h)
 // says which combinations a well-formed file has.

@@ -6,7 +6,7 @@
 namespace brenwick::efm {
 
 std::optional<std::string> MeshLinesProblem(std::span<const double> lines, Axis axis) {
-    const char name = "xyz"[static_cast<std::size_t>(axis)];
+    const char name = AxisLetter(axis);
     std::ostringstream problem;
     for (std::size_t index = 0; index < lines.size(); ++index) {
         if (!std::isfinite(lines[index])) {

@@ -8,12 +8,10 @@
 namespace brenwick::fieldmap {
 
 std::string AxisName(efm::Axis axis) {
-    switch (axis) {
-        case efm::Axis::x: return "x";
-        case efm::Axis::y: return "y";
-        case efm::Axis::z: return "z";
+    if (axis != efm::Axis::x && axis != efm::Axis::y && axis != efm::Axis::z) {
+        throw std::invalid_argument("AxisName: no such axis");
     }
-    throw std::invalid_argument("AxisName: no such axis");
+    return std::string(1, efm::AxisLetter(axis));
 }
 
 std::vector<double> AxisCoordinates(const efm::Reader& reader, efm::Axis axis) {
