@@ -37,62 +37,75 @@ struct Command {
     std::function<int()> run;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    PrepareProcessSignals();
-    ReportProgramEndInReaderCalls();
-    UseUtf8Console();
-    Utf8Arguments arguments(argc, argv);
-    CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
-    // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.
-    app.require_subcommand(0, 1);
-    // CLI11 reads "/name" as an option on Windows, where it is also a path from the drive's root.
-    app.allow_windows_style_options(false);
+// The options that stand before any subcommand.
+struct ProgramOptions {
     bool show_version = false;
-    app.add_flag("--version", show_version, "Show the program's version and the result reader it uses, then exit");
     std::optional<std::string> reader_library;
-    app.add_option("--reader", reader_library,
-                   std::string("Result reader library that opens projects (default: ") + kReaderVariable +
-                       ", else the built-in reader)");
     unsigned threads = 0;
-    app.add_option("--threads", threads,
-                   "Threads for the element computations (default: BRENWICK_THREADS or all cores)")
-        ->check(CLI::Range(1u, 1024u));
+};
 
+// What the subcommands were given; the command table's runs refer to it.
+struct CommandOptions {
     ExportOptions export_options;
     InspectOptions inspect_options;
     ConvertOptions convert_options;
     ProbeOptions probe_options;
-    CLI::App* export_command = AddExportCommand(app, export_options);
-    std::vector<Command> commands{
-        {export_command,
-         [&] { return RunExport(export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr); }},
-        {AddInspectCommand(app, inspect_options),
-         [&] { return CheckWritten("inspect", RunInspect(inspect_options, std::cout), std::cout, std::cerr); }},
-    };
 #if defined(BRENWICK_HAS_HDF5)
     MakeProjectOptions make_project_options;
-    commands.push_back({AddMakeProjectCommand(app, make_project_options),
-                        [&] { return RunMakeProject(make_project_options, std::cout, std::cerr); }});
+#endif
+#if defined(BRENWICK_HAS_QT)
+    PreviewOptions preview_options;
+#endif
+};
+
+void AddProgramOptions(CLI::App& app, ProgramOptions& options) {
+    // Not CLI11's own version flag: the reader is chosen only once --reader is parsed.
+    app.require_subcommand(0, 1);
+    // CLI11 reads "/name" as an option on Windows, where it is also a path from the drive's root.
+    app.allow_windows_style_options(false);
+    app.add_flag("--version", options.show_version,
+                 "Show the program's version and the result reader it uses, then exit");
+    app.add_option("--reader", options.reader_library,
+                   std::string("Result reader library that opens projects (default: ") + kReaderVariable +
+                       ", else the built-in reader)");
+    app.add_option("--threads", options.threads,
+                   "Threads for the element computations (default: BRENWICK_THREADS or all cores)")
+        ->check(CLI::Range(1u, 1024u));
+}
+
+// The command table: every subcommand, in the order the help lists them, export first.
+std::vector<Command> AddCommands(CLI::App& app, CommandOptions& o) {
+    std::vector<Command> commands{
+        {AddExportCommand(app, o.export_options),
+         [&o] { return RunExport(o.export_options, std::cerr, IsTerminal(stderr) ? &std::cerr : nullptr); }},
+        {AddInspectCommand(app, o.inspect_options),
+         [&o] { return CheckWritten("inspect", RunInspect(o.inspect_options, std::cout), std::cout, std::cerr); }},
+    };
+#if defined(BRENWICK_HAS_HDF5)
+    commands.push_back({AddMakeProjectCommand(app, o.make_project_options),
+                        [&o] { return RunMakeProject(o.make_project_options, std::cout, std::cerr); }});
 #else
     commands.push_back({AddUnavailableCommand(app, "make-project", "HDF5"),
                         [] { return RunUnavailable("make-project", "HDF5", std::cerr); }});
 #endif
 #if defined(BRENWICK_HAS_QT)
-    PreviewOptions preview_options;
-    commands.push_back(
-        {AddPreviewCommand(app, preview_options), [&] { return RunPreview(preview_options, std::cout, std::cerr); }});
+    commands.push_back({AddPreviewCommand(app, o.preview_options),
+                        [&o] { return RunPreview(o.preview_options, std::cout, std::cerr); }});
 #else
     commands.push_back(
         {AddUnavailableCommand(app, "preview", "Qt"), [] { return RunUnavailable("preview", "Qt", std::cerr); }});
 #endif
-    commands.push_back(
-        {AddConvertCommand(app, convert_options), [&] { return RunConvert(convert_options, std::cout, std::cerr); }});
-    commands.push_back(
-        {AddProbeCommand(app, probe_options),
-         [&] { return CheckWritten("probe", RunProbe(probe_options, std::cout, std::cerr), std::cout, std::cerr); }});
+    commands.push_back({AddConvertCommand(app, o.convert_options),
+                        [&o] { return RunConvert(o.convert_options, std::cout, std::cerr); }});
+    commands.push_back({AddProbeCommand(app, o.probe_options), [&o] {
+                            return CheckWritten("probe", RunProbe(o.probe_options, std::cout, std::cerr), std::cout,
+                                                std::cerr);
+                        }});
+    return commands;
+}
 
+// Parses the command line; the status to end with when the run ends here (help, a usage error).
+std::optional<int> Parse(CLI::App& app, Utf8Arguments& arguments, const ProgramOptions& options) {
     try {
         app.parse(arguments.Count(), arguments.Values());
     } catch (const CLI::CallForHelp& request) {
@@ -103,23 +116,44 @@ int main(int argc, char** argv) {
         app.exit(error);
         return kUsageError;
     }
-    if (!show_version && app.get_subcommands().empty()) {
+    if (!options.show_version && app.get_subcommands().empty()) {
         app.exit(CLI::RequiredError("A subcommand"));
         return kUsageError;
     }
-    SetWorkerCount(threads);
+    return std::nullopt;
+}
 
-    // Only what opens a project needs the reader; a library that cannot be used ends the run
-    // before any project is touched.
-    if (show_version || export_command->parsed()) {
-        const int status = ReportFailure("brenwick-cli", "", std::cerr, [&] {
-            export_options.reader = ChooseReader(reader_library);
-            return 0;
-        });
-        if (status != 0) return status;
+// Only what opens a project needs the reader; a library that cannot be used ends the run
+// before any project is touched. The status to end with then, else 0.
+int ChooseReaderFor(const ProgramOptions& options, const Command& export_command, ExportOptions& export_options) {
+    if (!options.show_version && !export_command.subcommand->parsed()) return 0;
+    return ReportFailure("brenwick-cli", "", std::cerr, [&] {
+        export_options.reader = ChooseReader(options.reader_library);
+        return 0;
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PrepareProcessSignals();
+    ReportProgramEndInReaderCalls();
+    UseUtf8Console();
+    Utf8Arguments arguments(argc, argv);
+    CLI::App app{"Brenwick: exports the potential of a field simulation project to the .efm field map of Garfield++"};
+    ProgramOptions options;
+    AddProgramOptions(app, options);
+    CommandOptions command_options;
+    const std::vector<Command> commands = AddCommands(app, command_options);
+
+    if (const std::optional<int> status = Parse(app, arguments, options)) return *status;
+    SetWorkerCount(options.threads);
+    if (const int status = ChooseReaderFor(options, commands.front(), command_options.export_options); status != 0) {
+        return status;
     }
-    if (show_version) {
-        std::cout << "brenwick-cli " << BRENWICK_VERSION << "\n" << DescribeReader(*export_options.reader) << std::endl;
+    if (options.show_version) {
+        std::cout << "brenwick-cli " << BRENWICK_VERSION << "\n"
+                  << DescribeReader(*command_options.export_options.reader) << std::endl;
         return 0;
     }
     for (const Command& command : commands) {
