@@ -145,7 +145,7 @@ int GetMaterialMatrixHexMesh(CSTProjHandle*, int quantity, float* matrix) {
 
 // The planes' x components, then their y and z components, cut from the whole matrix.
 int GetMaterialMatrixPlanes(CSTProjHandle*, int quantity, int first_plane, int plane_count, float* matrix) {
-    record("Brenwick_GetMaterialMatrixPlanes");
+    record(Functions().get_material_matrix_planes);
     state().requested_quantity = quantity;
     const Project& project = state().project;
     if (project.matrix_status != 0) return project.matrix_status;
