@@ -90,7 +90,7 @@ void MaterialData::ReadCatalogue(const std::string& path) {
 
 void MaterialData::Assign(unsigned quantity, const std::stop_token& stop, const WorkProgress& progress) {
     catalogue_warnings_ = JudgeNumberTexts(number_texts_, materials_, catalogue_path_, quantity);
-    ResizeLargeArray(element_materials_, {"the element materials_", element_properties_.size()});
+    ResizeLargeArray(element_materials_, {"the element materials", element_properties_.size()});
     AssignMaterials(element_properties_, materials_, quantity, element_materials_, stop, progress);
 }
 

@@ -78,7 +78,7 @@ public:
     std::span<const unsigned char> ElementMaterials() const { return element_materials_; }
 
 private:
-    std::unique_ptr<float[]> material_matrix_;
+    LargeArray<float> material_matrix_;
     unsigned matrix_quantity_ = 0;  // the quantity code the matrix was read with
     LargeVector<float> element_properties_;
     unsigned properties_quantity_ = 0;  // the quantity code the properties were computed with

@@ -89,7 +89,7 @@ void FieldData::Retrieve(OpenProject& project, const std::string& result_path, c
     // values per counted value, as such a reader may expect; only the first value per node is
     // kept, so only those are filled with NaN, for the values the reader does not write.
     const bool direct = reader.writes_known;
-    std::unique_ptr<float[]> buffer;
+    LargeArray<float> buffer;
     if (!direct) {
         buffer = MakeLargeArray<float>({"the potential as the reader delivers it", node_count, 6});
         std::fill_n(buffer.get(), node_count, kUnwritten);

@@ -19,10 +19,22 @@ void FailToAllocate(const LargeArraySize& size, std::size_t value_bytes, const c
     throw OutOfMemory(std::move(message));
 }
 
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kPage = 4096;  // the smallest page of the systems Brenwick runs on
+
+bool WorthHugePages(std::size_t bytes) { return bytes >= 2 * kHugePage; }
+
+}  // namespace
+
+std::align_val_t LargeArrayAlignment(std::size_t bytes) {
+    return std::align_val_t{WorthHugePages(bytes) ? kHugePage : kPage};
+}
+
 void AdviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t huge_page = 2u << 20;
-    if (bytes < 2 * huge_page) return;
+    if (!WorthHugePages(bytes)) return;
     const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const auto begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
     const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) / page * page;

@@ -4,6 +4,11 @@
 // computing their contents. On Linux they are backed by transparent huge pages where the
 // system allows it, which cuts the number of page faults by a factor of 512.
 //
+// They start on a page boundary (a huge page's for the huge-page arrays): the system copies file
+// data into memory and out of it several times slower on some processors (AMD's among them)
+// when the memory lies 1 to 31 bytes past the file data within a page, as it did at the 16 bytes
+// past a page where the C library puts large blocks.
+//
 // Every large array of the engine is allocated here, so that a lack of memory is reported
 // the same way everywhere: with what could not be allocated and how much.
 #ifndef BRENWICK_LARGE_ARRAY_H
@@ -49,8 +54,13 @@ inline constexpr const char* kValueWord<unsigned char> = "bytes";
 // for small ranges and on systems without the facility.
 void AdviseHugePages(void* data, std::size_t bytes);
 
-// An allocator whose vectors leave the values that a resize adds uninitialised, like new T
-// does, so that a large array is first touched by what fills it and not by zeros before.
+// Where an array of `bytes` starts: on a huge page for those that AdviseHugePages advises, else on
+// a page.
+std::align_val_t LargeArrayAlignment(std::size_t bytes);
+
+// An allocator whose vectors start as LargeArrayAlignment says and leave the values that a resize
+// adds uninitialised, like new T does, so that a large array is first touched by what fills it and
+// not by zeros before.
 template <typename T>
 struct UninitialisedAllocator : std::allocator<T> {
     template <typename U>
@@ -60,6 +70,14 @@ struct UninitialisedAllocator : std::allocator<T> {
     UninitialisedAllocator() = default;
     template <typename U>
     UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t count) {
+        if (count > std::allocator_traits<std::allocator<T>>::max_size(*this)) throw std::bad_array_new_length();
+        return static_cast<T*>(::operator new(count * sizeof(T), LargeArrayAlignment(count * sizeof(T))));
+    }
+    void deallocate(T* data, std::size_t count) noexcept {
+        ::operator delete(data, LargeArrayAlignment(count * sizeof(T)));
+    }
 
     template <typename U>
     void construct(U* place) noexcept(std::is_nothrow_default_constructible_v<U>) {
@@ -94,19 +112,30 @@ void ResizeLargeArray(std::vector<T, Allocator>& vector, const LargeArraySize& s
     vector.resize(count);
 }
 
-// An uninitialised array of the count of `size`, advised like the vectors. Throws
+// Gives back the memory of a LargeArray.
+template <typename T>
+struct LargeArrayDelete {
+    std::size_t count = 0;
+    void operator()(T* data) const noexcept { UninitialisedAllocator<T>().deallocate(data, count); }
+};
+
+template <typename T>
+using LargeArray = std::unique_ptr<T[], LargeArrayDelete<T>>;
+
+// An uninitialised array of the count of `size`, placed and advised like the vectors. Throws
 // OutOfMemory when the memory cannot be had.
 template <typename T>
-std::unique_ptr<T[]> MakeLargeArray(const LargeArraySize& size) {
+LargeArray<T> MakeLargeArray(const LargeArraySize& size) {
+    static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>);
     const std::size_t count = size.Count();
-    std::unique_ptr<T[]> array;
+    T* data = nullptr;
     try {
-        array = std::make_unique_for_overwrite<T[]>(count);
-    } catch (const std::bad_alloc&) {
+        data = UninitialisedAllocator<T>().allocate(count);
+    } catch (const std::bad_alloc&) {  // std::bad_array_new_length too
         FailToAllocate(size, sizeof(T), kValueWord<T>);
     }
-    AdviseHugePages(array.get(), count * sizeof(T));
-    return array;
+    AdviseHugePages(data, count * sizeof(T));
+    return LargeArray<T>(data, LargeArrayDelete<T>{count});
 }
 
 }  // namespace brenwick
