@@ -3,6 +3,7 @@
 #include "engine/engine_error.h"
 #include "engine/support/large_array.h"
 #include "engine/support/parallel.h"
+#include "engine/support/vector_clones.h"
 
 #include <algorithm>
 #include <bit>
@@ -45,8 +46,9 @@ std::int32_t Mask(bool condition) { return -static_cast<std::int32_t>(condition)
 // inner one; for every element the candidates are still visited in table order, the choice
 // moving on only to a strictly smaller distance (a NaN distance is never smaller), so the
 // earliest of equal distances wins, exactly as an element-by-element scan decides.
-void AssignBlock(const float* properties, std::size_t count, const std::vector<Candidate>& candidates, double threshold,
-                 bool permittivity_mode, unsigned char* bytes) {
+BRENWICK_VECTOR_CLONES void AssignBlock(const float* properties, std::size_t count,
+                                        const std::vector<Candidate>& candidates, double threshold,
+                                        bool permittivity_mode, unsigned char* bytes) {
     if (candidates.empty()) {
         for (std::size_t e = 0; e < count; ++e) {
             if (!IsWithoutMaterial(properties[e], permittivity_mode)) {
