@@ -2,6 +2,7 @@
 
 #include "efm/grid.h"
 #include "engine/support/parallel.h"
+#include "engine/support/vector_clones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,19 @@ constexpr double kUnsupportedValue = -99999;
 // (permeability) and 2 are the result reader's; the program itself asks for 0 and 3 only.
 constexpr unsigned kUnsupported = kQuantityDensity + 1;
 constexpr unsigned Category(unsigned quantity) { return SupportedQuantity(quantity) ? quantity : kUnsupported; }
+
+// Calls f with the category of `quantity` as a compile-time constant
+// (std::integral_constant<unsigned, category>), so that each category gets loops of its own.
+template <typename F>
+decltype(auto) WithCategory(unsigned quantity, F&& f) {
+    switch (Category(quantity)) {
+    case kQuantityPermittivity: return f(std::integral_constant<unsigned, kQuantityPermittivity>{});
+    case 1: return f(std::integral_constant<unsigned, 1>{});
+    case 2: return f(std::integral_constant<unsigned, 2>{});
+    case kQuantityDensity: return f(std::integral_constant<unsigned, kQuantityDensity>{});
+    default: return f(std::integral_constant<unsigned, kUnsupported>{});
+    }
+}
 
 template <unsigned Quantity>
 double ConvertComponent(double m, double g) {
@@ -52,67 +66,67 @@ struct AxisArrays {
 
 // One row of elements (fixed j and k) along x.
 template <unsigned Quantity>
-void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArrays& x, const AxisLengths& y,
-                const AxisLengths& z, float* row) {
+BRENWICK_VECTOR_CLONES void ComputeRow(const float* mx, const float* my, const float* mz, const AxisArrays& x,
+                                       const AxisLengths& y, const AxisLengths& z, float* row) {
     for (std::size_t i = 0; i < x.Cells(); ++i) {
         row[i] =
             ElementValue<Quantity>(mx[i], my[i], mz[i], InvFromLengths<UsesDualOverPrimary(Quantity)>(x.At(i), y, z));
     }
 }
 
-// The element layers [layers.first, layers.end) from node planes of the same k, which `planes`
-// holds as three blocks of `block` values each (x, y, z components), its first plane being
-// that of the first layer.
+// The rows [first_row, end_row) of the element layers from `layers.first` on, counted from
+// the first row of that layer, from node planes of the same k, which `planes` holds as three
+// blocks of `block` values each (x, y, z components), its first plane being that of the first
+// layer.
 template <unsigned Quantity>
-void ComputeLayers(const float* planes, std::size_t block, const ElementLayers& layers, const std::array<int, 3>& dims,
-                   const AxisLines& lines, float* properties, const std::stop_token& stop,
-                   const WorkProgress& progress) {
-    const AxisArrays x(lines.x), y(lines.y), z(lines.z);
+void ComputeRows(const float* planes, std::size_t block, const ElementLayers& layers, const std::array<int, 3>& dims,
+                 const AxisArrays& x, const AxisArrays& y, const AxisArrays& z, std::size_t first_row,
+                 std::size_t end_row, float* properties) {
     const std::size_t rows_per_plane = y.Cells();
     const std::size_t first_node = efm::NodeIndex(dims, 0, 0, layers.first);
+    for (std::size_t row = first_row; row < end_row; ++row) {
+        const std::size_t j = row % rows_per_plane;
+        const std::size_t k = layers.first + row / rows_per_plane;
+        const float* mx = planes + (efm::NodeIndex(dims, 0, j, k) - first_node);
+        ComputeRow<Quantity>(mx, mx + block, mx + 2 * block, x, y.At(j), z.At(k),
+                             properties + efm::ElementIndex(dims, 0, j, k));
+    }
+}
 
-    ParallelFor(
-        rows_per_plane * (layers.end - layers.first),
-        [&](std::size_t first_row, std::size_t end_row) {
-            for (std::size_t row = first_row; row < end_row; ++row) {
-                const std::size_t j = row % rows_per_plane;
-                const std::size_t k = layers.first + row / rows_per_plane;
-                const float* mx = planes + (efm::NodeIndex(dims, 0, j, k) - first_node);
-                ComputeRow<Quantity>(mx, mx + block, mx + 2 * block, x, y.At(j), z.At(k),
-                                     properties + efm::ElementIndex(dims, 0, j, k));
-            }
-        },
-        stop, progress);
+// The element layers [layers.first, layers.end), their rows shared between WorkerCount()
+// threads `in_parallel`, else all on the calling thread.
+template <unsigned Quantity>
+void ComputeLayers(const float* planes, std::size_t block, const ElementLayers& layers, const std::array<int, 3>& dims,
+                   const AxisLines& lines, float* properties, bool in_parallel, const std::stop_token& stop,
+                   const WorkProgress& progress) {
+    const AxisArrays x(lines.x), y(lines.y), z(lines.z);
+    const std::size_t rows = y.Cells() * (layers.end - layers.first);
+    const auto compute = [&](std::size_t first_row, std::size_t end_row) {
+        ComputeRows<Quantity>(planes, block, layers, dims, x, y, z, first_row, end_row, properties);
+    };
+    if (in_parallel) {
+        ParallelFor(rows, compute, stop, progress);
+    } else {
+        compute(0, rows);
+    }
 }
 
 void ComputeLayersOf(const float* planes, std::size_t block, const ElementLayers& layers,
                      const std::array<int, 3>& dims, const AxisLines& lines, unsigned quantity, float* properties,
-                     const std::stop_token& stop, const WorkProgress& progress) {
-    switch (Category(quantity)) {
-    case kQuantityPermittivity:
-        return ComputeLayers<kQuantityPermittivity>(planes, block, layers, dims, lines, properties, stop, progress);
-    case 1: return ComputeLayers<1>(planes, block, layers, dims, lines, properties, stop, progress);
-    case 2: return ComputeLayers<2>(planes, block, layers, dims, lines, properties, stop, progress);
-    case kQuantityDensity:
-        return ComputeLayers<kQuantityDensity>(planes, block, layers, dims, lines, properties, stop, progress);
-    default: return ComputeLayers<kUnsupported>(planes, block, layers, dims, lines, properties, stop, progress);
-    }
+                     bool in_parallel, const std::stop_token& stop, const WorkProgress& progress) {
+    WithCategory(quantity, [&](auto category) {
+        ComputeLayers<decltype(category)::value>(planes, block, layers, dims, lines, properties, in_parallel, stop,
+                                                 progress);
+    });
 }
 
 }  // namespace
 
 std::array<double, 3> ConvertNodeValues(const std::array<double, 3>& m, const InvFactors& inv, unsigned quantity) {
-    auto convert = [&](auto category) -> std::array<double, 3> {
+    return WithCategory(quantity, [&](auto category) -> std::array<double, 3> {
         constexpr unsigned q = decltype(category)::value;
         return {ConvertComponent<q>(m[0], inv.x), ConvertComponent<q>(m[1], inv.y), ConvertComponent<q>(m[2], inv.z)};
-    };
-    switch (Category(quantity)) {
-    case kQuantityPermittivity: return convert(std::integral_constant<unsigned, kQuantityPermittivity>{});
-    case 1: return convert(std::integral_constant<unsigned, 1>{});
-    case 2: return convert(std::integral_constant<unsigned, 2>{});
-    case kQuantityDensity: return convert(std::integral_constant<unsigned, kQuantityDensity>{});
-    default: return convert(std::integral_constant<unsigned, kUnsupported>{});
-    }
+    });
 }
 
 float RootMeanSquare(const std::array<double, 3>& values) {
@@ -123,13 +137,13 @@ void ComputeElementProperties(const float* matrix, const std::array<int, 3>& dim
                               unsigned quantity, float* properties, const std::stop_token& stop,
                               const WorkProgress& progress) {
     const ElementLayers all{0, static_cast<std::size_t>(std::max(dims[2] - 1, 0))};
-    ComputeLayersOf(matrix, efm::NodeCount(dims), all, dims, lines, quantity, properties, stop, progress);
+    ComputeLayersOf(matrix, efm::NodeCount(dims), all, dims, lines, quantity, properties, true, stop, progress);
 }
 
 void ComputeElementLayers(const float* planes, const ElementLayers& layers, const std::array<int, 3>& dims,
                           const AxisLines& lines, unsigned quantity, float* properties) {
     const std::size_t block = efm::NodeIndex(dims, 0, 0, layers.end) - efm::NodeIndex(dims, 0, 0, layers.first);
-    ComputeLayersOf(planes, block, layers, dims, lines, quantity, properties, {}, {});
+    ComputeLayersOf(planes, block, layers, dims, lines, quantity, properties, false, {}, {});
 }
 
 }  // namespace brenwick

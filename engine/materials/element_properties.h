@@ -48,8 +48,8 @@ struct ElementLayers {
 // Fills the properties of the elements of `layers` in `properties` (the array of all elements,
 // in element order), exactly as ComputeElementProperties does. `planes` holds the matrix values
 // of node planes layers.first to layers.end - 1 only: the x components of those planes, then
-// the y, then the z, each in node order. Shared between WorkerCount() threads like the whole
-// mesh; stops and progress are the caller's, between calls.
+// the y, then the z, each in node order. Runs on the calling thread: the callers share the
+// layers between their threads.
 void ComputeElementLayers(const float* planes, const ElementLayers& layers, const std::array<int, 3>& dims,
                           const AxisLines& lines, unsigned quantity, float* properties);
 

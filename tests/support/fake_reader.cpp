@@ -32,8 +32,7 @@ void record(const Function& function) {
 
 const Result* find_result(const char* tree_path) {
     const auto& results = state().project.results;
-    auto it = std::find_if(results.begin(), results.end(),
-                           [&](const Result& r) { return r.tree_path == tree_path; });
+    auto it = std::find_if(results.begin(), results.end(), [&](const Result& r) { return r.tree_path == tree_path; });
     return it == results.end() ? nullptr : &*it;
 }
 
@@ -148,7 +147,7 @@ int GetMaterialMatrixPlanes(CSTProjHandle*, int quantity, int first_plane, int p
     record(Functions().get_material_matrix_planes);
     state().requested_quantity = quantity;
     const Project& project = state().project;
-    if (project.matrix_status != 0) return project.matrix_status;
+    if (project.matrix_status != 0 && first_plane + plane_count > project.failing_plane) return project.matrix_status;
     auto it = project.matrices.find(quantity);
     if (it == project.matrices.end()) return 6;
     const auto plane = static_cast<std::size_t>(project.dims[0]) * static_cast<std::size_t>(project.dims[1]);

@@ -44,8 +44,9 @@ struct Project {
     int slabs = 1;
 
     // Whether Reader() offers the optional plane reads of the material matrix, which fail
-    // with matrix_status like the whole read.
+    // with matrix_status like the whole read, those from failing_plane on only.
     bool plane_reads = false;
+    int failing_plane = 0;
 };
 
 // The scripted reader, for ReadoutContext::reader: with or without the plane reads, as the

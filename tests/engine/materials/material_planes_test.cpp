@@ -1,9 +1,11 @@
 // The material matrix read plane by plane, for a reader that offers it: the same export as from
 // the whole matrix, read in slabs of a few planes.
+#include "engine/support/parallel.h"
 #include "tests/engine/engine_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 using namespace engine_test;
@@ -83,6 +85,30 @@ TEST(MaterialPlanes, ReadPlaneByPlaneTheMatrixExportsWhatTheWholeMatrixExports) 
         }
         EXPECT_EQ(exports[true], exports[false]);
     }
+}
+
+// The slabs are shared between threads: a read that fails on one ends the others' work too,
+// and the export fails as for a failed read of the whole matrix.
+TEST(MaterialPlanes, AFailedSlabEndsTheWholeMatrixRead) {
+    TempDir dir;
+    WriteMaterialFile(dir / "m.xml", catalogue);
+    fake_reader::Project project = LayeredProject({500, 400, 9}, kQuantityPermittivity);  // a plane a slab
+    project.plane_reads = true;
+    project.matrix_status = 7;
+    project.failing_plane = 4;
+    SetWorkerCount(2);
+    const Engine engine = OpenEngine(project);
+    engine->material_file = dir / "m.xml";
+    const std::string output = dir / "out.efm";
+    try {
+        engine->SaveBinaryFile(output, false, true);
+        ADD_FAILURE() << "the export went through";
+    } catch (const ProjectError& error) {
+        EXPECT_STREQ(error.what(), "Failed to read material properties from CST.");
+    }
+    SetWorkerCount(0);
+    EXPECT_LT(fake_reader::CallCount(MatrixReadCall(true)), 8) << "slabs were read after the failure";
+    EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 }  // namespace
