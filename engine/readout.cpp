@@ -12,6 +12,7 @@
 #include "engine/reader/reader_functions.h"
 #include "engine/support/failure_cause.h"
 #include "engine/support/large_array.h"
+#include "engine/support/parallel.h"
 #include "engine_error.h"
 #include "output/output_destination.h"
 #include "output/output_target.h"
@@ -213,10 +214,17 @@ void CST_Readout::Export(const OutputDestination& destination, bool write_only_p
                                 static_cast<unsigned>(material_quantity)};
     const ExportAssembly assembly(Project(), parts_->field, parts_->material_data, choices);
     CheckExportHeader(assembly.Blocks());
-    ExportSummary summary = assembly.Summary(destination.Name());
-    if (reopened) summary.notes.emplace_back(kReopened);
     Begin(ExportWork::File);
-    WriteExportFile(destination, assembly.Blocks(), parts_->stop_token, parts_->notices, Progress(ExportWork::File));
+    // The summary's counts read the arrays while the file is written: the write keeps one
+    // processor busy copying into the system's cache, and the counts need no more than another.
+    ExportSummary summary;
+    RunBeside(
+        [&] {
+            WriteExportFile(destination, assembly.Blocks(), parts_->stop_token, parts_->notices,
+                            Progress(ExportWork::File));
+        },
+        [&] { summary = assembly.Summary(destination.Name()); });
+    if (reopened) summary.notes.emplace_back(kReopened);
     parts_->last_export = std::move(summary);
     // A finished export is reported as finished: its output is in place, whatever was asked
     // in the meantime.

@@ -3,9 +3,29 @@
 #include "efm/garfield_limits.h"
 #include "efm/grid.h"
 #include "engine/project/mesh_geometry.h"
+#include "engine/support/parallel.h"
 #include "value_checks.h"
 
+#include <mutex>
+
 namespace brenwick {
+
+namespace {
+
+// The elements of each material byte, the threads counting a part each.
+efm::ElementsPerByte CountElements(std::span<const unsigned char> element_materials) {
+    efm::ElementsPerByte counts{};
+    std::mutex merging;
+    ParallelFor(element_materials.size(), [&](std::size_t begin, std::size_t end) {
+        efm::ElementsPerByte part{};
+        efm::CountElements(element_materials.subspan(begin, end - begin), part);
+        const std::lock_guard lock(merging);
+        for (std::size_t byte = 0; byte < counts.size(); ++byte) counts[byte] += part[byte];
+    });
+    return counts;
+}
+
+}  // namespace
 
 ExportAssembly::ExportAssembly(const OpenProject& project, const FieldData& field, const MaterialData& material,
                                const ExportChoices& choices)
@@ -41,7 +61,7 @@ ExportSummary ExportAssembly::Summary(const std::string& output_path) const {
     summary.by_density = !choices_.only_potentials && choices_.quantity != kQuantityPermittivity;
     summary.material_property = !choices_.only_potentials && choices_.material_property;
     summary.records.assign(blocks_.materials.begin(), blocks_.materials.end());
-    efm::CountElements(blocks_.element_materials, summary.elements_per_byte);
+    summary.elements_per_byte = CountElements(blocks_.element_materials);
 
     summary.warnings = catalogue_warnings_;
     if (auto warning = NonFiniteNodeWarning(blocks_.node_values, blocks_.mesh_dims))

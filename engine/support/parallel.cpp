@@ -90,4 +90,20 @@ void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::s
     if (progress) progress(1.0);
 }
 
+void RunBeside(const std::function<void()>& main, const std::function<void()>& beside) {
+    std::exception_ptr failures[2];
+    ParallelFor(2, [&](std::size_t first, std::size_t end) {
+        for (std::size_t task = first; task < end; ++task) {
+            try {
+                (task == 0 ? main : beside)();
+            } catch (...) {
+                failures[task] = std::current_exception();
+            }
+        }
+    });
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+}
+
 }  // namespace brenwick

@@ -25,6 +25,11 @@ void SetWorkerCount(unsigned count);  // 0 returns to the default
 void ParallelFor(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body,
                  const std::stop_token& stop = {}, const WorkProgress& progress = {});
 
+// Runs `main` on the calling thread and `beside` on a thread of its own at the same time; where
+// the engine has one thread or no thread can be started, `beside` runs after `main`. Returns when
+// both are done; rethrows the exception of `main` before that of `beside`.
+void RunBeside(const std::function<void()>& main, const std::function<void()>& beside);
+
 }  // namespace brenwick
 
 #endif

@@ -135,6 +135,35 @@ TEST(Parallel, AFailureOfOneRangeReachesTheCallerAfterAllRanges) {
     EXPECT_EQ(done, 75u);
 }
 
+TEST(Parallel, RunBesideRunsBothMainOnTheCallingThreadAndRethrowsMainsFailureFirst) {
+    struct Case {
+        unsigned workers;
+        bool main_fails, beside_fails;
+        std::string failure;
+    };
+    for (const Case& c : {Case{2, false, false, ""}, Case{1, false, false, ""}, Case{2, true, true, "main"},
+                          Case{1, true, true, "main"}, Case{2, false, true, "beside"}}) {
+        SCOPED_TRACE(testing::Message() << c.workers << " workers");
+        WorkerCountScope scope(c.workers);
+        std::thread::id main_thread, beside_thread;
+        const std::string failure = FailureOf([&] {
+            RunBeside(
+                [&] {
+                    main_thread = std::this_thread::get_id();
+                    if (c.main_fails) throw std::runtime_error("main");
+                },
+                [&] {
+                    beside_thread = std::this_thread::get_id();
+                    if (c.beside_fails) throw std::runtime_error("beside");
+                });
+        });
+        EXPECT_EQ(failure, c.failure);
+        EXPECT_EQ(main_thread, std::this_thread::get_id());
+        EXPECT_NE(beside_thread, std::thread::id());
+        EXPECT_EQ(beside_thread == main_thread, c.workers == 1);
+    }
+}
+
 #if !defined(_WIN32)
 namespace {
 
