@@ -2,64 +2,36 @@
 
 #include "command_failure.h"
 #include "command_output.h"
-#include "fieldmap/slice.h"
+#include "efm/format.h"
+#include "efm/reader.h"
 #include "output/output_file.h"
-#include "render/painting_threads.h"
-#include "render/slice_picture.h"
+#include "preview_module.h"
+#include "render/picture_sizes.h"
 
 #include <CLI/CLI.hpp>
-#include <QBuffer>
-#include <QByteArray>
-#include <QGuiApplication>
 
+#if defined(BRENWICK_PREVIEW_LINKED)
+#include "preview_painting.h"
+#else
+#include "engine/engine_error.h"
+#include "engine/reader/shared_library.h"
+
+#include <dlfcn.h>
+#endif
+
+#include <exception>
 #include <filesystem>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace brenwick {
 
 namespace {
-
-// Qt's notes about its own set-up (a missing runtime directory and the like) say nothing about
-// the picture; only its errors reach the user.
-void ShowOnlyQtErrors(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << std::endl;
-}
-
-// Painting text needs a QGuiApplication, and a command line may run without a display. It draws
-// into an image only, so it always takes the offscreen platform, whatever QT_QPA_PLATFORM says:
-// a platform that cannot start (no display, a name Qt lacks) would end the program. Only preview
-// makes one, so the other commands never touch Qt.
-class GuiSession {
-public:
-    GuiSession() {
-        if (QGuiApplication::instance() != nullptr) return;
-        previous_handler_ = qInstallMessageHandler(ShowOnlyQtErrors);
-        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
-    }
-    ~GuiSession() {
-        if (!application_) return;
-        application_.reset();
-        qInstallMessageHandler(previous_handler_);
-    }
-    GuiSession(const GuiSession&) = delete;
-    GuiSession& operator=(const GuiSession&) = delete;
-
-private:
-    QtMessageHandler previous_handler_ = nullptr;
-    // An option, which wins over QT_QPA_PLATFORM, so that the environment stays as it was.
-    char name_[13] = "brenwick-cli";
-    char platform_option_[10] = "-platform";
-    char platform_[10] = "offscreen";
-    char* argv_[4] = {name_, platform_option_, platform_, nullptr};
-    int argc_ = 3;
-    std::unique_ptr<QGuiApplication> application_;
-};
 
 std::vector<std::string> AxisLetters() {
     std::vector<std::string> letters;
@@ -72,25 +44,40 @@ efm::Axis AxisOf(const std::string& name) {
     throw std::invalid_argument("the axis must be x, y or z, not \"" + name + "\"");
 }
 
-// The size asked for, or the default width with a height that suits the slice.
-QSize PictureSize(const std::string& text, const fieldmap::Slice& slice) {
-    if (text.empty()) return render::FittedPictureSize(slice);
-    const std::optional<std::array<int, 2>> size = ParsePictureSize(text);
-    if (!size) throw std::invalid_argument("the picture size must be WIDTHxHEIGHT, not \"" + text + "\"");
-    return {(*size)[0], (*size)[1]};
+#if defined(BRENWICK_PREVIEW_LINKED)
+SlicePainting DefaultPainting() { return &PaintSlice; }
+#else
+// Where the painting module is: beside the program in the build folder, in Brenwick's library
+// folder once installed. The first that exists; the installed place when none does.
+std::filesystem::path PreviewModulePath() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path beside = program.parent_path() / kPreviewModuleName;
+    const std::filesystem::path installed = program.parent_path() / BRENWICK_PREVIEW_MODULE_FROM_PROGRAM;
+    return std::filesystem::exists(beside, error) ? beside : installed.lexically_normal();
 }
 
-// Encoded in memory first, so that the file is written as every output of the program is.
-void SavePng(const QImage& image, const OutputDestination& output, const OutputControl& control) {
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-        throw std::runtime_error("cannot encode the picture as PNG");
+// The painting of the module, which is loaded once and stays for the process's life: Qt keeps
+// threads of its own after a picture, which must never meet unloaded code. Throws
+// std::runtime_error when the module cannot be loaded.
+SlicePainting DefaultPainting() {
+    static std::optional<SharedLibrary> module;
+    const std::filesystem::path path = PreviewModulePath();
+    if (!module) {
+        try {
+            module.emplace(path);
+        } catch (const ReaderError& failure) {
+            throw std::runtime_error("cannot load the painting module " + path.string() + ": " + failure.what());
+        }
+        if (void* pinned = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(pinned);
     }
-    OutputFile file(output, {}, control);
-    file.Write(png.constData(), static_cast<std::size_t>(png.size()));
-    file.Commit();
+    const auto paint = reinterpret_cast<SlicePainting>(module->Symbol(kPreviewEntryName));
+    if (paint == nullptr) {
+        throw std::runtime_error("the painting module " + path.string() + " has no " + kPreviewEntryName);
+    }
+    return paint;
 }
+#endif
 
 }  // namespace
 
@@ -99,26 +86,30 @@ std::optional<std::array<int, 2>> ParsePictureSize(const std::string& text) {
     std::smatch match;
     if (!std::regex_match(text, match, pattern)) return std::nullopt;
     const std::array<int, 2> size{std::stoi(match[1]), std::stoi(match[2])};
-    const QSize& smallest = render::kSmallestPictureSize;
-    if (size[0] < smallest.width() || size[1] < smallest.height() || size[0] > render::kLargestPictureSize.width() ||
-        size[1] > render::kLargestPictureSize.height()) {
+    const render::PixelSize smallest = render::kSmallestPicture;
+    const render::PixelSize largest = render::kLargestPicture;
+    if (size[0] < smallest.width || size[1] < smallest.height || size[0] > largest.width || size[1] > largest.height) {
         return std::nullopt;
     }
     return size;
 }
 
-int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
+int RunPreview(const PreviewOptions& options, std::ostream& out, std::ostream& err, SlicePainting paint) {
     const CommandOutput output(options.output_path);
     if (output.RefuseUnusable(out, err)) return kUsageError;
     return ReportFailure("preview", options.path, err, [&] {
         RefuseToReplaceInput(options.path, output.Destination());
         efm::FileReader reader(options.path);
         const fieldmap::Slice slice = fieldmap::ReadSlice(reader, {AxisOf(options.axis), options.at, options.index});
-        const GuiSession session;
-        render::FitPaintingThreadsToRoom();
-        const QSize size = PictureSize(options.size, slice);
-        const QString file_name = QString::fromStdString(std::filesystem::path(options.path).filename().string());
-        SavePng(render::RenderSlice(slice, file_name, size).image, output.Destination(), NoticesTo(err));
+        std::string png;
+        std::exception_ptr failure;
+        (paint != nullptr ? paint : DefaultPainting())(slice, std::filesystem::path(options.path).filename().string(),
+                                                       options.size, png, failure);
+        if (failure) std::rethrow_exception(failure);
+        // The picture is written as every output of the program is.
+        OutputFile file(output.Destination(), {}, NoticesTo(err));
+        file.Write(png.data(), png.size());
+        file.Commit();
         output.Info(out, err) << "Picture written to: " << output.Destination().Name() << std::endl;
         return 0;
     });
@@ -133,16 +124,19 @@ CLI::App* AddPreviewCommand(CLI::App& app, PreviewOptions& options) {
     command->add_option("--axis", options.axis, "Axis across which the slice lies")
         ->check(CLI::IsMember(AxisLetters()))
         ->capture_default_str();
-    CLI::Option* at = command->add_option("--at", options.at,
-                                          "Coordinate along the axis: the nearest plane of nodes (default: the middle one)");
+    CLI::Option* at = command->add_option(
+        "--at", options.at, "Coordinate along the axis: the nearest plane of nodes (default: the middle one)");
     CLI::Option* index = command->add_option("--index", options.index, "Line index of the plane along the axis");
     at->excludes(index);
-    const auto size_text = [](QSize size) { return std::to_string(size.width()) + "x" + std::to_string(size.height()); };
-    const std::string size_error = "expected WIDTHxHEIGHT from " + size_text(render::kSmallestPictureSize) + " to " +
-                                   size_text(render::kLargestPictureSize);
-    command->add_option("--size", options.size,
-                        "Picture size in pixels, WIDTHxHEIGHT (default " + std::to_string(render::kDefaultPictureWidth) +
-                            " wide, as tall as the slice's shape asks)")
+    const auto size_text = [](render::PixelSize size) {
+        return std::to_string(size.width) + "x" + std::to_string(size.height);
+    };
+    const std::string size_error = "expected WIDTHxHEIGHT from " + size_text(render::kSmallestPicture) + " to " +
+                                   size_text(render::kLargestPicture);
+    command
+        ->add_option("--size", options.size,
+                     "Picture size in pixels, WIDTHxHEIGHT (default " + std::to_string(render::kDefaultPictureWidth) +
+                         " wide, as tall as the slice's shape asks)")
         ->check(CLI::Validator(
             [size_error](std::string& text) { return ParsePictureSize(text) ? std::string() : size_error; }, "WxH"));
     return command;

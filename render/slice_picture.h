@@ -6,6 +6,7 @@
 #define BRENWICK_RENDER_SLICE_PICTURE_H
 
 #include "fieldmap/slice.h"
+#include "picture_sizes.h"
 #include "plot_area.h"
 #include "potential_panel.h"
 
@@ -19,9 +20,8 @@
 
 namespace brenwick::render {
 
-inline constexpr int kDefaultPictureWidth = 1400;
-inline constexpr QSize kSmallestPictureSize{480, 240};
-inline constexpr QSize kLargestPictureSize{10000, 10000};
+inline constexpr QSize kSmallestPictureSize{kSmallestPicture.width, kSmallestPicture.height};
+inline constexpr QSize kLargestPictureSize{kLargestPicture.width, kLargestPicture.height};
 
 struct SlicePicture {
     QImage image;

@@ -21,6 +21,8 @@ trap 'apt-get purge -y -qq brenwick >/dev/null; rm -rf "$scratch"' EXIT
 /usr/bin/brenwick-cli make-project "$scratch/demo.cst" >/dev/null
 /usr/bin/brenwick-cli export "$scratch/demo.cst" --materials "$scratch/demo.xml" --output "$scratch/demo.efm"
 /usr/bin/brenwick-cli inspect "$scratch/demo.efm" >/dev/null
+# preview paints in its module, installed in Brenwick's library folder.
+/usr/bin/brenwick-cli preview "$scratch/demo.efm" --output "$scratch/demo.png" >/dev/null
 
 # The reader library in its private folder gives the built-in reader's bytes.
 /usr/bin/brenwick-cli --reader /usr/lib/brenwick/readers/libbrenwick-hdf5-reader.so \
@@ -34,4 +36,4 @@ cc -shared -fPIC -fvisibility=hidden -o "$scratch/libminimal_reader.so" \
   /usr/share/doc/brenwick/examples/reader/minimal_reader.c
 /usr/bin/brenwick-cli --reader "$scratch/libminimal_reader.so" --version >/dev/null
 
-echo "Debian package: clean by lintian, installed, exported the demo, removed"
+echo "Debian package: clean by lintian, installed, exported and previewed the demo, removed"

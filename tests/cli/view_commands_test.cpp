@@ -3,13 +3,14 @@
 #include "cli/convert_command.h"
 #include "cli/inspect_command.h"
 #include "cli/preview_command.h"
+#include "cli/preview_painting.h"
 #include "cli/probe_command.h"
 #include "tests/support/demo_export.h"
 #include "tests/support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <CLI/CLI.hpp>
 #include <QImage>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -102,7 +103,7 @@ protected:
 };
 
 TEST_F(ViewCommands, PreviewWritesThePictureAndRefusesWhatItCannotDraw) {
-    ASSERT_EQ(RunPreview({efm, dir / "slice.png", "y", std::nullopt, 3, ""}, out, err), 0) << err.str();
+    ASSERT_EQ(RunPreview({efm, dir / "slice.png", "y", std::nullopt, 3, ""}, out, err, PaintSlice), 0) << err.str();
     EXPECT_EQ(out.str(), "Picture written to: " + dir / "slice.png" + "\n");
     const QImage picture(QString::fromStdString(dir / "slice.png"));
     EXPECT_EQ(picture.width(), 1400);
@@ -113,17 +114,21 @@ TEST_F(ViewCommands, PreviewWritesThePictureAndRefusesWhatItCannotDraw) {
     };
     const std::vector<Case> cases{
         {{efm, dir / "a.png", "z", std::nullopt, 7, ""}, "preview: the plane index 7 lies outside 0 to 6 along z\n"},
-        {{efm, dir / "a.png", "x", 13.0, std::nullopt, ""}, "preview: the coordinate 13 lies outside the mesh along x (0 to 12)\n"},
+        {{efm, dir / "a.png", "x", 13.0, std::nullopt, ""},
+         "preview: the coordinate 13 lies outside the mesh along x (0 to 12)\n"},
         {{weighting, dir / "a.png", "z", 1.0, std::nullopt, ""},
          "preview: the file holds only potentials, without mesh lines: choose the plane by its index\n"},
         {{not_efm, dir / "a.png", "z", std::nullopt, std::nullopt, ""},
-         "preview: " + not_efm + " is no readable export file: the file has 13 bytes, fewer than its 1000-byte header\n"},
-        {{efm, efm, "z", std::nullopt, std::nullopt, ""}, "preview: the output " + efm + " is the input file; choose another output\n"},
-        {{efm, dir / "no/such/dir/a.png", "z", std::nullopt, std::nullopt, ""}, "preview: cannot write " + dir / "no/such/dir/a.png"},
+         "preview: " + not_efm +
+             " is no readable export file: the file has 13 bytes, fewer than its 1000-byte header\n"},
+        {{efm, efm, "z", std::nullopt, std::nullopt, ""},
+         "preview: the output " + efm + " is the input file; choose another output\n"},
+        {{efm, dir / "no/such/dir/a.png", "z", std::nullopt, std::nullopt, ""},
+         "preview: cannot write " + dir / "no/such/dir/a.png"},
     };
     for (const Case& c : cases) {
         std::ostringstream failure;
-        EXPECT_EQ(RunPreview(c.options, out, failure), 1);
+        EXPECT_EQ(RunPreview(c.options, out, failure, PaintSlice), 1);
         EXPECT_EQ(failure.str().substr(0, c.message.size()), c.message);
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "a.png"));
@@ -150,7 +155,7 @@ TEST_F(ViewCommands, OutputsKeepTheLinksOfAFileTheyReplace) {
         test_files::WriteText(path, "old contents");
         std::filesystem::create_hard_link(path, dir / ("other-" + name));
         const bool picture = name.ends_with(".png");
-        ASSERT_EQ(picture ? RunPreview({efm, path, "z", std::nullopt, std::nullopt, ""}, out, err)
+        ASSERT_EQ(picture ? RunPreview({efm, path, "z", std::nullopt, std::nullopt, ""}, out, err, PaintSlice)
                           : RunConvert({efm, path}, out, err),
                   0)
             << err.str();
@@ -182,7 +187,8 @@ TEST_F(ViewCommands, ProbePrintsAnObjectPerPointWithTheValuesOnlyInside) {
 
     std::ostringstream failure;
     EXPECT_EQ(RunProbe({weighting, {1, 1, 1}, false}, out, failure), 1);
-    EXPECT_EQ(failure.str(), "probe: the file holds only potentials, without mesh lines: its points have no coordinates\n");
+    EXPECT_EQ(failure.str(),
+              "probe: the file holds only potentials, without mesh lines: its points have no coordinates\n");
 }
 
 // What every reader of the format refuses ends each viewing command with one line naming the
@@ -202,7 +208,8 @@ TEST_F(ViewCommands, MalformedFilesEndEachCommandWithOneLine) {
     };
     const std::string output = dir / "out";
     const auto run = [&](const std::string& command, const std::string& path, std::ostream& failure) {
-        if (command == "preview") return RunPreview({path, output, "z", std::nullopt, std::nullopt, ""}, out, failure);
+        if (command == "preview")
+            return RunPreview({path, output, "z", std::nullopt, std::nullopt, ""}, out, failure, PaintSlice);
         if (command == "convert") return RunConvert({path, output}, out, failure);
         return RunProbe({path, {6, 4.5, 3}, false}, out, failure);
     };

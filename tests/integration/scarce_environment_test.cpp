@@ -5,10 +5,12 @@
 #include "tests/support/environment_variable.h"
 
 #if !defined(_WIN32)
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,6 +103,29 @@ TEST_F(ScarceEnvironment, PreviewDrawsOnWhateverPlatformQtIsGiven) {
     }
 #endif
 }
+
+#if defined(BRENWICK_HAS_QT) && !defined(BRENWICK_PREVIEW_LINKED)
+// preview paints in a module beside the program or in Brenwick's library folder; a program
+// without it says where it looked and writes no picture.
+TEST_F(ScarceEnvironment, PreviewWithoutItsPaintingModuleSaysWhereItLooked) {
+    const fs::path program = fs::path(dir / "bin") / "brenwick-cli";
+    fs::create_directories(program.parent_path());
+    fs::copy_file(BRENWICK_CLI, program);
+    const std::string err = dir / "err.txt";
+    const int status = std::system(
+        ("'" + program.string() + "' preview '" + efm + "' --output '" + picture + "' 2>'" + err + "'").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::vector<unsigned char> text = test_files::ReadBytes(err);
+    EXPECT_EQ(std::string(text.begin(), text.end())
+                  .rfind("preview: cannot load the painting module " +
+                             (dir / "lib/brenwick/preview/brenwick-preview.so") + ": ",
+                         0),
+              0u)
+        << std::string(text.begin(), text.end());
+    EXPECT_FALSE(fs::exists(picture));
+}
+#endif
 
 }  // namespace
 }  // namespace integration
