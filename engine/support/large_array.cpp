@@ -6,7 +6,6 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 namespace brenwick {
@@ -24,22 +23,27 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kPage = 4096;  // the smallest page of the systems Brenwick runs on
 
-bool WorthHugePages(std::size_t bytes) { return bytes >= 2 * kHugePage; }
+bool OnHugePages(std::size_t bytes) { return bytes >= kHugePage / 2; }
+
+// What is taken for an array of `bytes`: whole huge pages for those on huge pages.
+std::size_t TakenBytes(std::size_t bytes) {
+    return OnHugePages(bytes) ? (bytes + kHugePage - 1) / kHugePage * kHugePage : bytes;
+}
+
+std::align_val_t Alignment(std::size_t bytes) { return std::align_val_t{OnHugePages(bytes) ? kHugePage : kPage}; }
 
 }  // namespace
 
-std::align_val_t LargeArrayAlignment(std::size_t bytes) {
-    return std::align_val_t{WorthHugePages(bytes) ? kHugePage : kPage};
+void* AllocateLargeBlock(std::size_t bytes) {
+    if (bytes > SIZE_MAX - kHugePage) throw std::bad_array_new_length();
+    const std::size_t taken = TakenBytes(bytes);
+    void* data = ::operator new(taken, Alignment(bytes));
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (OnHugePages(bytes)) madvise(data, taken, MADV_HUGEPAGE);  // only a hint
+#endif
+    return data;
 }
 
-void AdviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (!WorthHugePages(bytes)) return;
-    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
-    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) / page * page;
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
-}
+void FreeLargeBlock(void* data, std::size_t bytes) noexcept { ::operator delete(data, Alignment(bytes)); }
 
 }  // namespace brenwick

@@ -50,16 +50,17 @@ inline constexpr const char* kValueWord<unsigned char> = "bytes";
 // Throws OutOfMemory for an array of `size` whose values have `value_bytes` bytes each.
 [[noreturn]] void FailToAllocate(const LargeArraySize& size, std::size_t value_bytes, const char* value_word);
 
-// Asks the system to back [data, data + bytes) with huge pages. Only a hint; does nothing
-// for small ranges and on systems without the facility.
-void AdviseHugePages(void* data, std::size_t bytes);
+// Memory for a large array of `bytes`, on a page. From half a huge page on it starts on a huge
+// page and takes whole huge pages, which are advised to the system before anything touches them:
+// no part of such an array then falls on small pages, each of whose first touches costs a fault.
+// Throws std::bad_alloc.
+void* AllocateLargeBlock(std::size_t bytes);
 
-// Where an array of `bytes` starts: on a huge page for those that AdviseHugePages advises, else on
-// a page.
-std::align_val_t LargeArrayAlignment(std::size_t bytes);
+// Gives back what AllocateLargeBlock(bytes) gave.
+void FreeLargeBlock(void* data, std::size_t bytes) noexcept;
 
-// An allocator whose vectors start as LargeArrayAlignment says and leave the values that a resize
-// adds uninitialised, like new T does, so that a large array is first touched by what fills it and
+// An allocator whose vectors take their memory from AllocateLargeBlock and leave the values that a
+// resize adds uninitialised, like new T does, so that a large array is first touched by what fills it and
 // not by zeros before.
 template <typename T>
 struct UninitialisedAllocator : std::allocator<T> {
@@ -73,11 +74,9 @@ struct UninitialisedAllocator : std::allocator<T> {
 
     T* allocate(std::size_t count) {
         if (count > std::allocator_traits<std::allocator<T>>::max_size(*this)) throw std::bad_array_new_length();
-        return static_cast<T*>(::operator new(count * sizeof(T), LargeArrayAlignment(count * sizeof(T))));
+        return static_cast<T*>(AllocateLargeBlock(count * sizeof(T)));
     }
-    void deallocate(T* data, std::size_t count) noexcept {
-        ::operator delete(data, LargeArrayAlignment(count * sizeof(T)));
-    }
+    void deallocate(T* data, std::size_t count) noexcept { FreeLargeBlock(data, count * sizeof(T)); }
 
     template <typename U>
     void construct(U* place) noexcept(std::is_nothrow_default_constructible_v<U>) {
@@ -93,7 +92,7 @@ struct UninitialisedAllocator : std::allocator<T> {
 template <typename T>
 using LargeVector = std::vector<T, UninitialisedAllocator<T>>;
 
-// vector.resize(count of `size`), with the new memory advised before it is first touched.
+// vector.resize(count of `size`).
 // Throws OutOfMemory when the memory cannot be had.
 template <typename T, typename Allocator>
 void ResizeLargeArray(std::vector<T, Allocator>& vector, const LargeArraySize& size) {
@@ -105,7 +104,6 @@ void ResizeLargeArray(std::vector<T, Allocator>& vector, const LargeArraySize& s
         } catch (const std::exception&) {  // std::bad_alloc, or std::length_error beyond max_size()
             FailToAllocate(size, sizeof(T), kValueWord<T>);
         }
-        AdviseHugePages(fresh.data(), count * sizeof(T));
         fresh.assign(vector.begin(), vector.end());
         vector.swap(fresh);
     }
@@ -122,7 +120,7 @@ struct LargeArrayDelete {
 template <typename T>
 using LargeArray = std::unique_ptr<T[], LargeArrayDelete<T>>;
 
-// An uninitialised array of the count of `size`, placed and advised like the vectors. Throws
+// An uninitialised array of the count of `size`, placed like the vectors' memory. Throws
 // OutOfMemory when the memory cannot be had.
 template <typename T>
 LargeArray<T> MakeLargeArray(const LargeArraySize& size) {
@@ -134,7 +132,6 @@ LargeArray<T> MakeLargeArray(const LargeArraySize& size) {
     } catch (const std::bad_alloc&) {  // std::bad_array_new_length too
         FailToAllocate(size, sizeof(T), kValueWord<T>);
     }
-    AdviseHugePages(data, count * sizeof(T));
     return LargeArray<T>(data, LargeArrayDelete<T>{count});
 }
 
